@@ -1,0 +1,32 @@
+#pragma once
+// What the converter steps of one inbound conversion share: the document, the folders, the
+// user-interaction seam and the subject-name lists.
+
+#include <filesystem>
+#include <set>
+#include <string>
+
+#include "app/UserInteraction.h"
+#include "exchange/ExchangeDocument.h"
+
+namespace velmaro {
+
+// The four lists of the subject-name step: sorted, case-sensitive, without duplicates.
+// Fresh and empty for every inbound conversion.
+struct SubjectNameLists {
+    std::set<std::string> subjectCodes;   // every subject code handed out, as stored
+    std::set<std::string> longCodes;      // long code of every new subject
+    std::set<std::string> upperNames;     // name of every new subject, a-z upper-cased
+    std::set<std::string> longCodeNames;  // long code immediately followed by the name
+};
+
+struct InboundContext {
+    const ExchangeDocument& document;
+    std::filesystem::path workDir;      // the work-table folder
+    std::filesystem::path programDir;   // the folder of the executable (NIVELLARI.DBF)
+    std::filesystem::path filenameXML;  // the chosen exchange document (the dialog rereads it)
+    UserInteraction& ui;
+    SubjectNameLists lists;
+};
+
+}  // namespace velmaro

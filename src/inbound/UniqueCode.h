@@ -1,0 +1,36 @@
+#pragma once
+// Hands out short codes that are unique within one run: a taken code gets 1, 2, 3 ... appended.
+
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace velmaro {
+
+enum class CodeCase { Sensitive, Ignored };           // how "already taken" compares letters a-z
+enum class CodeLength { Unlimited, ShortenToTen };    // whether a long result becomes 8 + last 2
+
+class UniqueCodes {
+public:
+    UniqueCodes(CodeCase letterCase, CodeLength length);
+
+    // The first of `code`, `code`1, `code`2 ... whose stored form (shortened to its first eight
+    // and last two characters when longer than ten, if so configured) is not taken yet; records
+    // and returns that stored form. Testing the stored form keeps codes from being handed out
+    // twice once shortening makes two candidates look alike.
+    std::string Claim(std::string_view code);
+
+    bool IsTaken(std::string_view code) const;
+
+private:
+    std::string StoredForm(std::string candidate) const;
+    std::string Key(std::string_view code) const;
+
+    CodeCase case_;
+    CodeLength length_;
+    std::unordered_set<std::string> taken_;                  // keys of stored forms
+    std::unordered_map<std::string, unsigned long> nextSuffix_;  // per base key: suffixes below are taken
+};
+
+}  // namespace velmaro

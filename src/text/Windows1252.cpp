@@ -1,0 +1,76 @@
+#include "text/Windows1252.h"
+
+#include <array>
+#include <unordered_map>
+
+#include "text/Utf8.h"
+
+namespace velmaro {
+
+namespace {
+
+// Code points of the bytes 0x80..0x9F; the five bytes that Windows-1252 leaves unassigned
+// (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to the C1 control of the same value, as Windows does.
+constexpr std::array<char32_t, 32> kHighControls = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  // 80-87
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,  // 88-8F
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 90-97
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,  // 98-9F
+};
+
+char32_t CodePointOfByte(unsigned char byte) {
+    if (byte >= 0x80 && byte <= 0x9F) return kHighControls[byte - 0x80];
+    return byte;  // ASCII and 0xA0..0xFF coincide with Latin-1
+}
+
+const std::unordered_map<char32_t, char>& ByteOfCodePoint() {
+    static const auto* table = [] {
+        auto* map = new std::unordered_map<char32_t, char>();
+        for (unsigned byte = 0x80; byte <= 0x9F; ++byte) {
+            (*map)[kHighControls[byte - 0x80]] = static_cast<char>(byte);
+        }
+        return map;
+    }();
+    return *table;
+}
+
+void AppendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+}  // namespace
+
+std::string EncodeWindows1252(std::string_view utf8) {
+    std::string bytes;
+    bytes.reserve(utf8.size());
+    for (std::size_t pos = 0; pos < utf8.size(); pos += Utf8CharLength(utf8, pos)) {
+        const bool invalid = Utf8CharLength(utf8, pos) == 1 && static_cast<unsigned char>(utf8[pos]) >= 0x80;
+        const char32_t cp = invalid ? U'?' : Utf8Decode(utf8, pos);
+        if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
+            bytes += static_cast<char>(cp);
+        } else if (auto found = ByteOfCodePoint().find(cp); found != ByteOfCodePoint().end()) {
+            bytes += found->second;
+        } else {
+            bytes += '?';
+        }
+    }
+    return bytes;
+}
+
+std::string DecodeWindows1252(std::string_view bytes) {
+    std::string utf8;
+    utf8.reserve(bytes.size() + bytes.size() / 4);
+    for (char byte : bytes) AppendUtf8(utf8, CodePointOfByte(static_cast<unsigned char>(byte)));
+    return utf8;
+}
+
+}  // namespace velmaro

@@ -1,0 +1,14 @@
+#pragma once
+// The Windows-1252 code page in which the work tables store their text.
+
+#include <string>
+#include <string_view>
+
+namespace velmaro {
+
+// `utf8` in Windows-1252; each character that the code page cannot hold becomes '?'.
+std::string EncodeWindows1252(std::string_view utf8);
+// The UTF-8 text of `bytes` read as Windows-1252 (the five unassigned bytes map to U+0081 etc.).
+std::string DecodeWindows1252(std::string_view bytes);
+
+}  // namespace velmaro
