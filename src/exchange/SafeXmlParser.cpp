@@ -32,6 +32,7 @@ constexpr int kSafeParseOptions = XML_PARSE_NONET | XML_PARSE_COMPACT;
 // libxml2 takes the buffer length as an int.
 constexpr std::size_t kMaxDocumentBytes = INT_MAX;
 
+// The file is read into memory in pieces of this size.
 constexpr std::size_t kReadChunkBytes = 1 << 20;
 
 // libxml2 keeps references to internal entities in the tree and checks nested expansion
