@@ -12,4 +12,8 @@ constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitNoFile = 3;
 
+// `dump TABLA.DBF`: prints the table as CSV on standard output (a header row of field names,
+// then one line per live row, UTF-8, RFC 4180 quoting, lines ended by LF).
+int RunDump(const std::vector<std::string>& arguments);
+
 }  // namespace velmaro::cli

@@ -15,6 +15,7 @@ struct Command {
 };
 
 const std::vector<Command> kCommands = {
+    {"dump", "dump TABLA.DBF", velmaro::cli::RunDump},
 };
 
 void PrintUsage(std::ostream& out) {
