@@ -49,15 +49,28 @@ SchoolXml SmallSchool(const std::string& secondSubject = "Lengua Castellana y Li
                                      {"170002", "2ª hora", "565", "620", "4401"}});
 }
 
+// A reference table of levels that knows the one course of SmallSchool.
+void WriteReferenceTable(const fs::path& file) {
+    const TableLayout layout{"NIVELLARI.DBF",
+                             {{"X_OFERTAMATRIG", FieldKind::Integer, 0},
+                              {"NIVEL_ABREV", FieldKind::Character, 10},
+                              {"ESTUDIO", FieldKind::Character, 80}},
+                             std::nullopt};
+    DbfTable table = DbfTable::Create(file, layout, DbfLevel::DBase7);
+    const std::size_t row = table.Append();
+    table.SetInteger(row, "X_OFERTAMATRIG", 60101);
+    table.SetText(row, "NIVEL_ABREV", "ESO");
+    table.SetText(row, "ESTUDIO", "Educación Secundaria Obligatoria");
+    table.Close();
+}
+
 class InboundJobTest : public ::testing::TestWithParam<bool> {
 protected:
     void SetUp() override {
         workDir = scratch.Folder("TTEMP");
         session.paths.workDir = workDir;
         session.paths.programDir = scratch.Folder("programa");
-        const fs::path referenceTable = fs::path(VELMARO_RUNTIME_DIR) / "NIVELLARI.DBF";
-        ASSERT_TRUE(fs::exists(referenceTable)) << "build the reference table first";
-        fs::copy_file(referenceTable, session.paths.programDir / "NIVELLARI.DBF");
+        WriteReferenceTable(session.paths.programDir / "NIVELLARI.DBF");
         session.batchMode = GetParam();
         school = scratch.File("escuela.xml", SmallSchool().Text());
         for (const char* table : {"ASIGNOMT.DBF", "PROFT.DBF", "AULAT.DBF"}) {

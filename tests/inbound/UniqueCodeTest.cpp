@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,9 @@ struct UniqueCase {
     std::vector<std::string> claims;
     std::vector<std::string> expected;
 };
+
+// Names the case in test output.
+void PrintTo(const UniqueCase& c, std::ostream* os) { *os << c.name; }
 
 class UniqueCodesTest : public ::testing::TestWithParam<UniqueCase> {};
 
