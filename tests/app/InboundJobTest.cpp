@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "support/FakeInteraction.h"
+#include "support/HeldFile.h"
 #include "support/SchoolXml.h"
 #include "support/ScratchFolder.h"
 #include "support/TableRows.h"
@@ -269,6 +270,25 @@ TEST_P(InboundJobTest, FailingStepKeepsEarlierTablesAndStopsLaterSteps) {
     EXPECT_EQ(Rows("ASIGNOMT2.DBF", {"MATERIA"}),
               (std::vector<TableRow>{{"300101"}, {"300102"}}));
     EXPECT_EQ(ReadBytes(workDir / "AULAT.DBF"), kEarlierTable);
+}
+
+TEST_P(InboundJobTest, TableHeldByAnotherProgramStopsItsStep) {
+    for (int lock : {LOCK_SH, LOCK_EX}) {
+        SCOPED_TRACE(lock == LOCK_SH ? "shared lock" : "exclusive lock");
+        testing::HeldFile tavolin(workDir / "AULAT.DBF", lock);
+        ASSERT_TRUE(tavolin.Locked());
+        FakeInteraction user;
+        user.picks.push_back(school);
+        RunInboundJob(session, user);
+        ASSERT_EQ(user.errors.size(), 1u);
+        EXPECT_NE(user.errors[0].find("AULAT.DBF"), std::string::npos) << user.errors[0];
+        EXPECT_TRUE(user.messages.empty());
+        EXPECT_FALSE(user.waiting);
+        ExpectSessionUnchanged();
+        EXPECT_EQ(Rows("ASIGNOMT.DBF", {"COD"}), (std::vector<TableRow>{{"LCL"}, {"1"}}));
+        EXPECT_EQ(Rows("PROFT.DBF", {"ABREV"}), (std::vector<TableRow>{{"GLA"}}));
+        EXPECT_EQ(ReadBytes(workDir / "AULAT.DBF"), kEarlierTable);
+    }
 }
 
 TEST_P(InboundJobTest, SecondRunAfterFailureStartsWithFreshLists) {
