@@ -77,8 +77,8 @@ void CheckWorkDir(const fs::path& workDir) {
 }
 
 void RunSteps(const Session& session, const ExchangeDocument& document, UserInteraction& ui) {
-    InboundContext context{document, session.paths.workDir, session.paths.programDir,
-                           session.filenameXML, ui, {}};
+    InboundContext context{
+        document, session.paths.workDir, session.paths.programDir, session.filenameXML, ui, {}};
     for (const InboundStep& step : InboundSteps()) step.run(context);
 }
 

@@ -5,8 +5,7 @@
 namespace velmaro {
 
 TerminalInteraction::TerminalInteraction(std::optional<std::filesystem::path> exchangeDocument,
-                                         std::optional<std::string> marcos,
-                                         std::ostream& messages)
+                                         std::optional<std::string> marcos, std::ostream& messages)
     : exchangeDocument_(std::move(exchangeDocument)),
       marcos_(std::move(marcos)),
       messages_(messages) {}

@@ -16,13 +16,13 @@ constexpr std::size_t kCourseKeyField = 0;
 constexpr std::size_t kSubjectKeyField = 1;
 constexpr std::size_t kNameField = 2;
 
-constexpr long kCodeLength = 10;         // COD holds ten characters
-constexpr long kShortCodeLength = 4;     // codes this short take the name's start as long code
-constexpr long kLongCodeFromName = 10;   // characters of the name that make such a long code
-constexpr long kBareNameCode = 6;        // characters of a one-word name that make its code
-constexpr long kStoredLongCode = 10;     // width of CODLARGO
-constexpr long kStoredName = 80;         // width of NOMBRE
-constexpr std::size_t kStoredKey = 20;   // width of MATERIA and OFERTAMATRI
+constexpr long kCodeLength = 10;        // COD holds ten characters
+constexpr long kShortCodeLength = 4;    // codes this short take the name's start as long code
+constexpr long kLongCodeFromName = 10;  // characters of the name that make such a long code
+constexpr long kBareNameCode = 6;       // characters of a one-word name that make its code
+constexpr long kStoredLongCode = 10;    // width of CODLARGO
+constexpr long kStoredName = 80;        // width of NOMBRE
+constexpr std::size_t kStoredKey = 20;  // width of MATERIA and OFERTAMATRI
 
 // One usable MATERIAS record, trimmed.
 struct SubjectRecord {
@@ -49,8 +49,7 @@ public:
         if (!FitsField(record.subjectKey, kStoredKey) || !FitsField(record.courseKey, kStoredKey)) {
             return false;
         }
-        return keys_
-            .Locate({{"MATERIA", record.subjectKey}, {"OFERTAMATRI", record.courseKey}})
+        return keys_.Locate({{"MATERIA", record.subjectKey}, {"OFERTAMATRI", record.courseKey}})
             .has_value();
     }
 

@@ -2,8 +2,6 @@
 // the job with its messages, result code, job buttons, close request and wait cursor, in batch
 // and interactive mode, and what it leaves in the work-table folder.
 
-#include "app/InboundJob.h"
-
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -12,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/InboundJob.h"
 #include "support/FakeInteraction.h"
 #include "support/HeldFile.h"
 #include "support/SchoolXml.h"
@@ -44,8 +43,7 @@ SchoolXml SmallSchool(const std::string& secondSubject = "Lengua Castellana y Li
         .Section("ACTIVIDADES", {{"N", "1", "Guardia"}})
         .Section("EMPLEADOS", {{"1048000", "01/09/2026", "590", "García", "López", "Ana"}})
         .Section("DEPENDENCIAS", {{"A101", "Aula 1.01"}, {"", "Aula de Música"}})
-        .Section("JORNADAS_ESCOLARES",
-                 {{"4401", "Jornada de mañana", "09/09/2026", "22/06/2027"}})
+        .Section("JORNADAS_ESCOLARES", {{"4401", "Jornada de mañana", "09/09/2026", "22/06/2027"}})
         .Section("TRAMOS_HORARIOS", {{"170001", "1ª hora", "510", "565", "4401"},
                                      {"170002", "2ª hora", "565", "620", "4401"}});
 }
@@ -267,8 +265,7 @@ TEST_P(InboundJobTest, FailingStepKeepsEarlierTablesAndStopsLaterSteps) {
     EXPECT_EQ(ui.waitCursorChanges, 2);
     ExpectSessionUnchanged();
     EXPECT_EQ(Rows("ASIGNOMT.DBF", {"COD"}), (std::vector<TableRow>{{"LCL"}, {"1"}}));
-    EXPECT_EQ(Rows("ASIGNOMT2.DBF", {"MATERIA"}),
-              (std::vector<TableRow>{{"300101"}, {"300102"}}));
+    EXPECT_EQ(Rows("ASIGNOMT2.DBF", {"MATERIA"}), (std::vector<TableRow>{{"300101"}, {"300102"}}));
     EXPECT_EQ(ReadBytes(workDir / "AULAT.DBF"), kEarlierTable);
 }
 
@@ -331,8 +328,7 @@ TEST_P(InboundJobTest, UnexpectedFailuresAreShownNotFatal) {
         ThrowingInteraction user(outOfMemory);
         RunInboundJob(session, user);
         ASSERT_EQ(user.errors.size(), 1u);
-        EXPECT_NE(user.errors[0].find(outOfMemory ? "memoria" : "fallo interno"),
-                  std::string::npos)
+        EXPECT_NE(user.errors[0].find(outOfMemory ? "memoria" : "fallo interno"), std::string::npos)
             << user.errors[0];
         ExpectSessionUnchanged();
     }

@@ -23,8 +23,9 @@ const fs::path kSample = fs::path(VELMARO_SOURCE_DIR) / "data" / "sample" / "Rac
 class CliExportarTest : public ::testing::Test {
 protected:
     std::vector<std::string> Arguments(const fs::path& xml, const fs::path& programDir) const {
-        return {"exportar",    "--xml",           xml.string(), "--work-dir",
-                workDir.string(), "--program-dir", programDir.string(), "--marcos", "4401"};
+        return {"exportar",          "--xml",          xml.string(),
+                "--work-dir",        workDir.string(), "--program-dir",
+                programDir.string(), "--marcos",       "4401"};
     }
 
     ProgramRun Cli(const std::vector<std::string>& arguments) const {

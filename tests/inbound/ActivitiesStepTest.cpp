@@ -1,14 +1,13 @@
 // The activities step: task rows after the subject rows of ASIGNOMT.DBF, and the release of
 // the subject-name lists.
 
-#include "inbound/ActivitiesStep.h"
-
 #include <gtest/gtest.h>
 
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "inbound/ActivitiesStep.h"
 #include "inbound/StepFixture.h"
 #include "inbound/SubjectNameStep.h"
 
@@ -38,10 +37,9 @@ class ActivitiesStepTest : public ::testing::TestWithParam<ActivityCase> {};
 TEST_P(ActivitiesStepTest, AppendsTaskRowsAfterSubjects) {
     const ActivityCase& c = GetParam();
     StepFixture step;
-    step.Run(SchoolXml()
-                 .Section("MATERIAS", {kSubjectRecord})
-                 .Section("ACTIVIDADES", c.actividades),
-             {RunSubjectNameStep, RunActivitiesStep});
+    step.Run(
+        SchoolXml().Section("MATERIAS", {kSubjectRecord}).Section("ACTIVIDADES", c.actividades),
+        {RunSubjectNameStep, RunActivitiesStep});
     std::vector<TableRow> expected = {kSubjectRow};
     expected.insert(expected.end(), c.taskRows.begin(), c.taskRows.end());
     EXPECT_EQ(step.Rows("ASIGNOMT.DBF", kFields), expected);
@@ -54,18 +52,20 @@ INSTANTIATE_TEST_SUITE_P(
                      {{"N", "5", "Tutoría lectiva"}, {"N", "12", "Reunión de departamento"}},
                      {{"5", "Tutoría le", "Tutoría lectiva", "5", "T"},
                       {"12", "Reunión de", "Reunión de departamento", "12", "T"}}},
-        ActivityCase{"ShortNameWhole", {{"N", "1", "Guardia"}},
-                     {{"1", "Guardia", "Guardia", "1", "T"}}},
-        ActivityCase{"KeyEqualToSubjectCodeAndRepeatedKey",
-                     {{"N", "LCL", "Guardia"}, {"N", "LCL", "Guardia"}},
-                     {{"LCL", "Guardia", "Guardia", "LCL", "T"},
-                      {"LCL", "Guardia", "Guardia", "LCL", "T"}}},
-        ActivityCase{"LongKeyCutToTen", {{"N", "ACTIVIDAD-0042", "Guardia de recreo"}},
+        ActivityCase{
+            "ShortNameWhole", {{"N", "1", "Guardia"}}, {{"1", "Guardia", "Guardia", "1", "T"}}},
+        ActivityCase{
+            "KeyEqualToSubjectCodeAndRepeatedKey",
+            {{"N", "LCL", "Guardia"}, {"N", "LCL", "Guardia"}},
+            {{"LCL", "Guardia", "Guardia", "LCL", "T"}, {"LCL", "Guardia", "Guardia", "LCL", "T"}}},
+        ActivityCase{"LongKeyCutToTen",
+                     {{"N", "ACTIVIDAD-0042", "Guardia de recreo"}},
                      {{"ACTIVIDAD-", "Guardia de", "Guardia de recreo", "ACTIVIDAD-", "T"}}},
-        ActivityCase{"ValuesTrimmed", {{"N", "  9 ", "  Guardia  "}},
+        ActivityCase{"ValuesTrimmed",
+                     {{"N", "  9 ", "  Guardia  "}},
                      {{"9", "Guardia", "Guardia", "9", "T"}}},
-        ActivityCase{"ShortRecordsSkippedOrNameless", {{"N"}, {"N", "7"}},
-                     {{"7", "", "", "7", "T"}}},
+        ActivityCase{
+            "ShortRecordsSkippedOrNameless", {{"N"}, {"N", "7"}}, {{"7", "", "", "7", "T"}}},
         ActivityCase{"NoActivities", {}, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 

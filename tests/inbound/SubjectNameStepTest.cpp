@@ -1,8 +1,6 @@
 // The subject-name step: codes derived from names, uniqueness, known-subject joins and cuts,
 // read back from ASIGNOMT.DBF and ASIGNOMT2.DBF.
 
-#include "inbound/SubjectNameStep.h"
-
 #include <gtest/gtest.h>
 
 #include <ostream>
@@ -10,6 +8,7 @@
 #include <vector>
 
 #include "inbound/StepFixture.h"
+#include "inbound/SubjectNameStep.h"
 
 namespace velmaro {
 namespace {
@@ -40,19 +39,19 @@ TEST_P(DeriveSubjectNameCodesTest, GivesCodeAndLongCode) {
 
 INSTANTIATE_TEST_SUITE_P(
     Names, DeriveSubjectNameCodesTest,
-    ::testing::Values(
-        DeriveCase{"Capitals", "Lengua Castellana y Literatura", "LCL", "Lengua Cas"},
-        DeriveCase{"OneCapitalWithBlank", "Educación física", "Ef", "Educación "},
-        DeriveCase{"OneCapitalOneWord", "Matemáticas", "Matemá", "Matemá"},
-        DeriveCase{"LowerCaseStart", "inglés avanzado", "ia", "inglés ava"},
-        DeriveCase{"LowerCaseOneWord", "inglés", "inglés", "inglés"},
-        DeriveCase{"DigitStart", "1º Bachillerato", "1B", "1º Bachill"},
-        DeriveCase{"AccentedCapitalAsInitial", "Valores Éticos", "VÉ", "Valores Ét"},
-        DeriveCase{"AccentedCapitalsDropped", "TECNOLOGÍA E INFORMÁTICA", "TECNOLOGAE",
-                   "TECNOLOGAEINFORMTICA"},
-        DeriveCase{"MoreThanTenCapitals", "ABCDEFGHIJKL", "ABCDEFGHIJ", "ABCDEFGHIJKL"},
-        DeriveCase{"FiveCapitals", "Matemáticas Aplicadas a las Ciencias Sociales I", "MACSI",
-                   "MACSI"}),
+    ::testing::Values(DeriveCase{"Capitals", "Lengua Castellana y Literatura", "LCL", "Lengua Cas"},
+                      DeriveCase{"OneCapitalWithBlank", "Educación física", "Ef", "Educación "},
+                      DeriveCase{"OneCapitalOneWord", "Matemáticas", "Matemá", "Matemá"},
+                      DeriveCase{"LowerCaseStart", "inglés avanzado", "ia", "inglés ava"},
+                      DeriveCase{"LowerCaseOneWord", "inglés", "inglés", "inglés"},
+                      DeriveCase{"DigitStart", "1º Bachillerato", "1B", "1º Bachill"},
+                      DeriveCase{"AccentedCapitalAsInitial", "Valores Éticos", "VÉ", "Valores Ét"},
+                      DeriveCase{"AccentedCapitalsDropped", "TECNOLOGÍA E INFORMÁTICA",
+                                 "TECNOLOGAE", "TECNOLOGAEINFORMTICA"},
+                      DeriveCase{"MoreThanTenCapitals", "ABCDEFGHIJKL", "ABCDEFGHIJ",
+                                 "ABCDEFGHIJKL"},
+                      DeriveCase{"FiveCapitals", "Matemáticas Aplicadas a las Ciencias Sociales I",
+                                 "MACSI", "MACSI"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct SubjectCase {
@@ -136,8 +135,7 @@ INSTANTIATE_TEST_SUITE_P(
                      {"60102", "2", "TECNOLOGÍA E INFORMÁTICA"}},
                     {{"TECNOLOGAE", "TECNOLOGAE", "TECNOLOGÍA E INFORMÁTICA", "", "F"}},
                     {{"TECNOLOGAE", "TECNOLOGAE", "TECNOLOGÍA E INFORMÁTICA", "1", "60101", "F"},
-                     {"TECNOLOGAE", "TECNOLOGAE", "TECNOLOGÍA E INFORMÁTICA", "2", "60102",
-                      "F"}}},
+                     {"TECNOLOGAE", "TECNOLOGAE", "TECNOLOGÍA E INFORMÁTICA", "2", "60102", "F"}}},
         SubjectCase{"NameCutToEightyStillJoins",
                     {{"60101", "1", kLong85}, {"60102", "2", kLong85}},
                     {{"Tdx", "Taller de", kLong80, "", "F"}},
@@ -169,8 +167,8 @@ TEST(SubjectNameStep, FillsTheListsOfTheRun) {
     EXPECT_TRUE(lists.subjectCodes.IsTaken("LCL"));
     EXPECT_TRUE(lists.subjectCodes.IsTaken("inglés"));
     EXPECT_FALSE(lists.subjectCodes.IsTaken("LCL1"));
-    EXPECT_EQ(lists.upperNames, (std::unordered_set<std::string>{
-                                    "LENGUA CASTELLANA Y LITERATURA", "INGLéS"}));
+    EXPECT_EQ(lists.upperNames,
+              (std::unordered_set<std::string>{"LENGUA CASTELLANA Y LITERATURA", "INGLéS"}));
     EXPECT_EQ(lists.longCodes, (std::unordered_set<std::string>{"Lengua Cas", "inglés"}));
     EXPECT_EQ(lists.longCodeNames,
               (std::unordered_set<std::string>{"Lengua CasLengua Castellana y Literatura",

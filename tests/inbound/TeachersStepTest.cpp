@@ -1,8 +1,6 @@
 // The teachers step: initials taken before trimming, uniqueness without regard to letter case,
 // names, short records and cuts, read back from PROFT.DBF.
 
-#include "inbound/TeachersStep.h"
-
 #include <gtest/gtest.h>
 
 #include <ostream>
@@ -10,6 +8,7 @@
 #include <vector>
 
 #include "inbound/StepFixture.h"
+#include "inbound/TeachersStep.h"
 #include "text/TextHelpers.h"
 
 namespace velmaro {
@@ -35,8 +34,8 @@ TEST_P(TeachersStepTest, WritesProft) {
     const TeacherCase& c = GetParam();
     StepFixture step;
     step.Run(SchoolXml().Section("EMPLEADOS", c.empleados), {RunTeachersStep});
-    EXPECT_EQ(step.Rows("PROFT.DBF", {"ABREV", "NOMBRE", "DEPART", "EMAIL", "DNI", "X_EMPLEADO",
-                                      "F_TOMAPOS"}),
+    EXPECT_EQ(step.Rows("PROFT.DBF",
+                        {"ABREV", "NOMBRE", "DEPART", "EMAIL", "DNI", "X_EMPLEADO", "F_TOMAPOS"}),
               c.rows);
 }
 
@@ -67,11 +66,11 @@ INSTANTIATE_TEST_SUITE_P(
                     {{"1009"}, {"1010", "01/09/2026"}, {"1011", "01/09/2026", "x", "Ruiz"}},
                     {{"", " ,", "", "", "", "1010", "01/09/2026"},
                      {"R", "Ruiz ,", "", "", "", "1011", "01/09/2026"}}},
-        TeacherCase{"ValuesCutToFieldWidths",
-                    {{"104800012345", "01/09/2026 08:00", "x", kLongSurname, kLongSurname,
-                      "María"}},
-                    {{"FFM", LeftChars(kLongSurname + " " + kLongSurname + ", María", 80), "",
-                      "", "", "1048000123", "01/09/2026"}}},
+        TeacherCase{
+            "ValuesCutToFieldWidths",
+            {{"104800012345", "01/09/2026 08:00", "x", kLongSurname, kLongSurname, "María"}},
+            {{"FFM", LeftChars(kLongSurname + " " + kLongSurname + ", María", 80), "", "", "",
+              "1048000123", "01/09/2026"}}},
         TeacherCase{"EmptySection", {}, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 

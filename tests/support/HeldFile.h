@@ -1,11 +1,10 @@
 #pragma once
 // Another program holding a file: a child process that keeps an flock lock on it.
 
+#include <fcntl.h>
 #include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <fcntl.h>
 
 #include <filesystem>
 #include <stdexcept>
