@@ -12,6 +12,10 @@ constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitNoFile = 3;
 
+// velmaro-cli exportar --xml FILE [--work-dir DIR] [--program-dir DIR] [--marcos CODE[,CODE]]:
+// the inbound conversion in batch mode; prints the rows written per table on success.
+int RunExportar(const std::vector<std::string>& arguments);
+
 // `dump TABLA.DBF`: prints the table as CSV on standard output (a header row of field names,
 // then one line per live row, UTF-8, RFC 4180 quoting, lines ended by LF).
 int RunDump(const std::vector<std::string>& arguments);

@@ -1,70 +1,75 @@
-#include "inbound/UniqueCode.h"
+// Uniqueness of short codes: suffixes 1, 2, 3 ..., letter case, and the stored 8 + 2 form.
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
+
+#include "inbound/UniqueCode.h"
 
 namespace velmaro {
 namespace {
 
-struct ClaimCase {
+struct UniqueCase {
     const char* name;
     CodeCase letterCase;
     CodeLength length;
-    std::vector<std::string> requested;
-    std::vector<std::string> handedOut;
+    std::vector<std::string> claims;
+    std::vector<std::string> expected;
 };
 
-class UniqueCodesTest : public ::testing::TestWithParam<ClaimCase> {};
+// Names the case in test output.
+void PrintTo(const UniqueCase& c, std::ostream* os) { *os << c.name; }
 
-TEST_P(UniqueCodesTest, HandsOutTheFirstFreeCandidate) {
-    const ClaimCase& c = GetParam();
+class UniqueCodesTest : public ::testing::TestWithParam<UniqueCase> {};
+
+TEST_P(UniqueCodesTest, HandsOutEachStoredCodeOnce) {
+    const UniqueCase& c = GetParam();
     UniqueCodes codes(c.letterCase, c.length);
     std::vector<std::string> handedOut;
-    for (const std::string& code : c.requested) handedOut.push_back(codes.Claim(code));
-    EXPECT_EQ(handedOut, c.handedOut);
+    for (const std::string& claim : c.claims) handedOut.push_back(codes.Claim(claim));
+    EXPECT_EQ(handedOut, c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, UniqueCodesTest,
+    Sequences, UniqueCodesTest,
     ::testing::Values(
-        ClaimCase{"SuffixesInTurn", CodeCase::Sensitive, CodeLength::ShortenToTen,
-                  {"LCL", "LCL", "LCL"}, {"LCL", "LCL1", "LCL2"}},
-        ClaimCase{"CaseIgnoredSharesSuffixes", CodeCase::Ignored, CodeLength::ShortenToTen,
-                  {"GLA", "GLA", "GLA", "gla"}, {"GLA", "GLA1", "GLA2", "gla3"}},
-        ClaimCase{"CaseSensitiveKeepsBoth", CodeCase::Sensitive, CodeLength::ShortenToTen,
-                  {"Ma", "MA", "ma"}, {"Ma", "MA", "ma"}},
-        ClaimCase{"RoomCodesIgnoreCase", CodeCase::Ignored, CodeLength::Unlimited,
-                  {"A1", "A1", "a1"}, {"A1", "A11", "a12"}},
-        ClaimCase{"SuffixedFormAlreadyTaken", CodeCase::Ignored, CodeLength::Unlimited,
-                  {"A11", "A1", "A1"}, {"A11", "A1", "A12"}},
-        ClaimCase{"EmptyCodeThenNumbers", CodeCase::Ignored, CodeLength::Unlimited,
-                  {"", "", ""}, {"", "1", "2"}},
-        ClaimCase{"ShortenedFormsNeverRepeat", CodeCase::Sensitive, CodeLength::ShortenToTen,
-                  {"ABCDEFGHIJ", "ABCDEFGHIJ", "ABCDEFGHIJ"},
-                  {"ABCDEFGHIJ", "ABCDEFGHJ1", "ABCDEFGHJ2"}},
-        ClaimCase{"ShortenedFormTakenByAPlainCode", CodeCase::Sensitive, CodeLength::ShortenToTen,
-                  {"ABCDEFGHJ1", "ABCDEFGHIJ", "ABCDEFGHIJ"},
-                  {"ABCDEFGHJ1", "ABCDEFGHIJ", "ABCDEFGHJ2"}},
-        ClaimCase{"ShorteningCountsCharacters", CodeCase::Ignored, CodeLength::ShortenToTen,
-                  {"2ºBachillB", "2ºBachillB", "2ºBachillB"},
-                  {"2ºBachillB", "2ºBachilB1", "2ºBachilB2"}},
-        ClaimCase{"TwoDigitSuffixes", CodeCase::Sensitive, CodeLength::ShortenToTen,
-                  std::vector<std::string>(12, "ABCDEFGHIJ"),
-                  {"ABCDEFGHIJ", "ABCDEFGHJ1", "ABCDEFGHJ2", "ABCDEFGHJ3", "ABCDEFGHJ4",
-                   "ABCDEFGHJ5", "ABCDEFGHJ6", "ABCDEFGHJ7", "ABCDEFGHJ8", "ABCDEFGHJ9",
-                   "ABCDEFGH10", "ABCDEFGH11"}}),
-    [](const ::testing::TestParamInfo<ClaimCase>& info) { return std::string(info.param.name); });
-
-TEST(UniqueCodes, ReportsTakenCodesWithItsOwnLetterCase) {
-    UniqueCodes ignoring(CodeCase::Ignored, CodeLength::Unlimited);
-    ignoring.Claim("Aula");
-    EXPECT_TRUE(ignoring.IsTaken("AULA"));
-    UniqueCodes sensitive(CodeCase::Sensitive, CodeLength::Unlimited);
-    sensitive.Claim("Aula");
-    EXPECT_FALSE(sensitive.IsTaken("AULA"));
-}
+        UniqueCase{"SubjectCodesCaseSensitive", CodeCase::Sensitive, CodeLength::ShortenToTen,
+                   {"LCL", "LCL", "lcl", "LCL"},
+                   {"LCL", "LCL1", "lcl", "LCL2"}},
+        UniqueCase{"TenCharactersShortenedNeverRepeat", CodeCase::Sensitive,
+                   CodeLength::ShortenToTen,
+                   {"ABCDEFGHIJ", "ABCDEFGHIJ", "ABCDEFGHIJ", "ABCDEFGHIJ"},
+                   {"ABCDEFGHIJ", "ABCDEFGHJ1", "ABCDEFGHJ2", "ABCDEFGHJ3"}},
+        UniqueCase{"ShortenedFormTakenEarlier", CodeCase::Sensitive, CodeLength::ShortenToTen,
+                   {"ABCDEFGHJ1", "ABCDEFGHIJ", "ABCDEFGHIJ"},
+                   {"ABCDEFGHJ1", "ABCDEFGHIJ", "ABCDEFGHJ2"}},
+        UniqueCase{"TeacherInitialsIgnoreCase", CodeCase::Ignored, CodeLength::ShortenToTen,
+                   {"GLA", "GLA", "GLA", "gla"},
+                   {"GLA", "GLA1", "GLA2", "gla3"}},
+        UniqueCase{"RoomCodesIgnoreCaseUncut", CodeCase::Ignored, CodeLength::Unlimited,
+                   {"A1", "A1", "a1", "ABCDEFGHIJKL", "abcdefghijkl"},
+                   {"A1", "A11", "a12", "ABCDEFGHIJKL", "abcdefghijkl1"}},
+        UniqueCase{"EmptyCodeThenOne", CodeCase::Ignored, CodeLength::ShortenToTen,
+                   {"", "", ""},
+                   {"", "1", "2"}},
+        UniqueCase{"SuffixTakenAsPlainCode", CodeCase::Sensitive, CodeLength::ShortenToTen,
+                   {"A", "A1", "A", "A"},
+                   {"A", "A1", "A2", "A3"}},
+        UniqueCase{"PlainCodeClaimedAfterItsSuffix", CodeCase::Sensitive,
+                   CodeLength::ShortenToTen,
+                   {"A1", "A", "A"},
+                   {"A1", "A", "A2"}},
+        UniqueCase{"ShorteningCountsCharacters", CodeCase::Ignored, CodeLength::ShortenToTen,
+                   {"2ºBachillB", "2ºBachillB", "2ºBachillB"},
+                   {"2ºBachillB", "2ºBachilB1", "2ºBachilB2"}},
+        UniqueCase{"TwoDigitSuffixes", CodeCase::Sensitive, CodeLength::ShortenToTen,
+                   std::vector<std::string>(12, "ABCDEFGHIJ"),
+                   {"ABCDEFGHIJ", "ABCDEFGHJ1", "ABCDEFGHJ2", "ABCDEFGHJ3", "ABCDEFGHJ4",
+                    "ABCDEFGHJ5", "ABCDEFGHJ6", "ABCDEFGHJ7", "ABCDEFGHJ8", "ABCDEFGHJ9",
+                    "ABCDEFGH10", "ABCDEFGH11"}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace velmaro
