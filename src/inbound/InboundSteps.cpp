@@ -1,0 +1,22 @@
+#include "inbound/InboundSteps.h"
+
+#include "inbound/ActivitiesStep.h"
+#include "inbound/RoomsStep.h"
+#include "inbound/SubjectNameStep.h"
+#include "inbound/TeachersStep.h"
+#include "worktables/WorkTableLayouts.h"
+
+namespace velmaro {
+
+const std::vector<InboundStep>& InboundSteps() {
+    static const std::vector<InboundStep> steps = {
+        {"nombres de materias", RunSubjectNameStep,
+         {layouts::ASIGNOMT.fileName, layouts::ASIGNOMT2.fileName}},
+        {"actividades", RunActivitiesStep, {layouts::ASIGNOMT.fileName}},
+        {"profesores", RunTeachersStep, {layouts::PROFT.fileName}},
+        {"aulas", RunRoomsStep, {layouts::AULAT.fileName}},
+    };
+    return steps;
+}
+
+}  // namespace velmaro
