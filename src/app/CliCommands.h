@@ -16,4 +16,8 @@ constexpr int kExitNoFile = 3;
 // the inbound conversion in batch mode; prints the rows written per table on success.
 int RunExportar(const std::vector<std::string>& arguments);
 
+// `dump TABLA.DBF`: prints the table as CSV on standard output (a header row of field names,
+// then one line per live row, UTF-8, RFC 4180 quoting, lines ended by LF).
+int RunDump(const std::vector<std::string>& arguments);
+
 }  // namespace velmaro::cli

@@ -19,6 +19,7 @@ const std::vector<Command> kCommands = {
      "exportar --xml ARCHIVO [--work-dir CARPETA] [--program-dir CARPETA] "
      "[--marcos CÓDIGO[,CÓDIGO]]",
      velmaro::cli::RunExportar},
+    {"dump", "dump TABLA.DBF", velmaro::cli::RunDump},
 };
 
 void PrintUsage(std::ostream& out) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "support/FakeInteraction.h"
+#include "support/HeldFile.h"
 #include "support/SchoolXml.h"
 #include "support/ScratchFolder.h"
 #include "support/TableRows.h"
@@ -49,15 +50,28 @@ SchoolXml SmallSchool(const std::string& secondSubject = "Lengua Castellana y Li
                                      {"170002", "2ª hora", "565", "620", "4401"}});
 }
 
+// A reference table of levels that knows the one course of SmallSchool.
+void WriteReferenceTable(const fs::path& file) {
+    const TableLayout layout{"NIVELLARI.DBF",
+                             {{"X_OFERTAMATRIG", FieldKind::Integer, 0},
+                              {"NIVEL_ABREV", FieldKind::Character, 10},
+                              {"ESTUDIO", FieldKind::Character, 80}},
+                             std::nullopt};
+    DbfTable table = DbfTable::Create(file, layout, DbfLevel::DBase7);
+    const std::size_t row = table.Append();
+    table.SetInteger(row, "X_OFERTAMATRIG", 60101);
+    table.SetText(row, "NIVEL_ABREV", "ESO");
+    table.SetText(row, "ESTUDIO", "Educación Secundaria Obligatoria");
+    table.Close();
+}
+
 class InboundJobTest : public ::testing::TestWithParam<bool> {
 protected:
     void SetUp() override {
         workDir = scratch.Folder("TTEMP");
         session.paths.workDir = workDir;
         session.paths.programDir = scratch.Folder("programa");
-        const fs::path referenceTable = fs::path(VELMARO_RUNTIME_DIR) / "NIVELLARI.DBF";
-        ASSERT_TRUE(fs::exists(referenceTable)) << "build the reference table first";
-        fs::copy_file(referenceTable, session.paths.programDir / "NIVELLARI.DBF");
+        WriteReferenceTable(session.paths.programDir / "NIVELLARI.DBF");
         session.batchMode = GetParam();
         school = scratch.File("escuela.xml", SmallSchool().Text());
         for (const char* table : {"ASIGNOMT.DBF", "PROFT.DBF", "AULAT.DBF"}) {
@@ -256,6 +270,25 @@ TEST_P(InboundJobTest, FailingStepKeepsEarlierTablesAndStopsLaterSteps) {
     EXPECT_EQ(Rows("ASIGNOMT2.DBF", {"MATERIA"}),
               (std::vector<TableRow>{{"300101"}, {"300102"}}));
     EXPECT_EQ(ReadBytes(workDir / "AULAT.DBF"), kEarlierTable);
+}
+
+TEST_P(InboundJobTest, TableHeldByAnotherProgramStopsItsStep) {
+    for (int lock : {LOCK_SH, LOCK_EX}) {
+        SCOPED_TRACE(lock == LOCK_SH ? "shared lock" : "exclusive lock");
+        testing::HeldFile tavolin(workDir / "AULAT.DBF", lock);
+        ASSERT_TRUE(tavolin.Locked());
+        FakeInteraction user;
+        user.picks.push_back(school);
+        RunInboundJob(session, user);
+        ASSERT_EQ(user.errors.size(), 1u);
+        EXPECT_NE(user.errors[0].find("AULAT.DBF"), std::string::npos) << user.errors[0];
+        EXPECT_TRUE(user.messages.empty());
+        EXPECT_FALSE(user.waiting);
+        ExpectSessionUnchanged();
+        EXPECT_EQ(Rows("ASIGNOMT.DBF", {"COD"}), (std::vector<TableRow>{{"LCL"}, {"1"}}));
+        EXPECT_EQ(Rows("PROFT.DBF", {"ABREV"}), (std::vector<TableRow>{{"GLA"}}));
+        EXPECT_EQ(ReadBytes(workDir / "AULAT.DBF"), kEarlierTable);
+    }
 }
 
 TEST_P(InboundJobTest, SecondRunAfterFailureStartsWithFreshLists) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,9 @@ struct ActivityCase {
     std::vector<XmlRecord> actividades;
     std::vector<TableRow> taskRows;  // expected after the subject row
 };
+
+// Names the case in test output.
+void PrintTo(const ActivityCase& c, std::ostream* os) { *os << c.name; }
 
 class ActivitiesStepTest : public ::testing::TestWithParam<ActivityCase> {};
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,9 @@ struct RoomCase {
     std::vector<XmlRecord> dependencias;
     std::vector<TableRow> rows;  // ABREV, NOMBRE, EDIFICIO, MAXALUM, DEPCENTRO
 };
+
+// Names the case in test output.
+void PrintTo(const RoomCase& c, std::ostream* os) { *os << c.name; }
 
 class RoomsStepTest : public ::testing::TestWithParam<RoomCase> {};
 

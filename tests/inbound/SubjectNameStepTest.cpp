@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,9 @@ struct DeriveCase {
     std::string code;
     std::string longCode;
 };
+
+// Names the case in test output.
+void PrintTo(const DeriveCase& c, std::ostream* os) { *os << c.name; }
 
 class DeriveSubjectNameCodesTest : public ::testing::TestWithParam<DeriveCase> {};
 
@@ -57,6 +61,9 @@ struct SubjectCase {
     std::vector<TableRow> asignomt;   // COD, CODLARGO, NOMBRE, CODTAREA, ESTAREA
     std::vector<TableRow> asignomt2;  // COD, CODLARGO, NOMBRE, MATERIA, OFERTAMATRI, ESTAREA
 };
+
+// Names the case in test output.
+void PrintTo(const SubjectCase& c, std::ostream* os) { *os << c.name; }
 
 const std::string kLong85 = "Taller de " + std::string(75, 'x');
 const std::string kLong80 = kLong85.substr(0, 80);
