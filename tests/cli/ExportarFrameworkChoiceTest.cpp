@@ -55,16 +55,12 @@ CliResult RunShell(const std::string& command, const fs::path& folder) {
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(out), ReadFile(err)};
 }
 
-// A work-table folder and a program folder (with a reference table) for one run of the CLI.
+// A work-table folder for one run of the CLI, with the reference table built beside it.
 class ExportarRun {
 public:
-    ExportarRun() {
-        fs::create_directories(WorkDir());
-        fs::create_directories(ProgramDir());
-        WriteReferenceTable(ProgramDir(), {{1, "ESO", ""}, {2, "BACH", "Bachillerato"}});
-    }
+    ExportarRun() { fs::create_directories(WorkDir()); }
     fs::path WorkDir() const { return root_.Path() / "ttemp"; }
-    fs::path ProgramDir() const { return root_.Path() / "programa"; }
+    fs::path ProgramDir() const { return VELMARO_RUNTIME_DIR; }
 
     // velmaro-cli exportar on the sample school with `extra` options, stdin from /dev/null.
     CliResult Exportar(const std::string& extra) const {
@@ -104,7 +100,10 @@ TEST(ExportarFrameworkChoice, MarcosChooseInListOrderAndAllTablesAreWritten) {
         EXPECT_EQ(row.at("MARCO"), row.at("MARCOXML") == "4401" ? "0" : "1") << row.at("DIHO");
     }
     EXPECT_FALSE(ReadRows(run.WorkDir() / "ASIGT.DBF").empty());
-    EXPECT_FALSE(ReadRows(run.WorkDir() / "GRUPOST.DBF").empty());
+    // The sample's course keys are in the reference table that ships with the program.
+    for (const auto& row : ReadRows(run.WorkDir() / "CURSOST.DBF")) {
+        EXPECT_NE(row.at("NIVEL"), "Niv") << row.at("CLAVE");
+    }
 }
 
 TEST(ExportarFrameworkChoice, AnIndependentReaderReadsEveryTableWithOurRowCounts) {
