@@ -105,7 +105,8 @@ FrameworkSelection SelectFrameworksByCode(const FrameworkCatalog& catalog,
     const CodeMatch match = MatchFrameworkCodes(catalog.Codes(), marcos);
     if (!match.unknown.empty()) {
         std::string unknown;
-        for (const std::string& code : match.unknown) unknown += (unknown.empty() ? "" : ", ") + code;
+        for (const std::string& code : match.unknown)
+            unknown += (unknown.empty() ? "" : ", ") + code;
         throw Error("--marcos nombra Marcos Horarios que no están en el archivo " +
                     Quoted(document) + ": " + unknown + "\n" + FrameworkListFor(document, catalog));
     }

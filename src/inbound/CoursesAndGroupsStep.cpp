@@ -41,9 +41,9 @@ std::unordered_map<int, LevelAndStudy> ReadReferenceTable(const std::filesystem:
     for (std::size_t row = 0; row < reference.RecordCount(); ++row) {
         // A row without a key can equal no course key.
         if (reference.Text(row, "X_OFERTAMATRIG").empty()) continue;
-        byKey.try_emplace(reference.Integer(row, "X_OFERTAMATRIG"),
-                          LevelAndStudy{reference.Text(row, "NIVEL_ABREV"),
-                                        reference.Text(row, "ESTUDIO")});
+        byKey.try_emplace(
+            reference.Integer(row, "X_OFERTAMATRIG"),
+            LevelAndStudy{reference.Text(row, "NIVEL_ABREV"), reference.Text(row, "ESTUDIO")});
     }
     reference.Close();
     return byKey;

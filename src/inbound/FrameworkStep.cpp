@@ -1,7 +1,6 @@
 #include "inbound/FrameworkStep.h"
 
 #include <cstddef>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -58,9 +57,10 @@ int MinutesFromText(const std::string& text) {
 
 std::string SelectionText(InboundContext& ctx, const std::vector<ExchangeRecord>& frameworks) {
     if (frameworks.empty()) {
-        throw Error("El archivo '" + ctx.filenameXML.string() +
-                    "' no contiene ningún Marco Horario (sección JORNADAS_ESCOLARES sin registros): "
-                    "no se pueden crear los días y horas del horario.");
+        throw Error(
+            "El archivo '" + ctx.filenameXML.string() +
+            "' no contiene ningún Marco Horario (sección JORNADAS_ESCOLARES sin registros): "
+            "no se pueden crear los días y horas del horario.");
     }
     if (frameworks.size() == 1) return TrimBlanks(frameworks.front().Field(0));
     FrameworkSelection selection;
@@ -101,7 +101,8 @@ void WriteDay(int day, const std::vector<ExchangeRecord>& slots, const ChosenCod
         grid.SetText(row, "CODDIHO", TrimBlanks(slot.Field(0)));
         grid.SetText(row, "HORADESDE", ClockText(times.start));
         grid.SetText(row, "HORAHASTA", ClockText(times.end));
-        grid.SetText(row, "MINUTOS", IntegerToText(static_cast<long long>(times.end) - times.start));
+        grid.SetText(row, "MINUTOS",
+                     IntegerToText(static_cast<long long>(times.end) - times.start));
         grid.SetText(row, "MARCOXML", framework);
         isFirstFramework.push_back(first);
         starts.push_back(times.start);
@@ -132,7 +133,8 @@ void SetFrameworkFlags(DbfTable& grid, const ChosenCodes& chosen,
 // to ten characters, as the slots are, so that a long code keeps its dates; CJORNADA gets the
 // whole code.
 void WritePeriods(InboundContext& ctx, const ChosenCodes& chosen) {
-    DbfTable periods = DbfTable::Open(ctx.workDir / layouts::PERIODOS.fileName, TableAccess::Shared);
+    DbfTable periods =
+        DbfTable::Open(ctx.workDir / layouts::PERIODOS.fileName, TableAccess::Shared);
     for (const ExchangeRecord& framework : ctx.document.Records("JORNADAS_ESCOLARES")) {
         const std::string code = TrimBlanks(framework.Field(0));
         const std::string compared = LeftChars(code, kCodeLength);
@@ -149,8 +151,8 @@ void WritePeriods(InboundContext& ctx, const ChosenCodes& chosen) {
 }  // namespace
 
 void RunFrameworkStep(InboundContext& ctx) {
-    for (const char* file :
-         {"DIASHORAST.DBF", "DIASHORAST.MDX", "DIASHORAST2.DBF", "DIASHORAST2.MDX", "JORNADAS.DBF"}) {
+    for (const char* file : {"DIASHORAST.DBF", "DIASHORAST.MDX", "DIASHORAST2.DBF",
+                             "DIASHORAST2.MDX", "JORNADAS.DBF"}) {
         RemoveWorkFile(ctx.workDir, file);
     }
     DbfTable grid = RebuildWorkTable(ctx.workDir, layouts::DIASHORAST);

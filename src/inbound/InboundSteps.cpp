@@ -13,17 +13,19 @@ namespace velmaro {
 
 const std::vector<InboundStep>& InboundSteps() {
     static const std::vector<InboundStep> steps = {
-        {"nombres de materias", RunSubjectNameStep,
+        {"nombres de materias",
+         RunSubjectNameStep,
          {layouts::ASIGNOMT.fileName, layouts::ASIGNOMT2.fileName}},
         {"actividades", RunActivitiesStep, {layouts::ASIGNOMT.fileName}},
         {"profesores", RunTeachersStep, {layouts::PROFT.fileName}},
         {"aulas", RunRoomsStep, {layouts::AULAT.fileName}},
-        {"cursos y grupos", RunCoursesAndGroupsStep,
+        {"cursos y grupos",
+         RunCoursesAndGroupsStep,
          {layouts::CURSOST.fileName, layouts::GRUPOST.fileName}},
         {"asignaciones de materias", RunSubjectAssignmentStep, {layouts::ASIGT.fileName}},
-        {"días, horas y marcos horarios", RunFrameworkStep,
-         {layouts::DIASHORAST.fileName, layouts::DIASHORAST2.fileName,
-          layouts::PERIODOS.fileName}},
+        {"días, horas y marcos horarios",
+         RunFrameworkStep,
+         {layouts::DIASHORAST.fileName, layouts::DIASHORAST2.fileName, layouts::PERIODOS.fileName}},
     };
     return steps;
 }

@@ -50,8 +50,8 @@ std::unordered_map<std::string, std::vector<Group>> IndexGroupsByCourse(const Db
     std::unordered_map<std::string, std::vector<Group>> byCourse;
     for (std::size_t row = 0; row < groups.RecordCount(); ++row) {
         byCourse[groups.Text(row, "CLAVECURSO")].push_back(
-            Group{groups.Text(row, "ABREV"), groups.Text(row, "NIVEL"),
-                  groups.Text(row, "CURSO"), groups.Text(row, "GRUPO")});
+            Group{groups.Text(row, "ABREV"), groups.Text(row, "NIVEL"), groups.Text(row, "CURSO"),
+                  groups.Text(row, "GRUPO")});
     }
     return byCourse;
 }
@@ -78,10 +78,10 @@ void AppendAssignment(DbfTable& assignments, const std::string& subjectCode,
 
 void RunSubjectAssignmentStep(InboundContext& ctx) {
     DbfTable assignments = RebuildWorkTable(ctx.workDir, layouts::ASIGT);
-    DbfTable groupTable = DbfTable::Open(ctx.workDir / layouts::GRUPOST.fileName,
-                                         TableAccess::Exclusive);
-    DbfTable subjectNameTable = DbfTable::Open(ctx.workDir / layouts::ASIGNOMT.fileName,
-                                               TableAccess::Exclusive);
+    DbfTable groupTable =
+        DbfTable::Open(ctx.workDir / layouts::GRUPOST.fileName, TableAccess::Exclusive);
+    DbfTable subjectNameTable =
+        DbfTable::Open(ctx.workDir / layouts::ASIGNOMT.fileName, TableAccess::Exclusive);
     const auto groupsByCourse = IndexGroupsByCourse(groupTable);
     const auto codeByName = IndexSubjectCodes(subjectNameTable);
 

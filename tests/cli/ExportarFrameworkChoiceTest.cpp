@@ -2,14 +2,13 @@
 // and the runs that must stop before any table is touched.
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include <sys/wait.h>
 
 #include "inbound/SmallSchool.h"
 
@@ -21,10 +20,9 @@ namespace fs = std::filesystem;
 const fs::path kCli = fs::path(VELMARO_RUNTIME_DIR) / "velmaro-cli";
 const fs::path kSampleSchool = fs::path(VELMARO_SOURCE_DIR) / "data/sample/RacimaEjemplo.xml";
 
-const std::vector<std::string> kTables = {"ASIGNOMT.DBF", "ASIGNOMT2.DBF",  "PROFT.DBF",
-                                          "AULAT.DBF",    "CURSOST.DBF",    "GRUPOST.DBF",
-                                          "ASIGT.DBF",    "DIASHORAST.DBF", "DIASHORAST2.DBF",
-                                          "PERIODOS.DBF"};
+const std::vector<std::string> kTables = {
+    "ASIGNOMT.DBF", "ASIGNOMT2.DBF", "PROFT.DBF",      "AULAT.DBF",       "CURSOST.DBF",
+    "GRUPOST.DBF",  "ASIGT.DBF",     "DIASHORAST.DBF", "DIASHORAST2.DBF", "PERIODOS.DBF"};
 
 std::string ReadFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -49,9 +47,9 @@ struct CliResult {
 CliResult RunShell(const std::string& command, const fs::path& folder) {
     const fs::path out = folder / "stdout.txt";
     const fs::path err = folder / "stderr.txt";
-    const int raw = std::system(("( " + command + " ) > " + ShellQuoted(out.string()) + " 2> " +
-                                 ShellQuoted(err.string()))
-                                    .c_str());
+    const int raw = std::system(
+        ("( " + command + " ) > " + ShellQuoted(out.string()) + " 2> " + ShellQuoted(err.string()))
+            .c_str());
     return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(out), ReadFile(err)};
 }
 
@@ -67,8 +65,9 @@ public:
         return RunShell(Command(extra) + " < /dev/null", root_.Path());
     }
     std::string Command(const std::string& extra) const {
-        return ShellQuoted(kCli.string()) + " exportar --xml " + ShellQuoted(kSampleSchool.string()) +
-               " --work-dir " + ShellQuoted(WorkDir().string()) + " --program-dir " +
+        return ShellQuoted(kCli.string()) + " exportar --xml " +
+               ShellQuoted(kSampleSchool.string()) + " --work-dir " +
+               ShellQuoted(WorkDir().string()) + " --program-dir " +
                ShellQuoted(ProgramDir().string()) + " " + extra;
     }
     const fs::path& Root() const { return root_.Path(); }
@@ -109,9 +108,10 @@ TEST(ExportarFrameworkChoice, MarcosChooseInListOrderAndAllTablesAreWritten) {
 TEST(ExportarFrameworkChoice, AnIndependentReaderReadsEveryTableWithOurRowCounts) {
     ExportarRun run;
     ASSERT_EQ(run.Exportar("--marcos 4401,4402").status, 0);
-    std::string script = "import sys\nfrom dbfread import DBF\nfor name in sys.argv[1:]:\n"
-                         "    rows = list(DBF(name, encoding='cp1252', char_decode_errors='strict'))\n"
-                         "    print(name.rsplit('/', 1)[-1], len(rows))\n";
+    std::string script =
+        "import sys\nfrom dbfread import DBF\nfor name in sys.argv[1:]:\n"
+        "    rows = list(DBF(name, encoding='cp1252', char_decode_errors='strict'))\n"
+        "    print(name.rsplit('/', 1)[-1], len(rows))\n";
     WriteTextFile(run.Root() / "count.py", script);
     std::string command = "/usr/bin/python3 " + ShellQuoted((run.Root() / "count.py").string());
     std::string expected;
@@ -145,7 +145,8 @@ TEST_P(ExportarRefused, StopsBeforeAnyTableListingTheFrameworks) {
 
     EXPECT_EQ(result.status, 2);
     EXPECT_NE(result.err.find(c.reason), std::string::npos) << result.err;
-    for (const char* listed : {"1) 4401", "2) 4402", "Jornada de tarde", "09/09/2026 - 22/06/2027"}) {
+    for (const char* listed :
+         {"1) 4401", "2) 4402", "Jornada de tarde", "09/09/2026 - 22/06/2027"}) {
         EXPECT_NE(result.err.find(listed), std::string::npos) << listed << "\n" << result.err;
     }
     EXPECT_EQ(ReadFile(run.WorkDir() / "PROFT.DBF"), "tabla anterior");
@@ -165,9 +166,9 @@ TEST(ExportarFrameworkChoice, TerminalListAsksAgainUntilTheSelectionIsValid) {
     ExportarRun run;
     // script(1) gives the program a terminal; the answers: a number outside the list, an empty
     // line (nothing selected) and then both frameworks.
-    const CliResult result = RunShell("printf '7\\n\\n2,1\\n' | script -qec " +
-                                          ShellQuoted(run.Command("")) + " /dev/null",
-                                      run.Root());
+    const CliResult result = RunShell(
+        "printf '7\\n\\n2,1\\n' | script -qec " + ShellQuoted(run.Command("")) + " /dev/null",
+        run.Root());
     ASSERT_EQ(result.status, 0) << result.out << result.err;
     EXPECT_NE(result.out.find("'7' no es un número de la lista"), std::string::npos) << result.out;
     EXPECT_NE(result.out.find("Debe al menos seleccionar 1 Marco Horario."), std::string::npos);

@@ -1,8 +1,7 @@
-#include "inbound/CoursesAndGroupsStep.h"
-
 #include <gtest/gtest.h>
 
 #include "app/Error.h"
+#include "inbound/CoursesAndGroupsStep.h"
 #include "inbound/SmallSchool.h"
 
 namespace velmaro::testing {
@@ -38,11 +37,11 @@ TEST(CoursesAndGroupsStep, CourseRowsTakeLevelAndStudyFromTheReferenceTable) {
         const char* estud;
     };
     const Expected expected[] = {
-        {"101", "ESO", "1", ""},                       // first reference row of the key wins
+        {"101", "ESO", "1", ""},                          // first reference row of the key wins
         {"202", "Niv", "2", "Bachillerato de Ciencias"},  // empty NIVEL_ABREV
-        {"999", "Niv", "3", ""},                       // key not in the reference table
-        {"303", "BACH", "b", "Bachillerato"},          // key and name trimmed
-        {"101", "ESO", "", ""},                        // empty name, empty CURSO
+        {"999", "Niv", "3", ""},                          // key not in the reference table
+        {"303", "BACH", "b", "Bachillerato"},             // key and name trimmed
+        {"101", "ESO", "", ""},                           // empty name, empty CURSO
     };
     const Rows rows = ReadRows(run.WorkTable("CURSOST.DBF"));
     ASSERT_EQ(rows.size(), std::size(expected));

@@ -1,8 +1,7 @@
-#include "inbound/FrameworkChoice.h"
-
 #include <gtest/gtest.h>
 
 #include "app/Error.h"
+#include "inbound/FrameworkChoice.h"
 #include "inbound/SmallSchool.h"
 
 namespace velmaro::testing {
@@ -50,19 +49,25 @@ INSTANTIATE_TEST_SUITE_P(
                       true,
                       "A         C         ",
                       std::nullopt},
-        SelectionCase{"ShortCodePadded", {"1234", "X"}, {true, false}, true, "1234      ",
-                      std::nullopt},
-        SelectionCase{"LongCodeCut", {"X", "123456789012"}, {false, true}, true, "1234567890",
-                      std::nullopt},
+        SelectionCase{
+            "ShortCodePadded", {"1234", "X"}, {true, false}, true, "1234      ", std::nullopt},
+        SelectionCase{
+            "LongCodeCut", {"X", "123456789012"}, {false, true}, true, "1234567890", std::nullopt},
         SelectionCase{"WidthCountsCharactersNotBytes",
                       {"Mañana", "Tardeñoñoñoño"},
                       {true, true},
                       true,
                       "Mañana    Tardeñoñoñ",
                       std::nullopt},
-        SelectionCase{"BlanksAroundACodeKept", {" A ", "B"}, {true, false}, true, " A        ",
+        SelectionCase{"BlanksAroundACodeKept",
+                      {" A ", "B"},
+                      {true, false},
+                      true,
+                      " A        ",
                       std::nullopt}),
-    [](const ::testing::TestParamInfo<SelectionCase>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<SelectionCase>& info) {
+        return std::string(info.param.name);
+    });
 
 const Section kFrameworks{"JORNADAS_ESCOLARES",
                           {
@@ -126,8 +131,8 @@ TEST(FrameworkCatalog, SingleSlotRecordLeavesTheSlotListAsItWas) {
 }
 
 TEST(FrameworkCatalog, SingleFrameworkListsNothingAndShowsDefaults) {
-    StepRun run({Section{"JORNADAS_ESCOLARES", {{"M", "Mañana", "01/09/2024", "30/06/2025"}}},
-                 kSlots});
+    StepRun run(
+        {Section{"JORNADAS_ESCOLARES", {{"M", "Mañana", "01/09/2024", "30/06/2025"}}}, kSlots});
     const ExchangeDocument document = ExchangeDocument::Load(run.DocumentPath());
     const FrameworkCatalog catalog(document);
     EXPECT_TRUE(catalog.Codes().empty());

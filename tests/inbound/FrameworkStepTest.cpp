@@ -1,8 +1,7 @@
-#include "inbound/FrameworkStep.h"
-
 #include <gtest/gtest.h>
 
 #include "app/Error.h"
+#include "inbound/FrameworkStep.h"
 #include "inbound/SmallSchool.h"
 #include "worktables/WorkTableLayouts.h"
 
@@ -61,25 +60,35 @@ TEST_P(FrameworkGrid, WritesDaysPeriodsAndFlags) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, FrameworkGrid,
     ::testing::Values(
-        GridCase{"TwoFrameworksInterleaved",
-                 {Frameworks({kFrameworkA, kFrameworkB}),
-                  Slots({{"A1", "1ª", "480", "535", "A"},
-                         {"B1", "1ª tarde", "900", "955", "B"},
-                         {"A2", "2ª", "535", "590", "A"}})},
-                 {Chosen("A         B         ")},
-                 21,
-                 {{{"DIHO", "11"}, {"HORA", "1"}, {"DIA", "1"}, {"CODDIHO", "A1"},
-                   {"TEXTOHOR", "1ª"}, {"HORADESDE", "08:00"}, {"HORAHASTA", "08:55"},
-                   {"MINUTOS", "55"}, {"MARCO", "0"}, {"MARCOXML", "A"}, {"TEXTODIA", ""}},
-                  {{"DIHO", "11"}, {"HORA", "1"}, {"MARCO", "1"}, {"MARCOXML", "B"},
-                   {"HORADESDE", "15:00"}},
-                  {{"DIHO", "12"}, {"HORA", "2"}, {"MARCO", "0"}, {"MARCOXML", "A"}},
-                  {{"DIHO", "21"}, {"DIA", "2"}, {"MARCO", "0"}}}},
+        GridCase{
+            "TwoFrameworksInterleaved",
+            {Frameworks({kFrameworkA, kFrameworkB}), Slots({{"A1", "1ª", "480", "535", "A"},
+                                                            {"B1", "1ª tarde", "900", "955", "B"},
+                                                            {"A2", "2ª", "535", "590", "A"}})},
+            {Chosen("A         B         ")},
+            21,
+            {{{"DIHO", "11"},
+              {"HORA", "1"},
+              {"DIA", "1"},
+              {"CODDIHO", "A1"},
+              {"TEXTOHOR", "1ª"},
+              {"HORADESDE", "08:00"},
+              {"HORAHASTA", "08:55"},
+              {"MINUTOS", "55"},
+              {"MARCO", "0"},
+              {"MARCOXML", "A"},
+              {"TEXTODIA", ""}},
+             {{"DIHO", "11"},
+              {"HORA", "1"},
+              {"MARCO", "1"},
+              {"MARCOXML", "B"},
+              {"HORADESDE", "15:00"}},
+             {{"DIHO", "12"}, {"HORA", "2"}, {"MARCO", "0"}, {"MARCOXML", "A"}},
+             {{"DIHO", "21"}, {"DIA", "2"}, {"MARCO", "0"}}}},
         GridCase{"SecondFrameworkStartsEarlier",
-                 {Frameworks({kFrameworkA, kFrameworkB}),
-                  Slots({{"A1", "1ª", "480", "535", "A"},
-                         {"B1", "1ª", "420", "475", "B"},
-                         {"A2", "2ª", "535", "590", "A"}})},
+                 {Frameworks({kFrameworkA, kFrameworkB}), Slots({{"A1", "1ª", "480", "535", "A"},
+                                                                 {"B1", "1ª", "420", "475", "B"},
+                                                                 {"A2", "2ª", "535", "590", "A"}})},
                  {Chosen("A         B         ")},
                  21,
                  {{{"MARCOXML", "A"}, {"MARCO", "1"}},
@@ -99,32 +108,30 @@ INSTANTIATE_TEST_SUITE_P(
                  {{{"DIHO", "11"}, {"MARCOXML", "B"}, {"MARCO", "1"}},
                   {{"DIHO", "12"}, {"MARCOXML", "B"}, {"MARCO", "1"}}}},
         GridCase{"OneFrameworkNoDialogThreeSlots",
-                 {Frameworks({{" A ", "Única", "", ""}}),
-                  Slots({{"T1", "1ª", "480", "540", "A"},
-                         {"T2", "2ª", "540", "600", " A "},
-                         {"X1", "otro", "600", "660", "B"},
-                         {"T3", "3ª", "600", "660", "A"}})},
+                 {Frameworks({{" A ", "Única", "", ""}}), Slots({{"T1", "1ª", "480", "540", "A"},
+                                                                 {"T2", "2ª", "540", "600", " A "},
+                                                                 {"X1", "otro", "600", "660", "B"},
+                                                                 {"T3", "3ª", "600", "660", "A"}})},
                  {},
                  21,
                  {{{"DIHO", "11"}, {"HORA", "1"}, {"MARCO", "0"}},
                   {{"DIHO", "12"}, {"HORA", "2"}},
                   {{"DIHO", "13"}, {"HORA", "3"}},
                   {{"DIHO", "21"}, {"DIA", "2"}, {"HORA", "1"}}}},
-        GridCase{"ClockTextsAndNegativeLength",
-                 {Frameworks({kFrameworkA}),
-                  Slots({{"c1", "vacío", "", "60", "A"},
-                         {"c2", "cinco", "5", "1439", "A"},
-                         {"c3", "al revés", "600", "555", "A"},
-                         {"c4", "con más campos", "1", "2", "A", "extra"},
-                         {"c5", "cuatro campos", "1", "2"}})},
-                 {},
-                 28,
-                 {{{"HORADESDE", "00:00"}, {"HORAHASTA", "01:00"}, {"MINUTOS", "60"}},
-                  {{"HORADESDE", "00:05"}, {"HORAHASTA", "23:59"}, {"MINUTOS", "1434"}},
-                  {{"HORADESDE", "10:00"}, {"HORAHASTA", "09:15"}, {"MINUTOS", "-45"}},
-                  {{"HORADESDE", "00:01"}, {"HORAHASTA", "00:02"}, {"MINUTOS", "1"},
-                   {"DIHO", "14"}},
-                  {{"DIHO", "21"}}}},
+        GridCase{
+            "ClockTextsAndNegativeLength",
+            {Frameworks({kFrameworkA}), Slots({{"c1", "vacío", "", "60", "A"},
+                                               {"c2", "cinco", "5", "1439", "A"},
+                                               {"c3", "al revés", "600", "555", "A"},
+                                               {"c4", "con más campos", "1", "2", "A", "extra"},
+                                               {"c5", "cuatro campos", "1", "2"}})},
+            {},
+            28,
+            {{{"HORADESDE", "00:00"}, {"HORAHASTA", "01:00"}, {"MINUTOS", "60"}},
+             {{"HORADESDE", "00:05"}, {"HORAHASTA", "23:59"}, {"MINUTOS", "1434"}},
+             {{"HORADESDE", "10:00"}, {"HORAHASTA", "09:15"}, {"MINUTOS", "-45"}},
+             {{"HORADESDE", "00:01"}, {"HORAHASTA", "00:02"}, {"MINUTOS", "1"}, {"DIHO", "14"}},
+             {{"DIHO", "21"}}}},
         GridCase{"CodesDifferingInCaseAreDifferentFrameworks",
                  {Frameworks({{"M", "Mañana"}, {"m", "minúscula"}}),
                   Slots({{"x", "1", "480", "535", "m"}, {"y", "2", "480", "535", "M"}})},
@@ -158,10 +165,11 @@ TEST(FrameworkStep, TwelveSlotsNumberPeriodTwelveOfDayThreeAs312) {
 
 TEST(FrameworkStep, PeriodsHoldTheChosenFrameworksWithTheirDates) {
     const std::string longCode = "MANANA2024X1";
-    StepRun run({Frameworks({{longCode, "Mañana larga", "01/09/2024", "30/06/2025"},
-                             {"TARDE", "Tarde", "02/09/2024", "27/06/2025"},
-                             {"NOCHE", "Noche", "03/09/2024", "26/06/2025"}}),
-                 Slots({{"m1", "1ª", "480", "535", longCode}, {"t1", "1ª", "900", "955", "TARDE"}})});
+    StepRun run(
+        {Frameworks({{longCode, "Mañana larga", "01/09/2024", "30/06/2025"},
+                     {"TARDE", "Tarde", "02/09/2024", "27/06/2025"},
+                     {"NOCHE", "Noche", "03/09/2024", "26/06/2025"}}),
+         Slots({{"m1", "1ª", "480", "535", longCode}, {"t1", "1ª", "900", "955", "TARDE"}})});
     run.user.frameworkAnswers.push_back(Chosen("MANANA2024TARDE     "));
     InboundContext ctx = run.Context();
     RunFrameworkStep(ctx);
@@ -181,7 +189,8 @@ TEST(FrameworkStep, PeriodsHoldTheChosenFrameworksWithTheirDates) {
 }
 
 TEST(FrameworkStep, RebuildsItsTablesAndRemovesJornadas) {
-    StepRun run({Frameworks({{"A", "Única", "01/09/2024"}}), Slots({{"a", "1", "480", "535", "A"}})});
+    StepRun run(
+        {Frameworks({{"A", "Única", "01/09/2024"}}), Slots({{"a", "1", "480", "535", "A"}})});
     WriteRows(run.WorkTable("PERIODOS.DBF"), layouts::PERIODOS, {{{"CJORNADA", "VIEJA"}}});
     WriteRows(run.WorkTable("DIASHORAST.DBF"), layouts::DIASHORAST, {{{"DIHO", "99"}}});
     for (const char* file : {"DIASHORAST.MDX", "JORNADAS.DBF", "JORNADAS.MDX"}) {

@@ -2,6 +2,8 @@
 // Small exchange documents and temporary folders for the converter-step tests, and reading
 // tables back through the dBase engine.
 
+#include <unistd.h>
+
 #include <atomic>
 #include <filesystem>
 #include <fstream>
@@ -11,8 +13,6 @@
 #include <string>
 #include <utility>
 #include <vector>
-
-#include <unistd.h>
 
 #include "exchange/ExchangeDocument.h"
 #include "inbound/InboundContext.h"
@@ -57,10 +57,17 @@ inline std::string EscapeXml(const std::string& text) {
     std::string escaped;
     for (char c : text) {
         switch (c) {
-            case '&': escaped += "&amp;"; break;
-            case '<': escaped += "&lt;"; break;
-            case '>': escaped += "&gt;"; break;
-            default: escaped += c;
+            case '&':
+                escaped += "&amp;";
+                break;
+            case '<':
+                escaped += "&lt;";
+                break;
+            case '>':
+                escaped += "&gt;";
+                break;
+            default:
+                escaped += c;
         }
     }
     return escaped;
@@ -68,8 +75,9 @@ inline std::string EscapeXml(const std::string& text) {
 
 // The exchange document text with `sections` in one BLOQUE_DATOS.
 inline std::string ExchangeXml(const std::vector<Section>& sections) {
-    std::string xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<SERVICIO>\n<BLOQUE_DATOS>\n"
-                      "<dato nombre_dato=\"C_ANNO\">2024</dato>\n";
+    std::string xml =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<SERVICIO>\n<BLOQUE_DATOS>\n"
+        "<dato nombre_dato=\"C_ANNO\">2024</dato>\n";
     for (const Section& section : sections) {
         xml += "<grupo_datos seq=\"" + section.seq + "\">\n";
         for (const Record& record : section.records) {

@@ -1,8 +1,7 @@
-#include "inbound/SubjectAssignmentStep.h"
-
 #include <gtest/gtest.h>
 
 #include "inbound/SmallSchool.h"
+#include "inbound/SubjectAssignmentStep.h"
 #include "worktables/WorkTableLayouts.h"
 
 namespace velmaro::testing {
@@ -28,7 +27,10 @@ const Rows kGroups = {
     {{"ABREV", "1ºESOB"}, {"NIVEL", "ESO"}, {"CURSO", "1"}, {"GRUPO", "B"}, {"CLAVECURSO", "101"}},
     {{"ABREV", "2ºESOA"}, {"NIVEL", "ESO"}, {"CURSO", "2"}, {"GRUPO", "A"}, {"CLAVECURSO", "202"}},
     {{"ABREV", "1ºESOC"}, {"NIVEL", "ESO"}, {"CURSO", "1"}, {"GRUPO", "C"}, {"CLAVECURSO", "101"}},
-    {{"ABREV", "LARGO"}, {"NIVEL", "Niv"}, {"CURSO", "9"}, {"GRUPO", "Z"},
+    {{"ABREV", "LARGO"},
+     {"NIVEL", "Niv"},
+     {"CURSO", "9"},
+     {"GRUPO", "Z"},
      {"CLAVECURSO", "1234567890"}},
 };
 
