@@ -13,6 +13,7 @@
 #include "app/InboundJob.h"
 #include "app/PlatformPaths.h"
 #include "app/Session.h"
+#include "app/TerminalFrameworkChoice.h"
 #include "app/TerminalInteraction.h"
 #include "inbound/InboundSteps.h"
 #include "worktables/DbfTable.h"
@@ -103,6 +104,13 @@ int RunExportar(const std::vector<std::string>& arguments) {
     const auto options = ParseOptions(arguments);
     if (!options) {
         std::cerr << kUsage << '\n';
+        return kExitUsage;
+    }
+    // A framework choice that the command line cannot give stops the run before any table is
+    // touched; the job itself would only find out after rebuilding six steps' tables.
+    if (const auto problem = FrameworkChoiceProblem(std::filesystem::path(*options->xml),
+                                                    options->marcos, StandardInputIsTerminal())) {
+        std::cerr << "velmaro-cli exportar: " << *problem;
         return kExitUsage;
     }
     Session session = BatchSession(*options);

@@ -15,19 +15,25 @@ namespace {
 using testing::SchoolXml;
 using testing::StepFixture;
 
-std::vector<void (*)(InboundContext&)> AllSteps() {
+// The steps of subject names, activities, teachers and rooms, which need neither the reference
+// table nor a framework.
+std::vector<void (*)(InboundContext&)> FirstFourSteps() {
     std::vector<void (*)(InboundContext&)> steps;
-    for (const InboundStep& step : InboundSteps()) steps.push_back(step.run);
+    for (std::size_t i = 0; i < 4; ++i) steps.push_back(InboundSteps()[i].run);
     return steps;
 }
 
 TEST(InboundSteps, RunInTheFixedOrder) {
     std::vector<std::string> names;
     for (const InboundStep& step : InboundSteps()) names.push_back(step.name);
-    const std::vector<std::string> expectedStart = {"nombres de materias", "actividades",
-                                                    "profesores", "aulas"};
-    ASSERT_GE(names.size(), expectedStart.size());
-    EXPECT_EQ(std::vector<std::string>(names.begin(), names.begin() + 4), expectedStart);
+    const std::vector<std::string> expected = {"nombres de materias",
+                                               "actividades",
+                                               "profesores",
+                                               "aulas",
+                                               "cursos y grupos",
+                                               "asignaciones de materias",
+                                               "días, horas y marcos horarios"};
+    EXPECT_EQ(names, expected);
 }
 
 TEST(InboundSteps, MissingSectionsLeaveEmptyTablesAndRemoveOldIndexes) {
@@ -36,7 +42,7 @@ TEST(InboundSteps, MissingSectionsLeaveEmptyTablesAndRemoveOldIndexes) {
         testing::ScratchFolder::Write(step.WorkDir() / (std::string(table) + ".DBF"), "antiguo");
         testing::ScratchFolder::Write(step.WorkDir() / (std::string(table) + ".MDX"), "antiguo");
     }
-    step.Run(SchoolXml().Section("CURSOS_DEL_CENTRO", {}), AllSteps());
+    step.Run(SchoolXml().Section("CURSOS_DEL_CENTRO", {}), FirstFourSteps());
     for (const char* table : {"ASIGNOMT", "ASIGNOMT2", "PROFT", "AULAT"}) {
         SCOPED_TRACE(table);
         EXPECT_TRUE(step.Rows(std::string(table) + ".DBF", {"NOMBRE"}).empty());
