@@ -152,8 +152,7 @@ ActivityValues ResolveActivity(WorkTables& t, std::size_t row, const FrameworkDa
     }
 
     if (IsBlank(values.subjectKey)) {
-        if (auto subject =
-                t.nomAsg2.Locate({{"COD", asig}, {"OFERTAMATRI", values.courseKey}})) {
+        if (auto subject = t.nomAsg2.Locate({{"COD", asig}, {"OFERTAMATRI", values.courseKey}})) {
             values.subjectKey = t.nomAsg2.Text(*subject, "MATERIA");
         }
     }

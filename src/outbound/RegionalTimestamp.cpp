@@ -1,10 +1,10 @@
 #include "outbound/RegionalTimestamp.h"
 
-#include <clocale>
-#include <cwchar>
 #include <locale.h>
 #include <wchar.h>
 
+#include <clocale>
+#include <cwchar>
 #include <memory>
 
 namespace velmaro {
@@ -46,10 +46,9 @@ void AppendUtf8(std::string& out, char32_t c) {
 // `format` applied to `when` in `locale`, as UTF-8.
 std::string FormatTime(const wchar_t* format, const std::tm& when, locale_t locale) {
     wchar_t buffer[128];
-    const std::size_t length =
-        locale == static_cast<locale_t>(0)
-            ? std::wcsftime(buffer, std::size(buffer), format, &when)
-            : wcsftime_l(buffer, std::size(buffer), format, &when, locale);
+    const std::size_t length = locale == static_cast<locale_t>(0)
+                                   ? std::wcsftime(buffer, std::size(buffer), format, &when)
+                                   : wcsftime_l(buffer, std::size(buffer), format, &when, locale);
     std::string text;
     for (std::size_t i = 0; i < length; ++i) AppendUtf8(text, static_cast<char32_t>(buffer[i]));
     return text;

@@ -1,9 +1,9 @@
 #include "outbound/ResultDocument.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <libxml/tree.h>
 #include <libxml/xmlsave.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -80,15 +80,16 @@ std::string DeclarationWithoutEncoding(const xmlDoc* doc) {
     std::string declaration = "<?xml version=\"";
     declaration += doc->version != nullptr ? reinterpret_cast<const char*>(doc->version) : "1.0";
     declaration += "\"";
-    if (doc->standalone >= 0) declaration += doc->standalone == 1 ? " standalone=\"yes\"" : " standalone=\"no\"";
+    if (doc->standalone >= 0)
+        declaration += doc->standalone == 1 ? " standalone=\"yes\"" : " standalone=\"no\"";
     return declaration + "?>\n";
 }
 
 std::string SystemReason(int error) { return std::generic_category().message(error); }
 
 Error SaveError(const std::filesystem::path& target, const std::string& reason) {
-    return Error("No se puede guardar el documento de resultado '" + target.string() + "': " +
-                 reason);
+    return Error("No se puede guardar el documento de resultado '" + target.string() +
+                 "': " + reason);
 }
 
 void WriteAll(int fd, std::string_view bytes, const std::filesystem::path& target) {

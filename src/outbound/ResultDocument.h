@@ -20,17 +20,17 @@ namespace velmaro {
 
 // The values of one activity, as the outbound conversion resolved them from the work tables.
 struct ActivityValues {
-    std::string dayNumber;   // N_DIASEMANA
-    std::string slotCode;    // X_TRAMO
-    std::string roomCode;    // X_DEPENDENCIA
-    std::string unitKey;     // X_UNIDAD
-    std::string courseKey;   // X_OFERTAMATRIG
-    std::string subjectKey;  // X_MATERIAOMG
-    std::string startDate;   // F_INICIO
-    std::string endDate;     // F_FIN
-    std::string startTime;   // clock text "hh:mm"; N_HORINI is its minutes after midnight
-    std::string endTime;     // clock text "hh:mm"; N_HORFIN is its minutes after midnight
-    std::string activityKey; // X_ACTIVIDAD
+    std::string dayNumber;    // N_DIASEMANA
+    std::string slotCode;     // X_TRAMO
+    std::string roomCode;     // X_DEPENDENCIA
+    std::string unitKey;      // X_UNIDAD
+    std::string courseKey;    // X_OFERTAMATRIG
+    std::string subjectKey;   // X_MATERIAOMG
+    std::string startDate;    // F_INICIO
+    std::string endDate;      // F_FIN
+    std::string startTime;    // clock text "hh:mm"; N_HORINI is its minutes after midnight
+    std::string endTime;      // clock text "hh:mm"; N_HORFIN is its minutes after midnight
+    std::string activityKey;  // X_ACTIVIDAD
 };
 
 // A teacher's group inside the result document, to which activities are added.

@@ -1,7 +1,5 @@
 // The fecha attribute's date and time follow the C library's LC_TIME locale of the environment.
 
-#include "outbound/RegionalTimestamp.h"
-
 #include <gtest/gtest.h>
 
 #include <clocale>
@@ -9,6 +7,8 @@
 #include <ctime>
 #include <optional>
 #include <string>
+
+#include "outbound/RegionalTimestamp.h"
 
 namespace velmaro {
 namespace {

@@ -1,8 +1,6 @@
 // The result document: its tree and exact text, encodings, the minutes rule, the file name and
 // the atomic save.
 
-#include "outbound/ResultDocument.h"
-
 #include <gtest/gtest.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
@@ -17,6 +15,7 @@
 #include <string>
 
 #include "app/Error.h"
+#include "outbound/ResultDocument.h"
 
 namespace velmaro {
 namespace {
@@ -107,12 +106,11 @@ std::string ExpectedActivity(const std::string& seq, const std::string& day,
         return value.empty() ? "<dato nombre_dato=\"" + name + "\"/>"
                              : "<dato nombre_dato=\"" + name + "\">" + value + "</dato>";
     };
-    return "<grupo_datos seq=\"" + seq + "\">" + dato("N_DIASEMANA", day) +
-           dato("X_TRAMO", slot) + dato("X_DEPENDENCIA", room) + dato("X_UNIDAD", unit) +
-           dato("X_OFERTAMATRIG", course) + dato("X_MATERIAOMG", subject) +
-           dato("F_INICIO", "01/09/2023") + dato("F_FIN", "30/06/2024") +
-           dato("N_HORINI", start) + dato("N_HORFIN", end) + dato("X_ACTIVIDAD", key) +
-           "</grupo_datos>";
+    return "<grupo_datos seq=\"" + seq + "\">" + dato("N_DIASEMANA", day) + dato("X_TRAMO", slot) +
+           dato("X_DEPENDENCIA", room) + dato("X_UNIDAD", unit) + dato("X_OFERTAMATRIG", course) +
+           dato("X_MATERIAOMG", subject) + dato("F_INICIO", "01/09/2023") +
+           dato("F_FIN", "30/06/2024") + dato("N_HORINI", start) + dato("N_HORFIN", end) +
+           dato("X_ACTIVIDAD", key) + "</grupo_datos>";
 }
 
 TEST(ResultDocument, TreeAndTextExactly) {
@@ -145,8 +143,8 @@ TEST(ResultDocument, TreeAndTextExactly) {
         "<grupo_datos seq=\"HORARIO_REGULAR_PROFESOR_1\" registros=\"2\">"
         "<dato nombre_dato=\"X_EMPLEADO\">E1</dato>"
         "<dato nombre_dato=\"F_TOMAPOS\">01/09/2020</dato>" +
-        ExpectedActivity("ACTIVIDAD_1", "2", "T&amp;1", "A&lt;1&gt;", "U1", "C1", "M \"1\"",
-                         "510", "565", "1") +
+        ExpectedActivity("ACTIVIDAD_1", "2", "T&amp;1", "A&lt;1&gt;", "U1", "C1", "M \"1\"", "510",
+                         "565", "1") +
         ExpectedActivity("ACTIVIDAD_2", "", "", "", "U1", "C1", "M \"1\"", "0", "0", "1") +
         "</grupo_datos>"
         "<grupo_datos seq=\"HORARIO_REGULAR_PROFESOR_2\" registros=\"0\">"
@@ -187,7 +185,10 @@ TEST_P(ResultEncoding, DeclarationKeptAndUsed) {
     TempDir dir;
     ParsedDoc doc = Parse(c.exchange);
     ResultDocument result(doc.get(), "exchange.xml", "2023", 1, "f");
-    result.AddTeacher(1, "Ib\xC3\xA1\xC3\xB1" "ez \xE2\x82\xAC", "", 0);
+    result.AddTeacher(1,
+                      "Ib\xC3\xA1\xC3\xB1"
+                      "ez \xE2\x82\xAC",
+                      "", 0);
     result.Save(dir.Path() / "r.xml");
     const std::string bytes = ReadBytes(dir.Path() / "r.xml");
     EXPECT_EQ(bytes.substr(0, c.expectedStart.size()), c.expectedStart) << bytes;
@@ -203,17 +204,24 @@ INSTANTIATE_TEST_SUITE_P(
                      "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><SERVICIO><BLOQUE_DATOS>"
                      "<a>2023 \xE1</a></BLOQUE_DATOS></SERVICIO>",
                      "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<SERVICIO ",
-                     "Ib\xE1\xF1" "ez &#8364;"},
+                     "Ib\xE1\xF1"
+                     "ez &#8364;"},
         EncodingCase{"NoDeclarationGivesUtf8WithoutOne",
                      "<SERVICIO><BLOQUE_DATOS><a>2023</a></BLOQUE_DATOS></SERVICIO>",
-                     "<SERVICIO modulo=", "Ib\xC3\xA1\xC3\xB1" "ez \xE2\x82\xAC"},
+                     "<SERVICIO modulo=",
+                     "Ib\xC3\xA1\xC3\xB1"
+                     "ez \xE2\x82\xAC"},
         EncodingCase{"DeclarationWithoutEncodingStaysSo",
                      "<?xml version=\"1.0\" standalone=\"yes\"?><SERVICIO><BLOQUE_DATOS>"
                      "<a>2023</a></BLOQUE_DATOS></SERVICIO>",
-                     "<?xml version=\"1.0\" standalone=\"yes\"?>\n<SERVICIO ", "Ib\xC3\xA1\xC3\xB1" "ez \xE2\x82\xAC"},
+                     "<?xml version=\"1.0\" standalone=\"yes\"?>\n<SERVICIO ",
+                     "Ib\xC3\xA1\xC3\xB1"
+                     "ez \xE2\x82\xAC"},
         EncodingCase{"Utf8BomWithoutDeclaration",
                      "\xEF\xBB\xBF<SERVICIO><BLOQUE_DATOS><a>2023</a></BLOQUE_DATOS></SERVICIO>",
-                     "<SERVICIO modulo=", "Ib\xC3\xA1\xC3\xB1" "ez \xE2\x82\xAC"}),
+                     "<SERVICIO modulo=",
+                     "Ib\xC3\xA1\xC3\xB1"
+                     "ez \xE2\x82\xAC"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ResultDocument, DocumentWithoutRootIsAnError) {
@@ -292,8 +300,8 @@ TEST(MinutesAfterMidnight, ClockTexts) {
         int minutes;
     };
     const Case cases[] = {
-        {"08:30", 510}, {"8:30", 510}, {"14:05", 845}, {"", 0},       {"00:00", 0},
-        {"23:59", 1439}, {"9", 549},   {"12345", 765}, {"08:30:00", 480},
+        {"08:30", 510},  {"8:30", 510}, {"14:05", 845}, {"", 0},           {"00:00", 0},
+        {"23:59", 1439}, {"9", 549},    {"12345", 765}, {"08:30:00", 480},
     };
     for (const Case& c : cases) EXPECT_EQ(MinutesAfterMidnight(c.text), c.minutes) << c.text;
 }
@@ -305,7 +313,8 @@ TEST(MinutesAfterMidnight, TextThatIsNoNumberIsAnError) {
 }
 
 TEST(ResultFileName, ResultadoOrvikBeforeTheFileName) {
-    EXPECT_EQ(ResultFileName("/d/racima/horario.xml"), fs::path("/d/racima/ResultadoOrvikhorario.xml"));
+    EXPECT_EQ(ResultFileName("/d/racima/horario.xml"),
+              fs::path("/d/racima/ResultadoOrvikhorario.xml"));
     EXPECT_EQ(ResultFileName("horario.xml"), fs::path("ResultadoOrvikhorario.xml"));
     EXPECT_EQ(ResultFileName("/d/a.b/export"), fs::path("/d/a.b/ResultadoOrvikexport"));
 }
