@@ -1,11 +1,13 @@
 // Loading the exchange document: bad files, hostile documents and declared encodings.
 
 #include <gtest/gtest.h>
+#include <libxml/parser.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -39,6 +41,9 @@ struct MalformedCase {
     const char* xml;
     int line;  // where the parser stops
 };
+
+// Failing cases show their name.
+void PrintTo(const MalformedCase& c, std::ostream* os) { *os << c.name; }
 
 class ExchangeMalformed : public ::testing::TestWithParam<MalformedCase> {};
 
@@ -179,6 +184,16 @@ TEST(ExchangeHostile, ExternalDtdIsNeverRead) {
     EXPECT_EQ(document.FirstDataBlockChildText(), "x");
 }
 
+TEST(ExchangeHostile, LeavesLibxml2HandlersAsFound) {
+    const xmlExternalEntityLoader loader = xmlGetExternalEntityLoader();
+    const xmlGenericErrorFunc genericError = xmlGenericError;
+    TempFolder folder;
+    ExchangeDocument::Load(folder.Write("bien.xml", "<SERVICIO/>"));
+    LoadFailure(folder.Write("mal.xml", "<SERVICIO>"));
+    EXPECT_EQ(xmlGetExternalEntityLoader(), loader);
+    EXPECT_EQ(xmlGenericError, genericError);
+}
+
 // Nested entities that would expand to 10^9 copies of "lol".
 std::string BillionLaughs(const char* where) {
     std::string dtd = "<!DOCTYPE SERVICIO [\n<!ENTITY lol0 \"lol\">\n";
@@ -206,6 +221,9 @@ struct BombCase {
     const char* name;
     std::string xml;
 };
+
+// Failing cases show their name.
+void PrintTo(const BombCase& c, std::ostream* os) { *os << c.name; }
 
 class ExchangeEntityBomb : public ::testing::TestWithParam<BombCase> {};
 
@@ -263,6 +281,9 @@ struct EncodingCase {
     const char* name;
     std::string bytes;
 };
+
+// Failing cases show their name.
+void PrintTo(const EncodingCase& c, std::ostream* os) { *os << c.name; }
 
 class ExchangeEncodings : public ::testing::TestWithParam<EncodingCase> {};
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -89,6 +90,9 @@ struct FieldCase {
     std::vector<std::string> fields;
 };
 
+// Failing cases show their name.
+void PrintTo(const FieldCase& c, std::ostream* os) { *os << c.name; }
+
 class ExchangeFields : public ::testing::TestWithParam<FieldCase> {};
 
 TEST_P(ExchangeFields, ValuesByPositionAmongDatoChildren) {
@@ -159,6 +163,9 @@ struct EnvelopeCase {
     bool envelope;
 };
 
+// Failing cases show their name.
+void PrintTo(const EnvelopeCase& c, std::ostream* os) { *os << c.name; }
+
 class ExchangeEnvelope : public ::testing::TestWithParam<EnvelopeCase> {};
 
 TEST_P(ExchangeEnvelope, RootServicioWithADataBlock) {
@@ -196,6 +203,9 @@ struct FirstChildCase {
     const char* blocks;  // the children of SERVICIO
     std::optional<std::string> text;
 };
+
+// Failing cases show their name.
+void PrintTo(const FirstChildCase& c, std::ostream* os) { *os << c.name; }
 
 class ExchangeFirstDataBlockChild : public ::testing::TestWithParam<FirstChildCase> {};
 
