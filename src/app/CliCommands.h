@@ -16,4 +16,8 @@ constexpr int kExitNoFile = 3;
 // the inbound conversion in batch mode; prints the rows written per table on success.
 int RunExportar(const std::vector<std::string>& arguments);
 
+// velmaro-cli importar --xml FILE [--work-dir DIR] [--program-dir DIR]: the outbound conversion
+// in batch mode; prints the result document's path and the teachers and activities written.
+int RunImportar(const std::vector<std::string>& arguments);
+
 }  // namespace velmaro::cli

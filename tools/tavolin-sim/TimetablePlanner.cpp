@@ -46,12 +46,13 @@ DbfTable OpenTable(const std::filesystem::path& workDir, const char* name) {
     return DbfTable::Open(workDir / name, TableAccess::Shared);
 }
 
-// The non-blank values of one field, in stored order.
+// The non-blank values of one field, in stored order and exactly as stored: a code may begin
+// with a blank, and the timetable must name it as the other tables do.
 std::vector<std::string> FieldValues(DbfTable& table, const char* field) {
     std::vector<std::string> values;
     for (std::size_t row = 0; row < table.RecordCount(); ++row) {
-        std::string value = TrimBlanks(table.Text(row, field));
-        if (!value.empty()) values.push_back(std::move(value));
+        std::string value = table.Text(row, field);
+        if (!TrimBlanks(value).empty()) values.push_back(std::move(value));
     }
     return values;
 }
