@@ -21,6 +21,7 @@ const std::vector<Command> kCommands = {
      velmaro::cli::RunExportar},
     {"importar", "importar --xml ARCHIVO [--work-dir CARPETA] [--program-dir CARPETA]",
      velmaro::cli::RunImportar},
+    {"dump", "dump TABLA.DBF", velmaro::cli::RunDump},
 };
 
 void PrintUsage(std::ostream& out) {

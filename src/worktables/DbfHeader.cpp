@@ -163,6 +163,7 @@ DbfHeader ParseHeader(std::string_view file, const std::filesystem::path& path) 
         std::snprintf(hex, sizeof hex, "0x%02X", header.version);
         NotATable(path, std::string("versión ") + hex + " desconocida");
     }
+    header.declaredRecordCount = ReadLittle32(data + kRecordCountOffset);
     header.headerLength = ReadLittle16(data + kHeaderLengthOffset);
     header.recordLength = ReadLittle16(data + kRecordLengthOffset);
 

@@ -27,6 +27,7 @@ struct DbfHeader {
     std::vector<DbfField> fields;
     std::size_t headerLength = 0;
     std::size_t recordLength = 0;  // deletion flag included
+    std::size_t declaredRecordCount = 0;  // what the header says; the file size may disagree
     std::string bytes;  // the first headerLength bytes of the file
 };
 

@@ -30,6 +30,7 @@ struct DbfTable::Impl {
     dbf::TableFile file;
     bool isOpen = true;
     bool dirty = false;
+    std::string damage;
     dbf::RowKeyIndexes indexes;
 
     Impl(std::filesystem::path tablePath, dbf::DbfHeader tableHeader, dbf::TableFile tableFile);
@@ -120,6 +121,24 @@ bool ParseEqualsFilter(std::string_view expression, std::string& field, std::str
     }
     skipBlanks();
     return pos == expression.size();
+}
+
+// Records the header promises but the file does not hold, or a record cut off at the end.
+std::string DamageOf(const dbf::DbfHeader& header, std::string_view bytes, std::size_t present,
+                     const std::filesystem::path& path) {
+    const std::string table = "La tabla '" + path.string() + "' está incompleta: ";
+    const std::size_t dataBytes = bytes.size() - header.headerLength;
+    const std::size_t leftover = dataBytes - present * header.recordLength;
+    const bool onlyEndMark =
+        leftover == 0 || static_cast<unsigned char>(bytes[header.headerLength +
+                                                          present * header.recordLength]) ==
+                             dbf::kEndOfFile;
+    if (header.declaredRecordCount > present) {
+        return table + "la cabecera indica " + std::to_string(header.declaredRecordCount) +
+               " registros y el archivo tiene " + std::to_string(present);
+    }
+    if (!onlyEndMark) return table + "el último registro está cortado";
+    return "";
 }
 
 }  // namespace
@@ -245,14 +264,16 @@ DbfTable DbfTable::Open(const std::filesystem::path& path, TableAccess access) {
     const std::size_t recordLength = impl->header.recordLength;
     const std::size_t available = (bytes.size() - headerLength) / recordLength;
     impl->records.reserve(available * recordLength);
-    for (std::size_t i = 0; i < available; ++i) {
+    std::size_t present = 0;
+    for (; present < available; ++present) {
         const std::string_view record =
-            std::string_view(bytes).substr(headerLength + i * recordLength, recordLength);
+            std::string_view(bytes).substr(headerLength + present * recordLength, recordLength);
         if (static_cast<unsigned char>(record.front()) == dbf::kEndOfFile) break;
         if (record.front() == dbf::kDeletedRecord) continue;
         impl->records.append(record);
         ++impl->rowCount;
     }
+    impl->damage = DamageOf(impl->header, bytes, present, path);
     return DbfTable(std::move(impl));
 }
 
@@ -267,6 +288,8 @@ void DbfTable::Close() {
 }
 
 const std::filesystem::path& DbfTable::Path() const { return impl_->path; }
+
+const std::string& DbfTable::Damage() const { return impl_->damage; }
 
 std::size_t DbfTable::RecordCount() const { return impl_->rowCount; }
 

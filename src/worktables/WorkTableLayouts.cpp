@@ -83,6 +83,12 @@ const TableLayout PERIODOS{
      Character("FECFIN", 10)},
     std::nullopt};
 
+const TableLayout NIVELLARI{
+    "NIVELLARI.DBF",
+    {Integer("X_OFERTAMATRIG"), Character("NIVEL_ABREV", 5), Character("ESTUDIO", 80),
+     Character("CURSO", 3)},
+    std::nullopt};
+
 const std::vector<const TableLayout*>& AllWorkTables() {
     static const std::vector<const TableLayout*> all = {
         &ASIGNOMT, &ASIGNOMT2, &PROFT,      &AULAT,       &CURSOST,
