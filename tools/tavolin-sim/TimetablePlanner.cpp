@@ -16,7 +16,6 @@ namespace velmaro::sim {
 namespace {
 
 constexpr int kLastSchoolDay = 5;
-constexpr int kMaxLessonsPerSubject = 3;
 constexpr std::size_t kUnplacedLessonEvery = 13;
 constexpr std::size_t kUnplacedTaskEvery = 6;
 constexpr std::size_t kLessonWithoutRoomEvery = 5;
@@ -29,7 +28,7 @@ struct Period {
 struct Lesson {
     std::string subject;  // ASIGT.CASIG
     std::string group;    // ASIGT.CGRUP
-    int count = 1;        // lessons a week
+    double hours = 0;     // ASIGT.HORAS, the weekly load
 };
 
 // What the work tables offer to plan with.
@@ -85,9 +84,7 @@ SchoolData ReadSchool(const std::filesystem::path& workDir) {
     DbfTable asigt = OpenTable(workDir, "ASIGT.DBF");
     for (std::size_t row = 0; row < asigt.RecordCount(); ++row) {
         const double hours = std::stod("0" + asigt.Text(row, "HORAS"));
-        const int count =
-            std::clamp(static_cast<int>(std::lround(hours)), 1, kMaxLessonsPerSubject);
-        school.lessons.push_back({asigt.Text(row, "CASIG"), asigt.Text(row, "CGRUP"), count});
+        school.lessons.push_back({asigt.Text(row, "CASIG"), asigt.Text(row, "CGRUP"), hours});
     }
 
     DbfTable grupost = OpenTable(workDir, "GRUPOST.DBF");
@@ -130,6 +127,7 @@ public:
         for (const auto& [marco, list] : school_.periods) {
             if (!list.empty()) frameworks_.push_back(marco);
         }
+        for (const Lesson& lesson : school_.lessons) ++subjectsOfGroup_[lesson.group];
     }
 
     std::vector<SolucRow> Plan() {
@@ -148,6 +146,16 @@ private:
         const auto found = school_.groupIndex.find(group);
         const std::size_t index = found == school_.groupIndex.end() ? 0 : found->second;
         return frameworks_[index % frameworks_.size()];
+    }
+
+    // Lessons a week of one subject of a group: its weekly load, but no more than the group's
+    // share of its framework's week, so that a group's subjects fit the week as in a real plan.
+    int LessonsAWeek(const Lesson& lesson, const std::string& marco) const {
+        const auto found = school_.periods.find(marco);
+        const std::size_t periods = found == school_.periods.end() ? 0 : found->second.size();
+        const std::size_t share = periods / subjectsOfGroup_.at(lesson.group);
+        const int load = static_cast<int>(std::lround(lesson.hours));
+        return std::clamp(load, 1, std::max(1, static_cast<int>(share)));
     }
 
     // The first period, from `start` on and round, in which every one of `who` is free.
@@ -190,7 +198,8 @@ private:
             index % kLessonWithoutRoomEvery != kLessonWithoutRoomEvery - 1) {
             row.aula = school_.rooms[index % school_.rooms.size()];
         }
-        for (int n = 0; n < lesson.count; ++n) {
+        const int count = LessonsAWeek(lesson, row.marco);
+        for (int n = 0; n < count; ++n) {
             ++lessonCount_;
             const bool unplaced = lessonCount_ % kUnplacedLessonEvery == 0;
             Place(row, {"P:" + teacher, "G:" + lesson.group}, index * 7 + n * 11, unplaced);
@@ -211,6 +220,7 @@ private:
 
     SchoolData school_;
     std::vector<std::string> frameworks_;
+    std::unordered_map<std::string, std::size_t> subjectsOfGroup_;
     Occupancy occupancy_;
     std::vector<SolucRow> rows_;
     std::size_t lessonCount_ = 0;
