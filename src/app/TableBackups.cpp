@@ -110,13 +110,18 @@ void PruneBackups(const fs::path& root) {
     }
 }
 
-// A free id for a backup made now, and its folder created under its partial name.
+// A new id for a backup made now, numbered after every backup of the same second (so that it
+// sorts as the newest even when older ones of that second were removed), and its folder
+// created under its partial name.
 std::string MakePartialFolder(const fs::path& root) {
     const std::string stamp = CurrentStamp();
-    for (unsigned long number = 1;; ++number) {
+    unsigned long number = 1;
+    for (const std::string& existing : BackupIdsOldestFirst(root)) {
+        const auto order = IdOrder(existing);
+        if (order->first == stamp) number = std::max(number, order->second + 1);
+    }
+    for (;; ++number) {
         const std::string id = number == 1 ? stamp : stamp + "-" + std::to_string(number);
-        std::error_code error;
-        if (fs::exists(root / id, error)) continue;
         if (files::MakeFolder(root / (id + kPartialSuffix)) == 0) return id;
         if (errno != EEXIST) throw std::system_error(errno, std::generic_category());
     }
