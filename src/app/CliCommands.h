@@ -12,4 +12,8 @@ constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 constexpr int kExitNoFile = 3;
 
+// velmaro-cli exportar --xml FILE [--work-dir DIR] [--program-dir DIR] [--marcos CODE[,CODE]]:
+// the inbound conversion in batch mode; prints the rows written per table on success.
+int RunExportar(const std::vector<std::string>& arguments);
+
 }  // namespace velmaro::cli

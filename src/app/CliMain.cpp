@@ -15,6 +15,10 @@ struct Command {
 };
 
 const std::vector<Command> kCommands = {
+    {"exportar",
+     "exportar --xml ARCHIVO [--work-dir CARPETA] [--program-dir CARPETA] "
+     "[--marcos CÓDIGO[,CÓDIGO]]",
+     velmaro::cli::RunExportar},
 };
 
 void PrintUsage(std::ostream& out) {

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "app/UserInteraction.h"
@@ -27,7 +28,9 @@ struct FrameworkDetails {
 // The frameworks and slots of one exchange document, texts exactly as the document gives them.
 class FrameworkCatalog {
 public:
-    // Reads `exchangeDocument` afresh. Throws Error naming the file when it cannot be read.
+    // Reads `exchangeDocument` afresh. Throws Error naming the file when it cannot be read, or
+    // when it no longer holds the two or more frameworks a choice needs (no valid choice could
+    // be made from it, and the dialog would be asked for again and again).
     static FrameworkCatalog Load(const std::filesystem::path& exchangeDocument);
     explicit FrameworkCatalog(const ExchangeDocument& document);
 
@@ -39,14 +42,15 @@ public:
 
 private:
     struct Framework {
-        std::string code, name, startDate, endDate;
-    };
-    struct Slot {
-        std::string label, frameworkCode;
+        std::string name, startDate, endDate;
     };
     std::vector<std::string> codes_;
-    std::vector<Framework> frameworks_;
-    std::vector<Slot> slots_;
+    // The last JORNADAS_ESCOLARES record of each code (filled when there is more than one record).
+    std::unordered_map<std::string, Framework> frameworkByCode_;
+    // TRAMOS_HORARIOS holds more than one record, so the slot list is rebuilt.
+    bool rebuildsSlotList_ = false;
+    // Slot labels of each framework code, in document order.
+    std::unordered_map<std::string, std::vector<std::string>> slotLabelsByCode_;
 };
 
 // What closing the dialog yields: the selection for the caller and, when the selection is not

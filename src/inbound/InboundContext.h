@@ -3,21 +3,23 @@
 // user-interaction seam and the subject-name lists.
 
 #include <filesystem>
-#include <set>
 #include <string>
+#include <unordered_set>
 
 #include "app/UserInteraction.h"
 #include "exchange/ExchangeDocument.h"
+#include "inbound/UniqueCode.h"
 
 namespace velmaro {
 
-// The four lists of the subject-name step: sorted, case-sensitive, without duplicates.
+// The four lists of the subject-name step: case-sensitive, without duplicates.
 // Fresh and empty for every inbound conversion.
 struct SubjectNameLists {
-    std::set<std::string> subjectCodes;   // every subject code handed out, as stored
-    std::set<std::string> longCodes;      // long code of every new subject
-    std::set<std::string> upperNames;     // name of every new subject, a-z upper-cased
-    std::set<std::string> longCodeNames;  // long code immediately followed by the name
+    // every subject code handed out, as stored (8 + last 2 characters when longer than ten)
+    UniqueCodes subjectCodes{CodeCase::Sensitive, CodeLength::ShortenToTen};
+    std::unordered_set<std::string> longCodes;      // long code of every new subject
+    std::unordered_set<std::string> upperNames;     // name of every new subject, a-z upper-cased
+    std::unordered_set<std::string> longCodeNames;  // long code immediately followed by the name
 };
 
 struct InboundContext {

@@ -1,0 +1,136 @@
+#include "app/InboundJob.h"
+
+#include <unistd.h>
+
+#include <array>
+#include <new>
+#include <string_view>
+#include <system_error>
+
+#include "app/Error.h"
+#include "exchange/ExchangeDocument.h"
+#include "inbound/InboundContext.h"
+#include "inbound/InboundSteps.h"
+
+namespace velmaro {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kNoFile = "No existe archivo";
+constexpr std::string_view kNoReferenceTable =
+    "ATENCIÓN - NIVELLARI.DBF No encontrado - Reinstale VELMARO";
+constexpr std::string_view kFinished = "Proceso finalizado";
+constexpr std::string_view kReferenceTable = "NIVELLARI.DBF";
+
+// The sections that the inbound conversion reads; a document with none of them holds nothing
+// to convert, and converting it would only empty the work tables.
+constexpr std::array<std::string_view, 8> kInboundSections = {
+    "MATERIAS",          "ACTIVIDADES", "EMPLEADOS",          "DEPENDENCIAS",
+    "CURSOS_DEL_CENTRO", "UNIDADES",    "JORNADAS_ESCOLARES", "TRAMOS_HORARIOS"};
+
+// A regular file (or a link to one); an empty path, a folder or an unreadable entry is not.
+bool IsExistingFile(const fs::path& path) {
+    std::error_code error;
+    return !path.empty() && fs::is_regular_file(path, error);
+}
+
+std::string Quoted(const fs::path& path) { return "'" + path.string() + "'"; }
+
+std::string SectionList() {
+    std::string list;
+    for (std::string_view section : kInboundSections) {
+        if (!list.empty()) list += ", ";
+        list += section;
+    }
+    return list;
+}
+
+// Stops the job before any table is touched when the document is not a Racima exchange
+// document or holds nothing the conversion reads.
+void CheckConvertible(const ExchangeDocument& document) {
+    if (!document.HasEnvelope()) {
+        throw Error("El archivo " + Quoted(document.Path()) +
+                    " no es un documento de intercambio de Racima: le falta SERVICIO/BLOQUE_DATOS."
+                    " No se ha modificado ninguna tabla.");
+    }
+    for (std::string_view section : kInboundSections) {
+        if (document.HasSection(section)) return;
+    }
+    throw Error("El archivo " + Quoted(document.Path()) +
+                " no contiene ninguna de las secciones que se importan (" + SectionList() +
+                "). No se ha modificado ninguna tabla.");
+}
+
+// Stops the job before any table is touched when the work-table folder cannot take the tables.
+void CheckWorkDir(const fs::path& workDir) {
+    std::error_code error;
+    if (workDir.empty() || !fs::is_directory(workDir, error)) {
+        throw Error("No existe la carpeta de las tablas de trabajo " + Quoted(workDir) +
+                    ". No se ha modificado ninguna tabla.");
+    }
+    if (::access(workDir.c_str(), W_OK | X_OK) != 0) {
+        throw Error("No se puede escribir en la carpeta de las tablas de trabajo " +
+                    Quoted(workDir) + ". No se ha modificado ninguna tabla.");
+    }
+}
+
+void RunSteps(const Session& session, const ExchangeDocument& document, UserInteraction& ui) {
+    InboundContext context{document, session.paths.workDir, session.paths.programDir,
+                           session.filenameXML, ui, {}};
+    for (const InboundStep& step : InboundSteps()) step.run(context);
+}
+
+void NoFile(Session& session, UserInteraction& ui) {
+    ui.ShowMessage(std::string(kNoFile));
+    if (session.batchMode) {
+        session.resultCode = -1;
+        session.closeRequested = true;
+    }
+}
+
+void Finish(Session& session, UserInteraction& ui) {
+    session.resultCode = 1;
+    ui.ShowMessage(std::string(kFinished));
+    session.jobButtonsEnabled = false;
+    if (session.batchMode) session.closeRequested = true;
+}
+
+void Convert(Session& session, UserInteraction& ui) {
+    if (auto picked = ui.PickExchangeDocument()) session.filenameXML = std::move(*picked);
+    if (!IsExistingFile(session.filenameXML)) {
+        NoFile(session, ui);
+        return;
+    }
+    if (!IsExistingFile(session.paths.programDir / kReferenceTable)) {
+        ui.ShowMessage(std::string(kNoReferenceTable));
+        return;
+    }
+    const ExchangeDocument document = ExchangeDocument::Load(session.filenameXML);
+    CheckConvertible(document);
+    CheckWorkDir(session.paths.workDir);
+    {
+        WaitCursor waiting(ui);
+        RunSteps(session, document, ui);
+    }
+    Finish(session, ui);
+}
+
+}  // namespace
+
+void RunInboundJob(Session& session, UserInteraction& ui) {
+    try {
+        Convert(session, ui);
+    } catch (const Error& error) {
+        ui.ShowError(error.what());
+    } catch (const std::bad_alloc&) {
+        ui.ShowError("No hay memoria suficiente para convertir " + Quoted(session.filenameXML) +
+                     ". La conversión se ha detenido.");
+    } catch (const std::exception& error) {
+        ui.ShowError("Error inesperado al convertir " + Quoted(session.filenameXML) + ": " +
+                     error.what() + ". La conversión se ha detenido.");
+    }
+}
+
+}  // namespace velmaro

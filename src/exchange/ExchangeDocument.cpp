@@ -1,0 +1,196 @@
+#include "exchange/ExchangeDocument.h"
+
+#include <libxml/entities.h>
+#include <libxml/tree.h>
+
+#include <cstring>
+#include <utility>
+
+#include "exchange/EntityReference.h"
+#include "exchange/SafeXmlParser.h"
+
+namespace velmaro {
+
+namespace {
+
+constexpr const char* kRootName = "SERVICIO";
+constexpr const char* kDataBlockName = "BLOQUE_DATOS";
+constexpr const char* kGroupName = "grupo_datos";
+constexpr const char* kSectionAttribute = "seq";
+constexpr const char* kFieldName = "dato";
+
+const char* NameOf(const xmlNode* node) { return reinterpret_cast<const char*>(node->name); }
+
+// Element names compare exactly, letter case included; the namespace is not consulted.
+bool IsElementNamed(const xmlNode* node, const char* name) {
+    return node->type == XML_ELEMENT_NODE && std::strcmp(NameOf(node), name) == 0;
+}
+
+bool IsWhiteSpaceOnly(const xmlChar* text) {
+    if (text == nullptr) return true;
+    for (; *text != 0; ++text) {
+        if (*text != ' ' && *text != '\t' && *text != '\r' && *text != '\n') return false;
+    }
+    return true;
+}
+
+// The first node of an internal entity's replacement text, or null for any other reference.
+// External entities are never loaded, so they contribute nothing.
+const xmlNode* ExpansionOf(const xmlNode* reference) {
+    const xmlEntity* entity = InternalEntityOf(reference);
+    return entity == nullptr ? nullptr : entity->children;
+}
+
+void AppendTextOfNodes(const xmlNode* first, std::string& out);
+
+// Adds the text that `node` contributes: a text node made only of white space is not part of
+// the document; CDATA sections are kept as written; comments and processing instructions are
+// not data.
+void AppendTextOfNode(const xmlNode* node, std::string& out) {
+    switch (node->type) {
+        case XML_TEXT_NODE:
+            if (!IsWhiteSpaceOnly(node->content)) out += reinterpret_cast<const char*>(node->content);
+            break;
+        case XML_CDATA_SECTION_NODE:
+            if (node->content != nullptr) out += reinterpret_cast<const char*>(node->content);
+            break;
+        case XML_ELEMENT_NODE:
+            AppendTextOfNodes(node->children, out);
+            break;
+        case XML_ENTITY_REF_NODE:
+            AppendTextOfNodes(ExpansionOf(node), out);
+            break;
+        default:
+            break;
+    }
+}
+
+void AppendTextOfNodes(const xmlNode* first, std::string& out) {
+    for (const xmlNode* node = first; node != nullptr; node = node->next) {
+        AppendTextOfNode(node, out);
+    }
+}
+
+std::string TextContent(const xmlNode* node) {
+    std::string text;
+    AppendTextOfNode(node, text);
+    return text;
+}
+
+// True for the nodes that the document shows as children: elements, CDATA, entity
+// references and text that is not only white space.
+bool IsVisibleChild(const xmlNode* node) {
+    switch (node->type) {
+        case XML_ELEMENT_NODE:
+        case XML_CDATA_SECTION_NODE:
+        case XML_ENTITY_REF_NODE:
+            return true;
+        case XML_TEXT_NODE:
+            return !IsWhiteSpaceOnly(node->content);
+        default:
+            return false;
+    }
+}
+
+// True when `element` carries attribute `name` with exactly the value `value`.
+bool HasAttributeValue(const xmlNode* element, const char* name, std::string_view value) {
+    for (const xmlAttr* attr = element->properties; attr != nullptr; attr = attr->next) {
+        if (std::strcmp(reinterpret_cast<const char*>(attr->name), name) != 0) continue;
+        xmlChar* text = xmlNodeGetContent(reinterpret_cast<const xmlNode*>(attr));
+        const bool equal = text != nullptr && reinterpret_cast<const char*>(text) == value;
+        xmlFree(text);
+        return equal;
+    }
+    return false;
+}
+
+const xmlNode* ServiceRoot(const xmlDoc* doc) {
+    const xmlNode* root = xmlDocGetRootElement(doc);
+    return root != nullptr && IsElementNamed(root, kRootName) ? root : nullptr;
+}
+
+// Calls `visit` for every element child of `parent` named `name`, in document order.
+template <typename Visit>
+void ForEachChildElement(const xmlNode* parent, const char* name, Visit visit) {
+    for (const xmlNode* child = parent->children; child != nullptr; child = child->next) {
+        if (IsElementNamed(child, name)) visit(child);
+    }
+}
+
+// Calls `visit` for every BLOQUE_DATOS child of the root SERVICIO, in document order.
+template <typename Visit>
+void ForEachDataBlock(const xmlDoc* doc, Visit visit) {
+    const xmlNode* root = ServiceRoot(doc);
+    if (root != nullptr) ForEachChildElement(root, kDataBlockName, visit);
+}
+
+// Calls `visit` for every section element whose seq is exactly `section`, in document order.
+template <typename Visit>
+void ForEachSection(const xmlDoc* doc, std::string_view section, Visit visit) {
+    ForEachDataBlock(doc, [&](const xmlNode* block) {
+        ForEachChildElement(block, kGroupName, [&](const xmlNode* group) {
+            if (HasAttributeValue(group, kSectionAttribute, section)) visit(group);
+        });
+    });
+}
+
+}  // namespace
+
+ExchangeRecord::ExchangeRecord(_xmlNode* record) {
+    ForEachChildElement(record, kFieldName,
+                        [this](const xmlNode* field) { fields_.push_back(const_cast<xmlNode*>(field)); });
+}
+
+std::string ExchangeRecord::Field(std::size_t position) const {
+    return position < fields_.size() ? TextContent(fields_[position]) : std::string();
+}
+
+void ExchangeDocument::DocDeleter::operator()(_xmlDoc* doc) const { xmlFreeDoc(doc); }
+
+ExchangeDocument::ExchangeDocument(std::filesystem::path path, _xmlDoc* doc)
+    : path_(std::move(path)), doc_(doc) {}
+
+ExchangeDocument::ExchangeDocument(ExchangeDocument&&) noexcept = default;
+ExchangeDocument& ExchangeDocument::operator=(ExchangeDocument&&) noexcept = default;
+ExchangeDocument::~ExchangeDocument() = default;
+
+ExchangeDocument ExchangeDocument::Load(const std::filesystem::path& path) {
+    return ExchangeDocument(path, ParseXmlFileSafely(path));
+}
+
+bool ExchangeDocument::HasEnvelope() const {
+    bool found = false;
+    ForEachDataBlock(doc_.get(), [&](const xmlNode*) { found = true; });
+    return found;
+}
+
+bool ExchangeDocument::HasSection(std::string_view section) const {
+    bool found = false;
+    ForEachSection(doc_.get(), section, [&](const xmlNode*) { found = true; });
+    return found;
+}
+
+std::vector<ExchangeRecord> ExchangeDocument::Records(std::string_view section) const {
+    std::vector<ExchangeRecord> records;
+    ForEachSection(doc_.get(), section, [&](const xmlNode* sectionElement) {
+        ForEachChildElement(sectionElement, kGroupName, [&](const xmlNode* record) {
+            records.emplace_back(const_cast<xmlNode*>(record));
+        });
+    });
+    return records;
+}
+
+std::optional<std::string> ExchangeDocument::FirstDataBlockChildText() const {
+    const xmlNode* root = ServiceRoot(doc_.get());
+    if (root == nullptr) return std::nullopt;
+    for (const xmlNode* block = root->children; block != nullptr; block = block->next) {
+        if (!IsElementNamed(block, kDataBlockName)) continue;
+        for (const xmlNode* child = block->children; child != nullptr; child = child->next) {
+            if (IsVisibleChild(child)) return TextContent(child);
+        }
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+}  // namespace velmaro

@@ -1,0 +1,176 @@
+#include "inbound/FrameworkStep.h"
+
+#include <cstddef>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/Error.h"
+#include "text/IntegerText.h"
+#include "text/TextHelpers.h"
+#include "worktables/DbfTable.h"
+#include "worktables/WorkTableLayouts.h"
+#include "worktables/WorkTableRebuild.h"
+
+namespace velmaro {
+
+namespace {
+
+constexpr long kCodeLength = 10;
+constexpr int kFirstDay = 1;
+constexpr int kLastDay = 7;
+constexpr long long kMinutesPerHour = 60;
+// The start given to a framework without a first slot: the first before every other, the
+// second after the whole day.
+constexpr int kNoFirstSlotStart = 0;
+constexpr int kNoSecondSlotStart = 1440;
+// Time slots are used only when they reach the framework code at position 4.
+constexpr std::size_t kSlotFields = 5;
+
+// The one or two framework codes the timetable applies; the second is empty with one.
+struct ChosenCodes {
+    std::string first;
+    std::string second;
+};
+
+// One slot as it is written for every day.
+struct SlotTimes {
+    int start = 0;
+    int end = 0;
+};
+
+// "hh:mm" for a minute count, each part at least two digits; a negative count gets a "-" in
+// front of the clock text of its size.
+std::string ClockText(long long minutes) {
+    if (minutes < 0) return "-" + ClockText(-minutes);
+    auto twoDigits = [](long long value) {
+        std::string text = IntegerToText(value);
+        return text.size() < 2 ? "0" + text : text;
+    };
+    return twoDigits(minutes / kMinutesPerHour) + ":" + twoDigits(minutes % kMinutesPerHour);
+}
+
+// A start or end time: texts shorter than four characters get a "0" in front, so that an empty
+// one reads as 0.
+int MinutesFromText(const std::string& text) {
+    return ParseInteger(CharCount(text) < 4 ? "0" + text : text);
+}
+
+std::string SelectionText(InboundContext& ctx, const std::vector<ExchangeRecord>& frameworks) {
+    if (frameworks.empty()) {
+        throw Error("El archivo '" + ctx.filenameXML.string() +
+                    "' no contiene ningún Marco Horario (sección JORNADAS_ESCOLARES sin registros): "
+                    "no se pueden crear los días y horas del horario.");
+    }
+    if (frameworks.size() == 1) return TrimBlanks(frameworks.front().Field(0));
+    FrameworkSelection selection;
+    do {
+        selection = ctx.ui.ChooseFrameworks(ctx.filenameXML);
+    } while (!selection.resultMH);
+    return selection.resultado;
+}
+
+// Two codes from a text of exactly twenty characters; otherwise one code from its first ten.
+ChosenCodes CutChosenCodes(const std::string& selection) {
+    if (CharCount(selection) == 2 * kCodeLength) {
+        return {TrimBlanks(LeftChars(selection, kCodeLength)),
+                TrimBlanks(RightChars(selection, kCodeLength))};
+    }
+    return {TrimBlanks(LeftChars(selection, kCodeLength)), std::string()};
+}
+
+// Appends the rows of one day; `isFirstFramework` and `starts` get one entry per row.
+void WriteDay(int day, const std::vector<ExchangeRecord>& slots, const ChosenCodes& chosen,
+              DbfTable& grid, std::vector<bool>& isFirstFramework, std::vector<int>& starts) {
+    int firstCounter = 0;
+    int secondCounter = 0;
+    for (const ExchangeRecord& slot : slots) {
+        if (slot.FieldCount() < kSlotFields) continue;
+        const std::string framework = LeftChars(TrimBlanks(slot.Field(4)), kCodeLength);
+        const bool first = framework == chosen.first;
+        if (!first && framework != chosen.second) continue;
+
+        const SlotTimes times{MinutesFromText(TrimBlanks(slot.Field(2))),
+                              MinutesFromText(TrimBlanks(slot.Field(3)))};
+        const int period = first ? ++firstCounter : ++secondCounter;
+        const std::size_t row = grid.Append();
+        grid.SetText(row, "DIHO", IntegerToText(day) + IntegerToText(period));
+        grid.SetText(row, "HORA", IntegerToText(period));
+        grid.SetText(row, "DIA", IntegerToText(day));
+        grid.SetText(row, "TEXTOHOR", TrimBlanks(slot.Field(1)));
+        grid.SetText(row, "CODDIHO", TrimBlanks(slot.Field(0)));
+        grid.SetText(row, "HORADESDE", ClockText(times.start));
+        grid.SetText(row, "HORAHASTA", ClockText(times.end));
+        grid.SetText(row, "MINUTOS", IntegerToText(static_cast<long long>(times.end) - times.start));
+        grid.SetText(row, "MARCOXML", framework);
+        isFirstFramework.push_back(first);
+        starts.push_back(times.start);
+    }
+}
+
+// The start of a framework's first slot on day 1 (the row DIHO 11 with its code), or `absent`.
+int FirstSlotStart(DbfTable& grid, const std::string& code, const std::vector<int>& starts,
+                   int absent) {
+    const auto row = grid.Locate({{"DIHO", "11"}, {"MARCOXML", code}});
+    return row ? starts[*row] : absent;
+}
+
+// MARCO 0 for the framework whose first slot starts earlier (the first one on equal starts).
+void SetFrameworkFlags(DbfTable& grid, const ChosenCodes& chosen,
+                       const std::vector<bool>& isFirstFramework, const std::vector<int>& starts) {
+    const int firstStart = FirstSlotStart(grid, chosen.first, starts, kNoFirstSlotStart);
+    const int secondStart = FirstSlotStart(grid, chosen.second, starts, kNoSecondSlotStart);
+    const bool firstIsEarlier = firstStart <= secondStart;
+    const std::string firstFlag = firstIsEarlier ? "0" : "1";
+    const std::string secondFlag = firstIsEarlier ? "1" : "0";
+    for (std::size_t row = 0; row < grid.RecordCount(); ++row) {
+        grid.SetText(row, "MARCO", isFirstFramework[row] ? firstFlag : secondFlag);
+    }
+}
+
+// One PERIODOS row per framework record whose code is a chosen one. The code is compared cut
+// to ten characters, as the slots are, so that a long code keeps its dates; CJORNADA gets the
+// whole code.
+void WritePeriods(InboundContext& ctx, const ChosenCodes& chosen) {
+    DbfTable periods = DbfTable::Open(ctx.workDir / layouts::PERIODOS.fileName, TableAccess::Shared);
+    for (const ExchangeRecord& framework : ctx.document.Records("JORNADAS_ESCOLARES")) {
+        const std::string code = TrimBlanks(framework.Field(0));
+        const std::string compared = LeftChars(code, kCodeLength);
+        if (compared != chosen.first && compared != chosen.second) continue;
+        const std::size_t row = periods.Append();
+        periods.SetText(row, "CJORNADA", code);
+        periods.SetText(row, "JORNADA", TrimBlanks(framework.Field(1)));
+        periods.SetText(row, "FECINI", TrimBlanks(framework.Field(2)));
+        periods.SetText(row, "FECFIN", TrimBlanks(framework.Field(3)));
+    }
+    periods.Close();
+}
+
+}  // namespace
+
+void RunFrameworkStep(InboundContext& ctx) {
+    for (const char* file :
+         {"DIASHORAST.DBF", "DIASHORAST.MDX", "DIASHORAST2.DBF", "DIASHORAST2.MDX", "JORNADAS.DBF"}) {
+        RemoveWorkFile(ctx.workDir, file);
+    }
+    DbfTable grid = RebuildWorkTable(ctx.workDir, layouts::DIASHORAST);
+    RebuildWorkTable(ctx.workDir, layouts::DIASHORAST2).Close();
+    // Created over an earlier PERIODOS.DBF without removing it first.
+    DbfTable::Create(ctx.workDir / layouts::PERIODOS.fileName, layouts::PERIODOS).Close();
+
+    const ChosenCodes chosen =
+        CutChosenCodes(SelectionText(ctx, ctx.document.Records("JORNADAS_ESCOLARES")));
+
+    std::vector<bool> isFirstFramework;
+    std::vector<int> starts;
+    for (int day = kFirstDay; day <= kLastDay; ++day) {
+        WriteDay(day, ctx.document.Records("TRAMOS_HORARIOS"), chosen, grid, isFirstFramework,
+                 starts);
+    }
+    SetFrameworkFlags(grid, chosen, isFirstFramework, starts);
+    grid.Close();
+
+    WritePeriods(ctx, chosen);
+}
+
+}  // namespace velmaro

@@ -1,0 +1,44 @@
+#include "inbound/RoomsStep.h"
+
+#include "inbound/UniqueCode.h"
+#include "text/TextHelpers.h"
+#include "worktables/DbfTable.h"
+#include "worktables/WorkTableLayouts.h"
+#include "worktables/WorkTableRebuild.h"
+
+namespace velmaro {
+
+namespace {
+
+constexpr std::string_view kSection = "DEPENDENCIAS";
+constexpr std::size_t kMinimumFields = 2;
+constexpr std::size_t kCodeField = 0;
+constexpr std::size_t kNameField = 1;
+constexpr long kCodeFromName = 6;  // characters of the name that stand in for a missing code
+constexpr long kAbbreviation = 4;  // ABREV keeps the last four characters of the code
+
+void AppendRoom(DbfTable& table, const std::string& code, const std::string& name,
+                const std::string& racimaCode) {
+    const std::size_t row = table.Append();
+    table.SetText(row, "ABREV", RightChars(code, kAbbreviation));
+    table.SetText(row, "NOMBRE", name);
+    table.SetText(row, "DEPCENTRO", racimaCode);
+}
+
+}  // namespace
+
+void RunRoomsStep(InboundContext& context) {
+    DbfTable table = RebuildWorkTable(context.workDir, layouts::AULAT);
+    UniqueCodes roomCodes(CodeCase::Ignored, CodeLength::Unlimited);
+    for (const ExchangeRecord& record : context.document.Records(kSection)) {
+        if (record.FieldCount() < kMinimumFields) continue;
+        const std::string racimaCode = TrimBlanks(record.Field(kCodeField));
+        const std::string name = TrimBlanks(record.Field(kNameField));
+        const std::string code =
+            roomCodes.Claim(racimaCode.empty() ? LeftChars(name, kCodeFromName) : racimaCode);
+        AppendRoom(table, code, name, racimaCode);
+    }
+    table.Close();
+}
+
+}  // namespace velmaro

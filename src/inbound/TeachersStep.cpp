@@ -1,0 +1,63 @@
+#include "inbound/TeachersStep.h"
+
+#include <array>
+
+#include "inbound/UniqueCode.h"
+#include "text/TextHelpers.h"
+#include "worktables/DbfTable.h"
+#include "worktables/WorkTableLayouts.h"
+#include "worktables/WorkTableRebuild.h"
+
+namespace velmaro {
+
+namespace {
+
+constexpr std::string_view kSection = "EMPLEADOS";
+constexpr std::size_t kMinimumFields = 2;
+constexpr std::size_t kEmployeeKeyField = 0;
+constexpr std::size_t kDateField = 1;
+constexpr std::array<std::size_t, 3> kNameFields = {3, 4, 5};
+
+// The stored name and the initials (before uniqueness) of one employee.
+struct TeacherName {
+    std::string name;
+    std::string initials;
+};
+
+// NOMBRE from the trimmed parts; the initials from the parts as the document gives them, so a
+// part that starts with a blank contributes that blank.
+TeacherName ReadTeacherName(const ExchangeRecord& record) {
+    std::array<std::string, 3> parts;
+    std::string initials;
+    for (std::size_t i = 0; i < kNameFields.size(); ++i) {
+        const std::string raw = record.Field(kNameFields[i]);
+        initials += LeftChars(raw, 1);
+        parts[i] = TrimBlanks(raw);
+    }
+    return {parts[0] + " " + parts[1] + ", " + parts[2], initials};
+}
+
+void AppendTeacher(DbfTable& table, const std::string& code, const TeacherName& teacher,
+                   const ExchangeRecord& record) {
+    const std::size_t row = table.Append();
+    table.SetText(row, "ABREV", code);
+    table.SetText(row, "NOMBRE", teacher.name);
+    table.SetText(row, "DEPART", "");
+    table.SetText(row, "X_EMPLEADO", TrimBlanks(record.Field(kEmployeeKeyField)));
+    table.SetText(row, "F_TOMAPOS", TrimBlanks(record.Field(kDateField)));
+}
+
+}  // namespace
+
+void RunTeachersStep(InboundContext& context) {
+    DbfTable table = RebuildWorkTable(context.workDir, layouts::PROFT);
+    UniqueCodes teacherCodes(CodeCase::Ignored, CodeLength::ShortenToTen);
+    for (const ExchangeRecord& record : context.document.Records(kSection)) {
+        if (record.FieldCount() < kMinimumFields) continue;
+        const TeacherName teacher = ReadTeacherName(record);
+        AppendTeacher(table, teacherCodes.Claim(teacher.initials), teacher, record);
+    }
+    table.Close();
+}
+
+}  // namespace velmaro

@@ -1,0 +1,330 @@
+// Loading the exchange document: bad files, hostile documents and declared encodings.
+
+#include <gtest/gtest.h>
+#include <libxml/parser.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "app/Error.h"
+#include "exchange/ExchangeDocument.h"
+#include "exchange/ExchangeTestFiles.h"
+#include "text/Utf8.h"
+
+namespace velmaro {
+namespace {
+
+using testing::SectionValues;
+using testing::TempFolder;
+using Rows = std::vector<std::vector<std::string>>;
+
+// The message of the Error that loading `path` throws; fails the test when none is thrown.
+std::string LoadFailure(const std::filesystem::path& path) {
+    try {
+        ExchangeDocument::Load(path);
+    } catch (const Error& error) {
+        return error.what();
+    }
+    ADD_FAILURE() << "loading " << path << " did not fail";
+    return {};
+}
+
+std::string Quoted(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
+
+struct MalformedCase {
+    const char* name;
+    const char* xml;
+    int line;  // where the parser stops
+};
+
+// Failing cases show their name.
+void PrintTo(const MalformedCase& c, std::ostream* os) { *os << c.name; }
+
+class ExchangeMalformed : public ::testing::TestWithParam<MalformedCase> {};
+
+TEST_P(ExchangeMalformed, StopsNamingFileLineAndReason) {
+    const MalformedCase& c = GetParam();
+    TempFolder folder;
+    const auto path = folder.Write("roto.xml", c.xml);
+    ::testing::internal::CaptureStderr();
+    const std::string message = LoadFailure(path);
+    const std::string printed = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(message.find("No se puede leer el documento de intercambio " + Quoted(path)),
+              std::string::npos)
+        << message;
+    EXPECT_NE(message.find("el XML no está bien formado (línea " + std::to_string(c.line) + ","),
+              std::string::npos)
+        << message;
+    EXPECT_EQ(printed, "") << "the parser wrote to standard error";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Documents, ExchangeMalformed,
+    ::testing::Values(
+        MalformedCase{"MismatchedTag",
+                      "<?xml version=\"1.0\"?>\n<SERVICIO>\n<BLOQUE_DATOS>\n"
+                      "<grupo_datos seq=\"MATERIAS\">\n</BLOQUE_DATOS>\n</SERVICIO>\n",
+                      5},
+        MalformedCase{"UnclosedRoot", "<SERVICIO>\n<BLOQUE_DATOS/>\n", 3},
+        MalformedCase{"NotXmlAtAll", "Curso 2024/2025\n", 1},
+        MalformedCase{"TwoRoots", "<SERVICIO/>\n<SERVICIO/>\n", 2},
+        MalformedCase{"UndeclaredEntity", "<SERVICIO>\n\n<dato>&desconocida;</dato></SERVICIO>", 3},
+        MalformedCase{"Windows1252BytesDeclaredUtf8",
+                      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<SERVICIO>\n"
+                      "<dato>M\xfasica</dato></SERVICIO>",
+                      3},
+        MalformedCase{"UnknownEncoding",
+                      "<?xml version=\"1.0\" encoding=\"X-NO-EXISTE\"?>\n<SERVICIO/>", 1},
+        MalformedCase{"WhiteSpaceOnly", "  \n\n  ", 3},
+        // Inside an entity libxml2 counts lines of the entity; the file's line is the one told.
+        MalformedCase{"RecursiveEntity",
+                      "<!DOCTYPE SERVICIO [\n<!ENTITY a \"x&b;\">\n<!ENTITY b \"&a;\">\n]>\n"
+                      "<SERVICIO>\n<dato>&a;</dato></SERVICIO>",
+                      6},
+        MalformedCase{"UnbalancedEntity",
+                      "<!DOCTYPE SERVICIO [\n<!ENTITY a \"<b>x\">\n]>\n<SERVICIO>\n\n"
+                      "<dato>&a;</dato></SERVICIO>",
+                      6}),
+    [](const ::testing::TestParamInfo<MalformedCase>& info) { return std::string(info.param.name); });
+
+TEST(ExchangeLoad, MissingFile) {
+    TempFolder folder;
+    const auto path = folder.Path() / "no_existe.xml";
+    EXPECT_EQ(LoadFailure(path),
+              "No se puede leer el documento de intercambio " + Quoted(path) + ": el archivo no existe");
+}
+
+TEST(ExchangeLoad, Folder) {
+    TempFolder folder;
+    const auto path = folder.Path() / "carpeta.xml";
+    std::filesystem::create_directory(path);
+    EXPECT_EQ(LoadFailure(path), "No se puede leer el documento de intercambio " + Quoted(path) +
+                                     ": es una carpeta, no un archivo");
+}
+
+TEST(ExchangeLoad, EmptyFile) {
+    TempFolder folder;
+    const auto path = folder.Write("vacio.xml", "");
+    EXPECT_EQ(LoadFailure(path),
+              "No se puede leer el documento de intercambio " + Quoted(path) + ": el archivo está vacío");
+}
+
+TEST(ExchangeLoad, DeviceIsNotADocument) {
+    EXPECT_EQ(LoadFailure("/dev/zero"),
+              "No se puede leer el documento de intercambio '/dev/zero': no es un archivo normal");
+}
+
+TEST(ExchangeLoad, UnreadableFile) {
+    if (geteuid() == 0) GTEST_SKIP() << "root reads files whatever their permissions";
+    TempFolder folder;
+    const auto path = folder.Write("cerrado.xml", "<SERVICIO/>");
+    ASSERT_EQ(chmod(path.c_str(), 0), 0);
+    EXPECT_EQ(LoadFailure(path), "No se puede leer el documento de intercambio " + Quoted(path) +
+                                     ": no hay permiso para leer el archivo");
+}
+
+// Every text a reader could take from the document: all fields of all sections named in
+// `sections`, and the first data-block child.
+std::string EverythingReadable(const ExchangeDocument& document,
+                               const std::vector<std::string>& sections) {
+    std::string all = document.FirstDataBlockChildText().value_or("");
+    for (const std::string& section : sections) {
+        for (const auto& row : SectionValues(document, section)) {
+            for (const std::string& value : row) all += value + "|";
+        }
+    }
+    return all;
+}
+
+constexpr const char* kSecret = "SECRETO-DEL-SERVIDOR";
+
+TEST(ExchangeHostile, ExternalEntitiesAreNeverRead) {
+    TempFolder folder;
+    const auto secret = folder.Write("secreto.txt", kSecret);
+    folder.Write("secreto.ent", std::string("<!ENTITY fuga \"") + kSecret + "\">");
+    const auto path = folder.Write("xxe.xml",
+                                   "<?xml version=\"1.0\"?>\n<!DOCTYPE SERVICIO [\n"
+                                   "  <!ENTITY absoluta SYSTEM \"file://" + secret.string() + "\">\n"
+                                   "  <!ENTITY relativa SYSTEM \"secreto.txt\">\n"
+                                   "  <!ENTITY % parametro SYSTEM \"secreto.ent\">\n"
+                                   "  %parametro;\n"
+                                   "]>\n"
+                                   "<SERVICIO><BLOQUE_DATOS>&absoluta;<grupo_datos seq=\"EMPLEADOS\">"
+                                   "<grupo_datos><dato>&absoluta;</dato><dato>a&relativa;b</dato>"
+                                   "<dato>&fuga;</dato></grupo_datos>"
+                                   "</grupo_datos></BLOQUE_DATOS></SERVICIO>\n");
+    try {
+        const ExchangeDocument document = ExchangeDocument::Load(path);
+        EXPECT_EQ(EverythingReadable(document, {"EMPLEADOS"}).find(kSecret), std::string::npos);
+        EXPECT_EQ(SectionValues(document, "EMPLEADOS"), (Rows{{"", "ab", ""}}));
+    } catch (const Error& error) {
+        EXPECT_EQ(std::string(error.what()).find(kSecret), std::string::npos) << error.what();
+    }
+}
+
+TEST(ExchangeHostile, ExternalDtdIsNeverRead) {
+    TempFolder outside;
+    // Were this DTD read, it would either fail the parse or put the secret into the fields.
+    const auto dtd = outside.Write("racima.dtd", std::string("<!ENTITY fuga \"") + kSecret +
+                                                     "\">\n<!ATTLIST grupo_datos seq CDATA \"EMPLEADOS\">\n");
+    TempFolder folder;
+    const auto path = folder.Write("dtd.xml",
+                                   "<?xml version=\"1.0\"?>\n<!DOCTYPE SERVICIO SYSTEM \"" +
+                                       dtd.string() +
+                                       "\">\n<SERVICIO><BLOQUE_DATOS><grupo_datos>"
+                                       "<grupo_datos><dato>x&fuga;</dato></grupo_datos>"
+                                       "</grupo_datos></BLOQUE_DATOS></SERVICIO>\n");
+    const ExchangeDocument document = ExchangeDocument::Load(path);
+    EXPECT_FALSE(document.HasSection("EMPLEADOS"));
+    EXPECT_EQ(document.FirstDataBlockChildText(), "x");
+}
+
+TEST(ExchangeHostile, LeavesLibxml2HandlersAsFound) {
+    const xmlExternalEntityLoader loader = xmlGetExternalEntityLoader();
+    const xmlGenericErrorFunc genericError = xmlGenericError;
+    TempFolder folder;
+    ExchangeDocument::Load(folder.Write("bien.xml", "<SERVICIO/>"));
+    LoadFailure(folder.Write("mal.xml", "<SERVICIO>"));
+    EXPECT_EQ(xmlGetExternalEntityLoader(), loader);
+    EXPECT_EQ(xmlGenericError, genericError);
+}
+
+// Nested entities that would expand to 10^9 copies of "lol".
+std::string BillionLaughs(const char* where) {
+    std::string dtd = "<!DOCTYPE SERVICIO [\n<!ENTITY lol0 \"lol\">\n";
+    for (int level = 1; level <= 9; ++level) {
+        dtd += "<!ENTITY lol" + std::to_string(level) + " \"";
+        for (int copy = 0; copy < 10; ++copy) dtd += "&lol" + std::to_string(level - 1) + ";";
+        dtd += "\">\n";
+    }
+    dtd += "]>\n";
+    return "<?xml version=\"1.0\"?>\n" + dtd + "<SERVICIO><BLOQUE_DATOS>" + where +
+           "</BLOQUE_DATOS></SERVICIO>\n";
+}
+
+// One entity of 50 000 characters referenced 50 000 times: each reference is cheap to parse,
+// but reading the field would build a text of 2.5 GB.
+std::string QuadraticBlowup() {
+    std::string references;
+    for (int copy = 0; copy < 50000; ++copy) references += "&a;";
+    return "<?xml version=\"1.0\"?>\n<!DOCTYPE SERVICIO [\n<!ENTITY a \"" + std::string(50000, 'x') +
+           "\">\n]>\n<SERVICIO><BLOQUE_DATOS><grupo_datos seq=\"M\"><grupo_datos><dato>" +
+           references + "</dato></grupo_datos></grupo_datos></BLOQUE_DATOS></SERVICIO>\n";
+}
+
+struct BombCase {
+    const char* name;
+    std::string xml;
+};
+
+// Failing cases show their name.
+void PrintTo(const BombCase& c, std::ostream* os) { *os << c.name; }
+
+class ExchangeEntityBomb : public ::testing::TestWithParam<BombCase> {};
+
+TEST_P(ExchangeEntityBomb, StopsWithAnError) {
+    TempFolder folder;
+    const auto path = folder.Write("bomba.xml", GetParam().xml);
+    const std::string message = LoadFailure(path);
+    EXPECT_NE(message.find("No se puede leer el documento de intercambio " + Quoted(path) + ": "),
+              std::string::npos)
+        << message;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Documents, ExchangeEntityBomb,
+    ::testing::Values(
+        BombCase{"BillionLaughsInText",
+                 BillionLaughs("<grupo_datos seq=\"M\"><grupo_datos><dato>&lol9;</dato>"
+                               "</grupo_datos></grupo_datos>")},
+        BombCase{"BillionLaughsInSeq", BillionLaughs("<grupo_datos seq=\"&lol9;\"/>")},
+        BombCase{"QuadraticBlowup", QuadraticBlowup()}),
+    [](const ::testing::TestParamInfo<BombCase>& info) { return std::string(info.param.name); });
+
+TEST(ExchangeHostile, ModestEntityUseIsAccepted) {
+    std::string references;
+    for (int copy = 0; copy < 1000; ++copy) references += "&a;";
+    const ExchangeDocument document = testing::LoadXml(
+        "<!DOCTYPE SERVICIO [<!ENTITY a \"" + std::string(100, 'x') +
+        "\">]>\n<SERVICIO><BLOQUE_DATOS><grupo_datos seq=\"M\"><grupo_datos><dato>" + references +
+        "</dato></grupo_datos></grupo_datos></BLOQUE_DATOS></SERVICIO>");
+    EXPECT_EQ(SectionValues(document, "M"), (Rows{{std::string(100000, 'x')}}));
+}
+
+// One document, saved in several encodings: the values must come out the same.
+std::string SchoolDocument(const std::string& declaration, const std::string& teacher,
+                           const std::string& price) {
+    return declaration + "\n<SERVICIO>\n  <BLOQUE_DATOS>\n    <ANNO>2024</ANNO>\n"
+                         "    <grupo_datos seq=\"EMPLEADOS\">\n      <grupo_datos><dato>" +
+           teacher + "</dato><dato>" + price +
+           "</dato></grupo_datos>\n    </grupo_datos>\n  </BLOQUE_DATOS>\n</SERVICIO>\n";
+}
+
+// UTF-16 of UTF-8 text whose characters all lie in the Basic Multilingual Plane.
+std::string Utf16(const std::string& utf8, bool bigEndian) {
+    std::string out = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (std::size_t pos = 0; pos < utf8.size(); pos += Utf8CharLength(utf8, pos)) {
+        const char32_t unit = Utf8Decode(utf8, pos);
+        const char high = static_cast<char>(unit >> 8);
+        const char low = static_cast<char>(unit & 0xFF);
+        out += bigEndian ? std::string{high, low} : std::string{low, high};
+    }
+    return out;
+}
+
+struct EncodingCase {
+    const char* name;
+    std::string bytes;
+};
+
+// Failing cases show their name.
+void PrintTo(const EncodingCase& c, std::ostream* os) { *os << c.name; }
+
+class ExchangeEncodings : public ::testing::TestWithParam<EncodingCase> {};
+
+TEST_P(ExchangeEncodings, DeclaredEncodingIsDecoded) {
+    TempFolder folder;
+    const ExchangeDocument document =
+        ExchangeDocument::Load(folder.Write("codificado.xml", GetParam().bytes));
+    EXPECT_EQ(SectionValues(document, "EMPLEADOS"),
+              (Rows{{"Álvaro Muñoz, 1º A", "10 € ‘ok’"}}));
+    EXPECT_EQ(document.FirstDataBlockChildText(), "2024");
+}
+
+const std::string kUtf8Teacher = "\xC3\x81lvaro Mu\xC3\xB1oz, 1\xC2\xBA A";
+const std::string kUtf8Price = "10 \xE2\x82\xAC \xE2\x80\x98ok\xE2\x80\x99";
+const std::string kLatin1Teacher = "\xC1lvaro Mu\xF1oz, 1\xBA A";
+
+INSTANTIATE_TEST_SUITE_P(
+    Documents, ExchangeEncodings,
+    ::testing::Values(
+        EncodingCase{"Utf8Declared",
+                     SchoolDocument("<?xml version=\"1.0\" encoding=\"UTF-8\"?>", kUtf8Teacher,
+                                    kUtf8Price)},
+        EncodingCase{"Utf8WithBomUndeclared",
+                     "\xEF\xBB\xBF" + SchoolDocument("<?xml version=\"1.0\"?>", kUtf8Teacher,
+                                                     kUtf8Price)},
+        EncodingCase{"Utf16LittleEndianWithBom",
+                     Utf16(SchoolDocument("<?xml version=\"1.0\" encoding=\"UTF-16\"?>",
+                                          kUtf8Teacher, kUtf8Price),
+                           false)},
+        EncodingCase{"Utf16BigEndianWithBom",
+                     Utf16(SchoolDocument("<?xml version=\"1.0\" encoding=\"UTF-16\"?>",
+                                          kUtf8Teacher, kUtf8Price),
+                           true)},
+        // ISO-8859-1 has no euro sign nor curly quotes: character references carry them.
+        EncodingCase{"Iso88591Declared",
+                     SchoolDocument("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>",
+                                    kLatin1Teacher, "10 &#x20AC; &#8216;ok&#8217;")},
+        EncodingCase{"Windows1252Declared",
+                     SchoolDocument("<?xml version=\"1.0\" encoding=\"windows-1252\"?>",
+                                    kLatin1Teacher, "10 \x80 \x91ok\x92")}),
+    [](const ::testing::TestParamInfo<EncodingCase>& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace velmaro

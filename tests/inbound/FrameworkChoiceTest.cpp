@@ -1,0 +1,151 @@
+#include "inbound/FrameworkChoice.h"
+
+#include <gtest/gtest.h>
+
+#include "app/Error.h"
+#include "inbound/SmallSchool.h"
+
+namespace velmaro::testing {
+namespace {
+
+const char* const kNoneSelected = "Debe al menos seleccionar 1 Marco Horario.";
+const char* const kTooMany =
+    "Demasiados Marcos Horarios seleccionados.\r\nComo máximo puede seleccionar 2 Marcos Horarios";
+
+struct SelectionCase {
+    const char* name;
+    std::vector<std::string> codes;
+    std::vector<bool> selected;
+    bool resultMH;
+    std::string resultado;
+    std::optional<std::string> message;
+};
+
+class ClosingTheDialog : public ::testing::TestWithParam<SelectionCase> {};
+
+TEST_P(ClosingTheDialog, ChecksTheSelectionAndBuildsResultado) {
+    const SelectionCase& c = GetParam();
+    const SelectionOutcome outcome = CloseFrameworkSelection(c.codes, c.selected);
+    EXPECT_EQ(outcome.selection.resultMH, c.resultMH);
+    EXPECT_EQ(outcome.selection.resultado, c.resultado);
+    EXPECT_EQ(outcome.message, c.message);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ClosingTheDialog,
+    ::testing::Values(
+        SelectionCase{"NothingSelected", {"A", "B"}, {false, false}, false, "", kNoneSelected},
+        SelectionCase{"ThreeSelectedStillFillResultado",
+                      {"A", "B", "C"},
+                      {true, true, true},
+                      false,
+                      "A         B         C         ",
+                      kTooMany},
+        SelectionCase{"ListOrderNotSelectionOrder",
+                      {"A", "B", "C"},
+                      {true, false, true},
+                      true,
+                      "A         C         ",
+                      std::nullopt},
+        SelectionCase{"ShortCodePadded", {"1234", "X"}, {true, false}, true, "1234      ",
+                      std::nullopt},
+        SelectionCase{"LongCodeCut", {"X", "123456789012"}, {false, true}, true, "1234567890",
+                      std::nullopt},
+        SelectionCase{"WidthCountsCharactersNotBytes",
+                      {"Mañana", "Tardeñoñoñoño"},
+                      {true, true},
+                      true,
+                      "Mañana    Tardeñoñoñ",
+                      std::nullopt},
+        SelectionCase{"BlanksAroundACodeKept", {" A ", "B"}, {true, false}, true, " A        ",
+                      std::nullopt}),
+    [](const ::testing::TestParamInfo<SelectionCase>& info) { return std::string(info.param.name); });
+
+const Section kFrameworks{"JORNADAS_ESCOLARES",
+                          {
+                              {" M ", "Mañana", "01/09/2024", "30/06/2025"},
+                              {"T", "Tarde", "02/09/2024", "27/06/2025"},
+                              {"T", "Tarde (revisada)", "03/09/2024", "26/06/2025"},
+                              {"SIN"},
+                          }};
+const Section kSlots{"TRAMOS_HORARIOS",
+                     {
+                         {"1", " 1ª hora", "480", "535", " M "},
+                         {"2", "1ª tarde", "900", "955", "T"},
+                         {"3", "2ª hora", "535", "590", " M "},
+                         {"4", "corto", "590", "645"},
+                         {"5", "2ª tarde", "955", "1010", "T"},
+                     }};
+
+FrameworkCatalog CatalogOf(const std::vector<Section>& sections) {
+    StepRun run(sections);
+    return FrameworkCatalog::Load(run.DocumentPath());
+}
+
+TEST(FrameworkCatalog, ListsCodesAsTheDocumentGivesThem) {
+    const FrameworkCatalog catalog = CatalogOf({kFrameworks, kSlots});
+    EXPECT_EQ(catalog.Codes(), (std::vector<std::string>{" M ", "T", "T", "SIN"}));
+}
+
+TEST(FrameworkCatalog, DetailsFollowTheLastMatchingRecordAndItsSlots) {
+    const FrameworkCatalog catalog = CatalogOf({kFrameworks, kSlots});
+
+    const FrameworkDetails morning = catalog.Details(" M ");
+    EXPECT_EQ(morning.name, "Mañana");
+    EXPECT_EQ(morning.startDate, "01/09/2024");
+    EXPECT_EQ(morning.endDate, "30/06/2025");
+    EXPECT_EQ(morning.slotLabels, (std::vector<std::string>{" 1ª hora", "2ª hora"}));
+
+    // Two frameworks with the same code: the later record's texts, the slots of the code.
+    const FrameworkDetails afternoon = catalog.Details("T");
+    EXPECT_EQ(afternoon.name, "Tarde (revisada)");
+    EXPECT_EQ(afternoon.startDate, "03/09/2024");
+    EXPECT_EQ(afternoon.slotLabels, (std::vector<std::string>{"1ª tarde", "2ª tarde"}));
+
+    // A short record: missing texts read as empty; no slots gives an empty list.
+    const FrameworkDetails withoutSlots = catalog.Details("SIN");
+    EXPECT_EQ(withoutSlots.name, "");
+    EXPECT_EQ(withoutSlots.slotLabels, std::vector<std::string>{});
+
+    // Codes compare exactly: the trimmed code is another framework, with the "-" defaults.
+    const FrameworkDetails unknown = catalog.Details("M");
+    EXPECT_EQ(unknown.name, "-");
+    EXPECT_EQ(unknown.startDate, "-");
+    EXPECT_EQ(unknown.endDate, "-");
+    EXPECT_EQ(unknown.slotLabels, std::vector<std::string>{});
+}
+
+TEST(FrameworkCatalog, SingleSlotRecordLeavesTheSlotListAsItWas) {
+    const FrameworkCatalog catalog =
+        CatalogOf({kFrameworks, Section{"TRAMOS_HORARIOS", {{"1", "1ª", "480", "535", " M "}}}});
+    EXPECT_EQ(catalog.Details(" M ").name, "Mañana");
+    EXPECT_FALSE(catalog.Details(" M ").slotLabels.has_value());
+}
+
+TEST(FrameworkCatalog, SingleFrameworkListsNothingAndShowsDefaults) {
+    StepRun run({Section{"JORNADAS_ESCOLARES", {{"M", "Mañana", "01/09/2024", "30/06/2025"}}},
+                 kSlots});
+    const ExchangeDocument document = ExchangeDocument::Load(run.DocumentPath());
+    const FrameworkCatalog catalog(document);
+    EXPECT_TRUE(catalog.Codes().empty());
+    EXPECT_EQ(catalog.Details("M").name, "-");
+}
+
+TEST(FrameworkCatalog, LoadFailsNamingTheFileWhenNoChoiceCanBeMade) {
+    TempFolder folder;
+    const auto missing = folder.Path() / "no-existe.xml";
+    const auto oneFramework = folder.Path() / "una.xml";
+    WriteTextFile(oneFramework, ExchangeXml({Section{"JORNADAS_ESCOLARES", {{"M"}}}}));
+    for (const auto& path : {missing, oneFramework}) {
+        try {
+            FrameworkCatalog::Load(path);
+            ADD_FAILURE() << "loaded " << path;
+        } catch (const Error& error) {
+            EXPECT_NE(std::string(error.what()).find(path.filename().string()), std::string::npos)
+                << error.what();
+        }
+    }
+}
+
+}  // namespace
+}  // namespace velmaro::testing

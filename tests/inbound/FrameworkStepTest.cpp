@@ -1,0 +1,262 @@
+#include "inbound/FrameworkStep.h"
+
+#include <gtest/gtest.h>
+
+#include "app/Error.h"
+#include "inbound/SmallSchool.h"
+#include "worktables/WorkTableLayouts.h"
+
+namespace velmaro::testing {
+namespace {
+
+// A valid selection whose resultado is `resultado`.
+FrameworkSelection Chosen(const std::string& resultado) { return {true, resultado}; }
+
+Section Frameworks(const std::vector<Record>& records) { return {"JORNADAS_ESCOLARES", records}; }
+Section Slots(const std::vector<Record>& records) { return {"TRAMOS_HORARIOS", records}; }
+
+const Record kFrameworkA{"A", "Mañana", "01/09/2024", "30/06/2025"};
+const Record kFrameworkB{"B", "Tarde", "01/09/2024", "30/06/2025"};
+
+// The rows of one table as a list of one field's values.
+std::vector<std::string> Column(const Rows& rows, const std::string& field) {
+    std::vector<std::string> values;
+    for (const auto& row : rows) values.push_back(row.at(field));
+    return values;
+}
+
+// A document, the dialog's answers and what DIASHORAST.DBF must hold afterwards.
+struct GridCase {
+    const char* name;
+    std::vector<Section> sections;
+    std::vector<FrameworkSelection> answers;
+    std::size_t rowCount;
+    // Expected values of the first rows, field by field.
+    std::vector<std::map<std::string, std::string>> firstRows;
+};
+
+class FrameworkGrid : public ::testing::TestWithParam<GridCase> {};
+
+TEST_P(FrameworkGrid, WritesDaysPeriodsAndFlags) {
+    const GridCase& c = GetParam();
+    StepRun run(c.sections);
+    for (const auto& answer : c.answers) run.user.frameworkAnswers.push_back(answer);
+    InboundContext ctx = run.Context();
+    RunFrameworkStep(ctx);
+
+    const Rows rows = ReadRows(run.WorkTable("DIASHORAST.DBF"));
+    ASSERT_EQ(rows.size(), c.rowCount);
+    ASSERT_LE(c.firstRows.size(), rows.size());
+    for (std::size_t i = 0; i < c.firstRows.size(); ++i) {
+        for (const auto& [field, value] : c.firstRows[i]) {
+            EXPECT_EQ(rows[i].at(field), value) << "row " << i << " field " << field;
+        }
+    }
+    EXPECT_TRUE(run.user.frameworkAnswers.empty()) << "every scripted answer is used";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FrameworkGrid,
+    ::testing::Values(
+        GridCase{"TwoFrameworksInterleaved",
+                 {Frameworks({kFrameworkA, kFrameworkB}),
+                  Slots({{"A1", "1ª", "480", "535", "A"},
+                         {"B1", "1ª tarde", "900", "955", "B"},
+                         {"A2", "2ª", "535", "590", "A"}})},
+                 {Chosen("A         B         ")},
+                 21,
+                 {{{"DIHO", "11"}, {"HORA", "1"}, {"DIA", "1"}, {"CODDIHO", "A1"},
+                   {"TEXTOHOR", "1ª"}, {"HORADESDE", "08:00"}, {"HORAHASTA", "08:55"},
+                   {"MINUTOS", "55"}, {"MARCO", "0"}, {"MARCOXML", "A"}, {"TEXTODIA", ""}},
+                  {{"DIHO", "11"}, {"HORA", "1"}, {"MARCO", "1"}, {"MARCOXML", "B"},
+                   {"HORADESDE", "15:00"}},
+                  {{"DIHO", "12"}, {"HORA", "2"}, {"MARCO", "0"}, {"MARCOXML", "A"}},
+                  {{"DIHO", "21"}, {"DIA", "2"}, {"MARCO", "0"}}}},
+        GridCase{"SecondFrameworkStartsEarlier",
+                 {Frameworks({kFrameworkA, kFrameworkB}),
+                  Slots({{"A1", "1ª", "480", "535", "A"},
+                         {"B1", "1ª", "420", "475", "B"},
+                         {"A2", "2ª", "535", "590", "A"}})},
+                 {Chosen("A         B         ")},
+                 21,
+                 {{{"MARCOXML", "A"}, {"MARCO", "1"}},
+                  {{"MARCOXML", "B"}, {"MARCO", "0"}},
+                  {{"MARCOXML", "A"}, {"MARCO", "1"}}}},
+        GridCase{"EqualStartsFavourTheFirstChosen",
+                 {Frameworks({kFrameworkA, kFrameworkB}),
+                  Slots({{"B1", "1ª", "480", "535", "B"}, {"A1", "1ª", "480", "535", "A"}})},
+                 {Chosen("A         B         ")},
+                 14,
+                 {{{"MARCOXML", "B"}, {"MARCO", "1"}}, {{"MARCOXML", "A"}, {"MARCO", "0"}}}},
+        GridCase{"FirstChosenWithoutSlots",
+                 {Frameworks({kFrameworkA, kFrameworkB}),
+                  Slots({{"B1", "1ª", "300", "355", "B"}, {"B2", "2ª", "355", "410", "B"}})},
+                 {Chosen("A         B         ")},
+                 14,
+                 {{{"DIHO", "11"}, {"MARCOXML", "B"}, {"MARCO", "1"}},
+                  {{"DIHO", "12"}, {"MARCOXML", "B"}, {"MARCO", "1"}}}},
+        GridCase{"OneFrameworkNoDialogThreeSlots",
+                 {Frameworks({{" A ", "Única", "", ""}}),
+                  Slots({{"T1", "1ª", "480", "540", "A"},
+                         {"T2", "2ª", "540", "600", " A "},
+                         {"X1", "otro", "600", "660", "B"},
+                         {"T3", "3ª", "600", "660", "A"}})},
+                 {},
+                 21,
+                 {{{"DIHO", "11"}, {"HORA", "1"}, {"MARCO", "0"}},
+                  {{"DIHO", "12"}, {"HORA", "2"}},
+                  {{"DIHO", "13"}, {"HORA", "3"}},
+                  {{"DIHO", "21"}, {"DIA", "2"}, {"HORA", "1"}}}},
+        GridCase{"ClockTextsAndNegativeLength",
+                 {Frameworks({kFrameworkA}),
+                  Slots({{"c1", "vacío", "", "60", "A"},
+                         {"c2", "cinco", "5", "1439", "A"},
+                         {"c3", "al revés", "600", "555", "A"},
+                         {"c4", "con más campos", "1", "2", "A", "extra"},
+                         {"c5", "cuatro campos", "1", "2"}})},
+                 {},
+                 28,
+                 {{{"HORADESDE", "00:00"}, {"HORAHASTA", "01:00"}, {"MINUTOS", "60"}},
+                  {{"HORADESDE", "00:05"}, {"HORAHASTA", "23:59"}, {"MINUTOS", "1434"}},
+                  {{"HORADESDE", "10:00"}, {"HORAHASTA", "09:15"}, {"MINUTOS", "-45"}},
+                  {{"HORADESDE", "00:01"}, {"HORAHASTA", "00:02"}, {"MINUTOS", "1"},
+                   {"DIHO", "14"}},
+                  {{"DIHO", "21"}}}},
+        GridCase{"CodesDifferingInCaseAreDifferentFrameworks",
+                 {Frameworks({{"M", "Mañana"}, {"m", "minúscula"}}),
+                  Slots({{"x", "1", "480", "535", "m"}, {"y", "2", "480", "535", "M"}})},
+                 {Chosen("M         ")},
+                 7,
+                 {{{"CODDIHO", "y"}, {"MARCOXML", "M"}, {"MARCO", "0"}}}},
+        GridCase{"EmptySlotFrameworkJoinsTheEmptySecondCode",
+                 {Frameworks({kFrameworkA}),
+                  Slots({{"a", "1", "480", "535", "A"}, {"e", "2", "600", "655", ""}})},
+                 {},
+                 14,
+                 {{{"DIHO", "11"}, {"MARCOXML", "A"}, {"MARCO", "0"}},
+                  {{"DIHO", "11"}, {"CODDIHO", "e"}, {"MARCOXML", ""}, {"MARCO", "1"}}}}),
+    [](const ::testing::TestParamInfo<GridCase>& info) { return std::string(info.param.name); });
+
+TEST(FrameworkStep, TwelveSlotsNumberPeriodTwelveOfDayThreeAs312) {
+    std::vector<Record> slots;
+    for (int i = 0; i < 12; ++i) {
+        slots.push_back({"s" + std::to_string(i), "", std::to_string(480 + 50 * i),
+                         std::to_string(530 + 50 * i), "A"});
+    }
+    StepRun run({Frameworks({kFrameworkA}), Slots(slots)});
+    InboundContext ctx = run.Context();
+    RunFrameworkStep(ctx);
+    const Rows rows = ReadRows(run.WorkTable("DIASHORAST.DBF"));
+    ASSERT_EQ(rows.size(), 84u);
+    EXPECT_EQ(rows[2 * 12 + 11].at("DIHO"), "312");
+    EXPECT_EQ(rows[2 * 12 + 11].at("HORA"), "12");
+    EXPECT_EQ(rows[83].at("DIHO"), "712");
+}
+
+TEST(FrameworkStep, PeriodsHoldTheChosenFrameworksWithTheirDates) {
+    const std::string longCode = "MANANA2024X1";
+    StepRun run({Frameworks({{longCode, "Mañana larga", "01/09/2024", "30/06/2025"},
+                             {"TARDE", "Tarde", "02/09/2024", "27/06/2025"},
+                             {"NOCHE", "Noche", "03/09/2024", "26/06/2025"}}),
+                 Slots({{"m1", "1ª", "480", "535", longCode}, {"t1", "1ª", "900", "955", "TARDE"}})});
+    run.user.frameworkAnswers.push_back(Chosen("MANANA2024TARDE     "));
+    InboundContext ctx = run.Context();
+    RunFrameworkStep(ctx);
+
+    const Rows grid = ReadRows(run.WorkTable("DIASHORAST.DBF"));
+    ASSERT_EQ(grid.size(), 14u);
+    EXPECT_EQ(grid[0].at("MARCOXML"), "MANANA2024");
+    const Rows periods = ReadRows(run.WorkTable("PERIODOS.DBF"));
+    // The long code keeps its row (compared on its first ten characters, as the slots are).
+    ASSERT_EQ(periods.size(), 2u);
+    EXPECT_EQ(periods[0].at("CJORNADA"), "MANANA2024");
+    EXPECT_EQ(periods[0].at("JORNADA"), "Mañana larga");
+    EXPECT_EQ(periods[0].at("FECINI"), "01/09/2024");
+    EXPECT_EQ(periods[0].at("FECFIN"), "30/06/2025");
+    EXPECT_EQ(periods[1].at("CJORNADA"), "TARDE");
+    EXPECT_EQ(periods[1].at("FECINI"), "02/09/2024");
+}
+
+TEST(FrameworkStep, RebuildsItsTablesAndRemovesJornadas) {
+    StepRun run({Frameworks({{"A", "Única", "01/09/2024"}}), Slots({{"a", "1", "480", "535", "A"}})});
+    WriteRows(run.WorkTable("PERIODOS.DBF"), layouts::PERIODOS, {{{"CJORNADA", "VIEJA"}}});
+    WriteRows(run.WorkTable("DIASHORAST.DBF"), layouts::DIASHORAST, {{{"DIHO", "99"}}});
+    for (const char* file : {"DIASHORAST.MDX", "JORNADAS.DBF", "JORNADAS.MDX"}) {
+        WriteTextFile(run.WorkTable(file), "old");
+    }
+    InboundContext ctx = run.Context();
+    RunFrameworkStep(ctx);
+
+    EXPECT_FALSE(std::filesystem::exists(run.WorkTable("JORNADAS.DBF")));
+    EXPECT_TRUE(std::filesystem::exists(run.WorkTable("JORNADAS.MDX")));
+    EXPECT_FALSE(std::filesystem::exists(run.WorkTable("DIASHORAST.MDX")));
+    EXPECT_TRUE(std::filesystem::exists(run.WorkTable("DIASHORAST2.MDX")));
+    EXPECT_TRUE(ReadRows(run.WorkTable("DIASHORAST2.DBF")).empty());
+    EXPECT_EQ(Column(ReadRows(run.WorkTable("DIASHORAST.DBF")), "DIHO"),
+              (std::vector<std::string>{"11", "21", "31", "41", "51", "61", "71"}));
+    const Rows periods = ReadRows(run.WorkTable("PERIODOS.DBF"));
+    ASSERT_EQ(periods.size(), 1u);
+    EXPECT_EQ(periods[0].at("CJORNADA"), "A");
+    EXPECT_EQ(periods[0].at("FECINI"), "01/09/2024");
+    EXPECT_EQ(periods[0].at("FECFIN"), "");
+}
+
+TEST(FrameworkStep, StartTimeThatIsNotAWholeNumberStopsTheJob) {
+    StepRun run({Frameworks({kFrameworkA}),
+                 Slots({{"a", "1", "480", "535", "A"}, {"b", "2", "8:00", "9:00", "A"}})});
+    InboundContext ctx = run.Context();
+    try {
+        RunFrameworkStep(ctx);
+        FAIL() << "the step went on past a start time that is not a number";
+    } catch (const Error& error) {
+        EXPECT_STREQ(error.what(), "'8:00' is not a valid integer value");
+    }
+    EXPECT_EQ(ReadRows(run.WorkTable("DIASHORAST.DBF")).size(), 1u);
+    EXPECT_TRUE(ReadRows(run.WorkTable("DIASHORAST2.DBF")).empty());
+    EXPECT_TRUE(ReadRows(run.WorkTable("PERIODOS.DBF")).empty());
+}
+
+TEST(FrameworkStep, DocumentWithoutFrameworksStopsNamingTheFile) {
+    StepRun run({Slots({{"a", "1", "480", "535", "A"}})});
+    InboundContext ctx = run.Context();
+    try {
+        RunFrameworkStep(ctx);
+        FAIL() << "the step went on without a framework";
+    } catch (const Error& error) {
+        EXPECT_NE(std::string(error.what()).find(run.DocumentPath().string()), std::string::npos)
+            << error.what();
+        EXPECT_NE(std::string(error.what()).find("JORNADAS_ESCOLARES"), std::string::npos);
+    }
+    EXPECT_TRUE(run.user.frameworkDialogDocuments.empty());
+    for (const char* table : {"DIASHORAST.DBF", "DIASHORAST2.DBF", "PERIODOS.DBF"}) {
+        EXPECT_TRUE(ReadRows(run.WorkTable(table)).empty()) << table;
+    }
+}
+
+TEST(FrameworkStep, AsksAgainAfterAnInvalidSelection) {
+    StepRun run({Frameworks({kFrameworkA, kFrameworkB}), Slots({{"b", "1", "480", "535", "B"}})});
+    run.user.frameworkAnswers.push_back({false, ""});
+    run.user.frameworkAnswers.push_back(Chosen("B         "));
+    InboundContext ctx = run.Context();
+    RunFrameworkStep(ctx);
+
+    ASSERT_EQ(run.user.frameworkDialogDocuments.size(), 2u);
+    EXPECT_EQ(run.user.frameworkDialogDocuments[0], run.DocumentPath());
+    EXPECT_EQ(Column(ReadRows(run.WorkTable("PERIODOS.DBF")), "CJORNADA"),
+              std::vector<std::string>{"B"});
+    EXPECT_EQ(ReadRows(run.WorkTable("DIASHORAST.DBF")).size(), 7u);
+}
+
+TEST(FrameworkStep, UnreadableFrameworkListEndsTheJobInsteadOfAskingForever) {
+    StepRun run({Frameworks({kFrameworkA, kFrameworkB}), Slots({{"b", "1", "480", "535", "B"}})});
+    run.user.frameworkAnswers.push_back({false, "A         B         C         "});
+    InboundContext ctx = run.Context();
+    EXPECT_THROW(RunFrameworkStep(ctx), Error);
+    EXPECT_EQ(run.user.frameworkDialogDocuments.size(), 2u);
+    // The tables were created before the dialog and stay empty.
+    EXPECT_TRUE(ReadRows(run.WorkTable("DIASHORAST.DBF")).empty());
+    EXPECT_TRUE(ReadRows(run.WorkTable("PERIODOS.DBF")).empty());
+}
+
+}  // namespace
+}  // namespace velmaro::testing
