@@ -13,7 +13,7 @@
 
 #include "app/RunModes.h"
 #include "support/FakeInteraction.h"
-#include "support/TempFolder.h"
+#include "inbound/SmallSchool.h"
 
 namespace velmaro {
 namespace {
@@ -29,9 +29,9 @@ enum class Job { None, Inbound, Outbound };
 struct Folders {
     TempFolder work, program, documents;
     PlatformPaths Paths() const { return {work.Path(), program.Path()}; }
-    std::filesystem::path Ini() const { return program / "Tavolin.ini"; }
+    std::filesystem::path Ini() const { return program.Path() / "Tavolin.ini"; }
     std::filesystem::path Document() const {
-        const auto file = documents / "centro.xml";
+        const auto file = documents.Path() / "centro.xml";
         std::ofstream(file) << "<SERVICIO><BLOQUE_DATOS>2024</BLOQUE_DATOS></SERVICIO>";
         return file;
     }

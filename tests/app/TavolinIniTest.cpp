@@ -10,7 +10,7 @@
 
 #include "app/Error.h"
 #include "app/TavolinIni.h"
-#include "support/TempFolder.h"
+#include "inbound/SmallSchool.h"
 
 namespace velmaro {
 namespace {
@@ -40,13 +40,13 @@ class WriteProfileIntegerTest : public ::testing::TestWithParam<IniCase> {};
 TEST_P(WriteProfileIntegerTest, ChangesOnlyTheKeyLine) {
     const IniCase& c = GetParam();
     TempFolder folder;
-    const auto ini = folder / "Tavolin.ini";
+    const auto ini = folder.Path() / "Tavolin.ini";
     if (c.before) WriteBytes(ini, *c.before);
 
     WriteProfileInteger(ini, "Transformadores", "Transformado", c.value);
 
     EXPECT_EQ(ReadBytes(ini), c.after);
-    EXPECT_FALSE(std::filesystem::exists(folder / "Tavolin.ini.velmaro-tmp"));
+    EXPECT_FALSE(std::filesystem::exists(folder.Path() / "Tavolin.ini.velmaro-tmp"));
 }
 
 const IniCase kIniCases[] = {
@@ -91,7 +91,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, WriteProfileIntegerTest, ::testing::ValuesIn(kIn
 
 TEST(WriteProfileIntegerErrors, UnwritableFolderNamesTheFile) {
     TempFolder folder;
-    const auto ini = folder / "no-existe" / "Tavolin.ini";
+    const auto ini = folder.Path() / "no-existe" / "Tavolin.ini";
     try {
         WriteProfileInteger(ini, "Transformadores", "Transformado", 1);
         FAIL() << "no error";
@@ -102,7 +102,7 @@ TEST(WriteProfileIntegerErrors, UnwritableFolderNamesTheFile) {
 
 TEST(WriteProfileIntegerErrors, FolderInPlaceOfTheFileIsAnErrorAndStays) {
     TempFolder folder;
-    const auto ini = folder / "Tavolin.ini";
+    const auto ini = folder.Path() / "Tavolin.ini";
     std::filesystem::create_directory(ini);
     EXPECT_THROW(WriteProfileInteger(ini, "Transformadores", "Transformado", 1), Error);
     EXPECT_TRUE(std::filesystem::is_directory(ini));
