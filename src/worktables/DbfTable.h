@@ -55,6 +55,9 @@ public:
     void Close();
 
     const std::filesystem::path& Path() const;
+    // For a table opened from a damaged file (records missing or cut off at the end), a message
+    // naming the file and the damage; the readable rows are still there. Empty otherwise.
+    const std::string& Damage() const;
     // Number of live rows.
     std::size_t RecordCount() const;
     // The field names in table order.

@@ -18,7 +18,11 @@ extern const TableLayout DIASHORAST;
 extern const TableLayout DIASHORAST2;  // DIASHORAST's fields plus ORDEN, with the index tag ORDEN
 extern const TableLayout PERIODOS;
 
-// All of the above, in the order the inbound conversion first creates them.
+// The reference table of course levels that ships beside the executables. Not a work table:
+// it is written as a dBase 7 table, whose field names may be longer than 11 characters.
+extern const TableLayout NIVELLARI;
+
+// All of the above but NIVELLARI, in the order the inbound conversion first creates them.
 const std::vector<const TableLayout*>& AllWorkTables();
 
 }  // namespace velmaro::layouts

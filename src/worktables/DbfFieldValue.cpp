@@ -1,0 +1,199 @@
+#include "worktables/DbfFieldValue.h"
+
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+
+#include "text/Windows1252.h"
+#include "worktables/DbfFormat.h"
+
+namespace velmaro::dbf {
+
+namespace {
+
+constexpr std::uint32_t kInt32SignBit = 0x80000000u;
+constexpr std::uint64_t kInt64SignBit = 0x8000000000000000ull;
+constexpr double kCurrencyScale = 10000.0;  // FoxPro currency: four implied decimals
+
+const unsigned char* Bytes(std::string_view raw) {
+    return reinterpret_cast<const unsigned char*>(raw.data());
+}
+
+std::string_view WithoutTrailingPadding(std::string_view raw) {
+    while (!raw.empty() && (raw.back() == ' ' || raw.back() == '\0')) raw.remove_suffix(1);
+    return raw;
+}
+
+std::string_view WithoutBlanks(std::string_view text) {
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\0')) text.remove_suffix(1);
+    return text;
+}
+
+bool AllZero(std::string_view raw) {
+    for (char c : raw) {
+        if (c != '\0') return false;
+    }
+    return true;
+}
+
+// dBase 7 stores integers big-endian with the sign bit flipped, so that the bytes sort like
+// the numbers; all zero bytes mean "no value".
+std::optional<double> DBase7Integer(std::string_view raw) {
+    if (AllZero(raw)) return std::nullopt;
+    const std::uint32_t bits = ReadBig32(Bytes(raw)) ^ kInt32SignBit;
+    return static_cast<double>(static_cast<std::int32_t>(bits));
+}
+
+// dBase 7 stores doubles big-endian, positive ones with the sign bit set and negative ones
+// with every bit inverted (again so that the bytes sort like the numbers).
+std::optional<double> DBase7Double(std::string_view raw) {
+    if (AllZero(raw)) return std::nullopt;
+    std::uint64_t bits = ReadBig64(Bytes(raw));
+    bits = (bits & kInt64SignBit) ? (bits & ~kInt64SignBit) : ~bits;
+    return std::bit_cast<double>(bits);
+}
+
+std::optional<double> BinaryInteger(std::string_view raw, BinaryOrder order) {
+    if (raw.size() != 4) return std::nullopt;
+    if (order == BinaryOrder::DBase7) return DBase7Integer(raw);
+    return static_cast<double>(static_cast<std::int32_t>(ReadLittle32(Bytes(raw))));
+}
+
+std::optional<double> BinaryDouble(std::string_view raw, BinaryOrder order) {
+    if (raw.size() != 8) return std::nullopt;
+    if (order == BinaryOrder::DBase7) return DBase7Double(raw);
+    return std::bit_cast<double>(ReadLittle64(Bytes(raw)));
+}
+
+std::string LogicalText(char stored) {
+    switch (stored) {
+        case 'T': case 't': case 'Y': case 'y':
+            return "T";
+        case 'F': case 'f': case 'N': case 'n':
+            return "F";
+        default:
+            return "";  // blank or '?': not set
+    }
+}
+
+std::string RightAligned(const std::string& digits, int width) {
+    return std::string(static_cast<std::size_t>(width) - digits.size(), ' ') + digits;
+}
+
+}  // namespace
+
+bool IsTextType(char type) {
+    return type == kTypeCharacter || type == kTypeVarchar || type == kTypeDate;
+}
+
+bool IsNumericField(const DbfField& field, BinaryOrder order) {
+    switch (field.type) {
+        case kTypeNumeric:
+        case kTypeFloat:
+        case kTypeInteger:
+        case kTypeAutoIncrement:
+        case kTypeDouble:
+        case kTypeCurrency:
+            return true;
+        case kTypeBinary:  // a double only where it is 8 bytes wide outside dBase 7
+            return order == BinaryOrder::LittleEndian && field.width == 8;
+        default:
+            return false;
+    }
+}
+
+std::optional<double> FieldNumber(const DbfField& field, std::string_view raw, BinaryOrder order) {
+    if (!IsNumericField(field, order)) return std::nullopt;
+    switch (field.type) {
+        case kTypeNumeric:
+        case kTypeFloat:
+            return ParseDecimal(raw);
+        case kTypeInteger:
+        case kTypeAutoIncrement:
+            return BinaryInteger(raw, order);
+        case kTypeCurrency:
+            if (raw.size() != 8) return std::nullopt;
+            return static_cast<double>(static_cast<std::int64_t>(ReadLittle64(Bytes(raw)))) /
+                   kCurrencyScale;
+        default:  // O, B
+            return BinaryDouble(raw, order);
+    }
+}
+
+std::string FieldText(const DbfField& field, std::string_view raw, BinaryOrder order) {
+    if (IsTextType(field.type)) return DecodeWindows1252(WithoutTrailingPadding(raw));
+    if (field.type == kTypeLogical) return raw.empty() ? "" : LogicalText(raw.front());
+    if (!IsNumericField(field, order)) return "";  // memo references and unknown types
+    const std::optional<double> number = FieldNumber(field, raw, order);
+    if (number && std::isfinite(*number)) return CanonicalNumber(*number);
+    // A numeric field holding something else ("****" from an overflow): its text as stored.
+    if (field.type == kTypeNumeric || field.type == kTypeFloat) {
+        return DecodeWindows1252(WithoutBlanks(raw));
+    }
+    return "";
+}
+
+std::string CanonicalNumber(double value) {
+    if (value == 0.0) return "0";
+    char buffer[400];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+    return std::string(buffer, result.ptr);
+}
+
+std::optional<double> ParseDecimal(std::string_view text) {
+    text = WithoutBlanks(text);
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    if (text.empty()) return std::nullopt;
+    double value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::string StoredCharacters(std::string_view utf8, int width) {
+    std::string bytes = EncodeWindows1252(utf8);
+    if (bytes.size() > static_cast<std::size_t>(width)) bytes.resize(static_cast<std::size_t>(width));
+    return bytes;
+}
+
+std::optional<std::string> FormattedNumber(double value, int width, int decimals) {
+    if (!std::isfinite(value)) return std::nullopt;
+    if (value == 0.0) value = 0.0;  // no "-0"
+    char buffer[400];
+    const int length = std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
+    if (length < 0 || length > width) return std::nullopt;
+    std::string digits(buffer, static_cast<std::size_t>(length));
+    if (digits.find_first_not_of("-0.") == std::string::npos && digits.front() == '-') {
+        digits.erase(0, 1);  // a value that rounds to zero shows no sign
+    }
+    return RightAligned(digits, width);
+}
+
+std::optional<std::string> FormattedInteger(long long value, int width, int decimals) {
+    std::string digits = std::to_string(value);
+    if (decimals > 0) digits += "." + std::string(static_cast<std::size_t>(decimals), '0');
+    if (digits.size() > static_cast<std::size_t>(width)) return std::nullopt;
+    return RightAligned(digits, width);
+}
+
+std::string StoredKey(const DbfField& field, std::string_view raw, BinaryOrder order) {
+    if (IsTextType(field.type)) return std::string(WithoutTrailingPadding(raw));
+    return FieldText(field, raw, order);
+}
+
+std::string SearchKey(const DbfField& field, std::string_view utf8, BinaryOrder order) {
+    if (IsTextType(field.type)) {
+        return std::string(WithoutTrailingPadding(StoredCharacters(utf8, field.width)));
+    }
+    if (IsNumericField(field, order)) {
+        if (const std::optional<double> number = ParseDecimal(utf8)) return CanonicalNumber(*number);
+    }
+    return std::string(utf8);
+}
+
+}  // namespace velmaro::dbf

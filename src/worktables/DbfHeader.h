@@ -1,0 +1,45 @@
+#pragma once
+// The header of a dBase table: built for a layout when we write, parsed leniently when we read.
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "worktables/DbfTable.h"
+#include "worktables/TableLayout.h"
+
+namespace velmaro::dbf {
+
+// One field as the file describes it.
+struct DbfField {
+    std::string name;      // as stored (our own layouts are upper case)
+    char type = 'C';       // dBase type letter
+    std::size_t offset = 0;  // position in the record, after the deletion flag
+    int width = 0;
+    int decimals = 0;
+};
+
+// What a table's header says, with its bytes as they stand in the file.
+struct DbfHeader {
+    unsigned char version = 0;
+    std::vector<DbfField> fields;
+    std::size_t headerLength = 0;
+    std::size_t recordLength = 0;  // deletion flag included
+    std::size_t declaredRecordCount = 0;  // what the header says; the file size may disagree
+    std::string bytes;  // the first headerLength bytes of the file
+};
+
+// The header of a new, empty table with `layout` at `level`. Throws Error naming `tableName`
+// when a field does not fit the level (name too long, width out of range, record too long).
+DbfHeader BuildHeader(const TableLayout& layout, DbfLevel level, const std::string& tableName);
+
+// The header at the start of `file`. Throws Error "'<path>' no es una tabla dBase válida: ..."
+// when it is not a readable table header; never reads outside `file`.
+DbfHeader ParseHeader(std::string_view file, const std::filesystem::path& path);
+
+// Sets the record count and today's date of last update in `header.bytes`.
+void StampHeader(DbfHeader& header, std::size_t recordCount);
+
+}  // namespace velmaro::dbf

@@ -1,0 +1,429 @@
+#include "worktables/DbfTable.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <unordered_map>
+
+#include "app/Error.h"
+#include "text/IntegerText.h"
+#include "text/TextHelpers.h"
+#include "worktables/DbfFieldValue.h"
+#include "worktables/DbfFormat.h"
+#include "worktables/DbfHeader.h"
+#include "worktables/RowKeyIndex.h"
+#include "worktables/TableFile.h"
+
+namespace velmaro {
+
+using dbf::BinaryOrder;
+using dbf::DbfField;
+
+struct DbfTable::Impl {
+    std::filesystem::path path;
+    dbf::DbfHeader header;
+    BinaryOrder order = BinaryOrder::LittleEndian;
+    std::unordered_map<std::string, std::size_t> fieldByName;  // upper-case name -> field
+    std::string blankRecord;  // a live record with every field unset
+    std::string records;      // the live rows, header.recordLength bytes each
+    std::size_t rowCount = 0;
+    dbf::TableFile file;
+    bool isOpen = true;
+    bool dirty = false;
+    std::string damage;
+    dbf::RowKeyIndexes indexes;
+
+    Impl(std::filesystem::path tablePath, dbf::DbfHeader tableHeader, dbf::TableFile tableFile);
+
+    std::string TableName() const { return path.string(); }
+    std::size_t FieldIndex(std::string_view name) const;
+    const DbfField& Field(std::size_t index) const { return header.fields[index]; }
+    std::string_view Raw(std::size_t row, std::size_t field) const;
+    void CheckRow(std::size_t row) const;
+    void CheckWritable() const;
+    void Store(std::size_t row, std::size_t field, std::string bytes);
+    std::string KeyOfRow(const std::vector<std::size_t>& fields, std::size_t row) const;
+    // The rows whose `fields` equal `values`, in stored order; nullptr when none does.
+    const std::vector<std::size_t>* Matches(const std::vector<std::size_t>& fields,
+                                            const std::vector<std::string_view>& values);
+    [[noreturn]] void CannotStore(std::size_t field, std::string_view value) const;
+    void Write();
+};
+
+namespace {
+
+// Binary fields (integers, doubles, timestamps) are blank when all their bytes are zero; every
+// field stored as text is blank when it is all spaces.
+char BlankByte(const DbfField& field) {
+    switch (field.type) {
+        case dbf::kTypeCharacter:
+        case dbf::kTypeVarchar:
+        case dbf::kTypeNumeric:
+        case dbf::kTypeFloat:
+        case dbf::kTypeLogical:
+        case dbf::kTypeDate:
+            return ' ';
+        default:
+            return field.width == 10 ? ' ' : '\0';  // dBase memo references are 10 digits
+    }
+}
+
+std::string BlankRecordOf(const dbf::DbfHeader& header) {
+    std::string record(header.recordLength, ' ');
+    for (const DbfField& field : header.fields) {
+        std::fill_n(record.begin() + static_cast<std::ptrdiff_t>(field.offset), field.width,
+                    BlankByte(field));
+    }
+    return record;
+}
+
+BinaryOrder OrderOf(unsigned char version) {
+    return (version & dbf::kLevelMask) == dbf::kLevelDBase7 ? BinaryOrder::DBase7
+                                                             : BinaryOrder::LittleEndian;
+}
+
+std::string PaddedTo(std::string bytes, int width) {
+    bytes.resize(static_cast<std::size_t>(width), ' ');
+    return bytes;
+}
+
+bool IsBlankText(std::string_view text) { return TrimBlanks(text).empty(); }
+
+// Parses `FIELD= 'text'` (blanks allowed around the parts, '' inside the text for a quote).
+bool ParseEqualsFilter(std::string_view expression, std::string& field, std::string& value) {
+    std::size_t pos = 0;
+    const auto skipBlanks = [&] {
+        while (pos < expression.size() && expression[pos] == ' ') ++pos;
+    };
+    skipBlanks();
+    const std::size_t nameStart = pos;
+    while (pos < expression.size() && expression[pos] != '=' && expression[pos] != ' ') ++pos;
+    field.assign(expression.substr(nameStart, pos - nameStart));
+    skipBlanks();
+    if (field.empty() || pos >= expression.size() || expression[pos] != '=') return false;
+    ++pos;
+    skipBlanks();
+    if (pos >= expression.size() || expression[pos] != '\'') return false;
+    ++pos;
+    value.clear();
+    while (true) {
+        if (pos >= expression.size()) return false;  // no closing quote
+        if (expression[pos] == '\'') {
+            if (pos + 1 < expression.size() && expression[pos + 1] == '\'') {
+                value += '\'';
+                pos += 2;
+                continue;
+            }
+            ++pos;
+            break;
+        }
+        value += expression[pos++];
+    }
+    skipBlanks();
+    return pos == expression.size();
+}
+
+// Records the header promises but the file does not hold, or a record cut off at the end.
+std::string DamageOf(const dbf::DbfHeader& header, std::string_view bytes, std::size_t present,
+                     const std::filesystem::path& path) {
+    const std::string table = "La tabla '" + path.string() + "' está incompleta: ";
+    const std::size_t dataBytes = bytes.size() - header.headerLength;
+    const std::size_t leftover = dataBytes - present * header.recordLength;
+    const bool onlyEndMark =
+        leftover == 0 || static_cast<unsigned char>(bytes[header.headerLength +
+                                                          present * header.recordLength]) ==
+                             dbf::kEndOfFile;
+    if (header.declaredRecordCount > present) {
+        return table + "la cabecera indica " + std::to_string(header.declaredRecordCount) +
+               " registros y el archivo tiene " + std::to_string(present);
+    }
+    if (!onlyEndMark) return table + "el último registro está cortado";
+    return "";
+}
+
+}  // namespace
+
+DbfTable::Impl::Impl(std::filesystem::path tablePath, dbf::DbfHeader tableHeader,
+                     dbf::TableFile tableFile)
+    : path(std::move(tablePath)),
+      header(std::move(tableHeader)),
+      order(OrderOf(header.version)),
+      blankRecord(BlankRecordOf(header)),
+      file(std::move(tableFile)) {
+    for (std::size_t i = 0; i < header.fields.size(); ++i) {
+        fieldByName.emplace(UpperCaseAsciiLetters(header.fields[i].name), i);
+    }
+}
+
+std::size_t DbfTable::Impl::FieldIndex(std::string_view name) const {
+    const auto found = fieldByName.find(UpperCaseAsciiLetters(name));
+    if (found == fieldByName.end()) {
+        throw Error("La tabla '" + TableName() + "' no tiene el campo '" + std::string(name) + "'");
+    }
+    return found->second;
+}
+
+std::string_view DbfTable::Impl::Raw(std::size_t row, std::size_t field) const {
+    const DbfField& f = header.fields[field];
+    return std::string_view(records).substr(row * header.recordLength + f.offset,
+                                            static_cast<std::size_t>(f.width));
+}
+
+void DbfTable::Impl::CheckRow(std::size_t row) const {
+    if (row >= rowCount) {
+        throw Error("La tabla '" + TableName() + "' no tiene la fila " + std::to_string(row + 1));
+    }
+}
+
+void DbfTable::Impl::CheckWritable() const {
+    if (!isOpen) throw Error("La tabla '" + TableName() + "' está cerrada");
+}
+
+void DbfTable::Impl::Store(std::size_t row, std::size_t field, std::string bytes) {
+    CheckWritable();
+    CheckRow(row);
+    const std::size_t at = row * header.recordLength + header.fields[field].offset;
+    indexes.Update(row, field, [&] { records.replace(at, bytes.size(), bytes); },
+                   [&](const std::vector<std::size_t>& fields) { return KeyOfRow(fields, row); });
+    dirty = true;
+}
+
+std::string DbfTable::Impl::KeyOfRow(const std::vector<std::size_t>& fields,
+                                     std::size_t row) const {
+    std::vector<std::string> parts;
+    parts.reserve(fields.size());
+    for (std::size_t field : fields) {
+        parts.push_back(dbf::StoredKey(Field(field), Raw(row, field), order));
+    }
+    return dbf::CompositeKey(parts);
+}
+
+const std::vector<std::size_t>* DbfTable::Impl::Matches(
+    const std::vector<std::size_t>& fields, const std::vector<std::string_view>& values) {
+    std::vector<std::string> parts;
+    parts.reserve(fields.size());
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        parts.push_back(dbf::SearchKey(Field(fields[i]), values[i], order));
+    }
+    dbf::RowKeyIndex& index = indexes.For(fields);
+    index.CatchUp(rowCount, [&](std::size_t row) { return KeyOfRow(fields, row); });
+    return index.Rows(dbf::CompositeKey(parts));
+}
+
+void DbfTable::Impl::CannotStore(std::size_t field, std::string_view value) const {
+    throw Error("No se puede guardar '" + std::string(value) + "' en el campo '" +
+                Field(field).name + "' de la tabla '" + TableName() + "'");
+}
+
+void DbfTable::Impl::Write() {
+    dbf::StampHeader(header, rowCount);
+    const char endOfFile = static_cast<char>(dbf::kEndOfFile);
+    file.WriteAll({header.bytes, records, std::string_view(&endOfFile, 1)});
+    dirty = false;
+}
+
+DbfTable::DbfTable(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+DbfTable::DbfTable(DbfTable&&) noexcept = default;
+
+DbfTable& DbfTable::operator=(DbfTable&& other) noexcept {
+    if (this != &other) {
+        try {
+            Close();
+        } catch (...) {  // the same as destruction: errors of an implicit close are dropped
+        }
+        impl_ = std::move(other.impl_);
+    }
+    return *this;
+}
+
+DbfTable::~DbfTable() {
+    try {
+        Close();
+    } catch (...) {  // a destructor must not throw; Close() reports the error to callers
+    }
+}
+
+DbfTable DbfTable::Create(const std::filesystem::path& path, const TableLayout& layout,
+                          DbfLevel level) {
+    dbf::DbfHeader header = dbf::BuildHeader(layout, level, path.filename().string());
+    dbf::TableFile file = dbf::TableFile::Create(path);
+    auto impl = std::make_unique<Impl>(path, std::move(header), std::move(file));
+    impl->Write();  // the empty table is on disk from now on
+    return DbfTable(std::move(impl));
+}
+
+DbfTable DbfTable::Open(const std::filesystem::path& path, TableAccess access) {
+    dbf::TableFile file = dbf::TableFile::Open(path, access);
+    const std::string bytes = file.ReadAll();
+    dbf::DbfHeader header = dbf::ParseHeader(bytes, path);
+    auto impl = std::make_unique<Impl>(path, std::move(header), std::move(file));
+
+    // The file size decides how many records there are (a header's count may lie); a record
+    // cut short at the end of the file is dropped, and the end-of-file mark ends the data.
+    const std::size_t headerLength = impl->header.headerLength;
+    const std::size_t recordLength = impl->header.recordLength;
+    const std::size_t available = (bytes.size() - headerLength) / recordLength;
+    impl->records.reserve(available * recordLength);
+    std::size_t present = 0;
+    for (; present < available; ++present) {
+        const std::string_view record =
+            std::string_view(bytes).substr(headerLength + present * recordLength, recordLength);
+        if (static_cast<unsigned char>(record.front()) == dbf::kEndOfFile) break;
+        if (record.front() == dbf::kDeletedRecord) continue;
+        impl->records.append(record);
+        ++impl->rowCount;
+    }
+    impl->damage = DamageOf(impl->header, bytes, present, path);
+    return DbfTable(std::move(impl));
+}
+
+void DbfTable::Close() {
+    if (!impl_ || !impl_->isOpen) return;
+    impl_->isOpen = false;
+    struct Release {
+        dbf::TableFile& file;
+        ~Release() { file.Close(); }
+    } release{impl_->file};
+    if (impl_->dirty) impl_->Write();
+}
+
+const std::filesystem::path& DbfTable::Path() const { return impl_->path; }
+
+const std::string& DbfTable::Damage() const { return impl_->damage; }
+
+std::size_t DbfTable::RecordCount() const { return impl_->rowCount; }
+
+std::vector<std::string> DbfTable::FieldNames() const {
+    std::vector<std::string> names;
+    for (const DbfField& field : impl_->header.fields) names.push_back(field.name);
+    return names;
+}
+
+bool DbfTable::HasField(std::string_view field) const {
+    return impl_->fieldByName.contains(UpperCaseAsciiLetters(field));
+}
+
+std::string DbfTable::Text(std::size_t row, std::string_view field) const {
+    const std::size_t index = impl_->FieldIndex(field);
+    impl_->CheckRow(row);
+    return dbf::FieldText(impl_->Field(index), impl_->Raw(row, index), impl_->order);
+}
+
+int DbfTable::Integer(std::size_t row, std::string_view field) const {
+    const std::size_t index = impl_->FieldIndex(field);
+    impl_->CheckRow(row);
+    const DbfField& f = impl_->Field(index);
+    const std::string_view raw = impl_->Raw(row, index);
+    const std::string text = TrimBlanks(dbf::FieldText(f, raw, impl_->order));
+    if (text.empty()) return 0;
+    if (const std::optional<double> number = dbf::FieldNumber(f, raw, impl_->order)) {
+        const double rounded = std::nearbyint(*number);  // a half goes to the even neighbour
+        if (rounded >= std::numeric_limits<int>::min() &&
+            rounded <= std::numeric_limits<int>::max()) {
+            return static_cast<int>(rounded);
+        }
+        throw Error("'" + text + "' is not a valid integer value");
+    }
+    return ParseInteger(text);
+}
+
+std::size_t DbfTable::Append() {
+    impl_->CheckWritable();
+    impl_->records.append(impl_->blankRecord);
+    impl_->dirty = true;
+    return impl_->rowCount++;
+}
+
+void DbfTable::SetText(std::size_t row, std::string_view field, std::string_view value) {
+    const std::size_t index = impl_->FieldIndex(field);
+    const DbfField& f = impl_->Field(index);
+    if (dbf::IsTextType(f.type)) {
+        impl_->Store(row, index, PaddedTo(dbf::StoredCharacters(value, f.width), f.width));
+    } else if (f.type == dbf::kTypeNumeric || f.type == dbf::kTypeFloat) {
+        if (IsBlankText(value)) {
+            impl_->Store(row, index, std::string(static_cast<std::size_t>(f.width), ' '));
+            return;
+        }
+        const std::optional<double> number = dbf::ParseDecimal(value);
+        if (!number) throw Error("'" + std::string(value) + "' is not a valid floating point value");
+        SetFloat(row, field, *number);
+    } else if (f.type == dbf::kTypeLogical) {
+        const std::string trimmed = TrimBlanks(value);
+        if (trimmed.empty()) {
+            impl_->Store(row, index, " ");
+        } else if (std::string_view("TtYy").find(trimmed.front()) != std::string_view::npos) {
+            impl_->Store(row, index, "T");
+        } else if (std::string_view("FfNn").find(trimmed.front()) != std::string_view::npos) {
+            impl_->Store(row, index, "F");
+        } else {
+            throw Error("'" + std::string(value) + "' is not a valid boolean value");
+        }
+    } else {
+        impl_->CannotStore(index, value);
+    }
+}
+
+void DbfTable::SetInteger(std::size_t row, std::string_view field, long long value) {
+    const std::size_t index = impl_->FieldIndex(field);
+    const DbfField& f = impl_->Field(index);
+    if (dbf::IsTextType(f.type)) {
+        SetText(row, field, IntegerToText(value));
+        return;
+    }
+    if (f.type != dbf::kTypeNumeric && f.type != dbf::kTypeFloat) {
+        impl_->CannotStore(index, IntegerToText(value));
+    }
+    const std::optional<std::string> digits = dbf::FormattedInteger(value, f.width, f.decimals);
+    if (!digits) impl_->CannotStore(index, IntegerToText(value));
+    impl_->Store(row, index, *digits);
+}
+
+void DbfTable::SetFloat(std::size_t row, std::string_view field, double value) {
+    const std::size_t index = impl_->FieldIndex(field);
+    const DbfField& f = impl_->Field(index);
+    if (dbf::IsTextType(f.type)) {
+        SetText(row, field, dbf::CanonicalNumber(value));
+        return;
+    }
+    if (f.type != dbf::kTypeNumeric && f.type != dbf::kTypeFloat) {
+        impl_->CannotStore(index, dbf::CanonicalNumber(value));
+    }
+    const std::optional<std::string> digits = dbf::FormattedNumber(value, f.width, f.decimals);
+    if (!digits) impl_->CannotStore(index, dbf::CanonicalNumber(value));
+    impl_->Store(row, index, *digits);
+}
+
+void DbfTable::SetLogical(std::size_t row, std::string_view field, bool value) {
+    const std::size_t index = impl_->FieldIndex(field);
+    const DbfField& f = impl_->Field(index);
+    if (f.type != dbf::kTypeLogical && !dbf::IsTextType(f.type)) {
+        impl_->CannotStore(index, value ? "T" : "F");
+    }
+    SetText(row, field, value ? "T" : "F");
+}
+
+std::optional<std::size_t> DbfTable::Locate(
+    std::initializer_list<std::pair<std::string_view, std::string_view>> fieldValues) {
+    std::vector<std::size_t> fields;
+    std::vector<std::string_view> values;
+    for (const auto& [field, value] : fieldValues) {
+        fields.push_back(impl_->FieldIndex(field));
+        values.push_back(value);
+    }
+    const std::vector<std::size_t>* rows = impl_->Matches(fields, values);
+    if (rows == nullptr) return std::nullopt;
+    return rows->front();
+}
+
+std::vector<std::size_t> DbfTable::FilterRows(std::string_view expression) {
+    std::string field;
+    std::string value;
+    if (!ParseEqualsFilter(expression, field, value)) {
+        throw Error("La tabla '" + impl_->TableName() + "' no admite el filtro '" +
+                    std::string(expression) + "'");
+    }
+    const std::vector<std::size_t>* rows = impl_->Matches({impl_->FieldIndex(field)}, {value});
+    return rows == nullptr ? std::vector<std::size_t>{} : *rows;
+}
+
+}  // namespace velmaro

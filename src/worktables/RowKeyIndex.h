@@ -1,0 +1,72 @@
+#pragma once
+// Hash indexes over the rows of an open table, one per set of fields, for locate and filter.
+// Internal to the engine. An index is built on first use, catches up with appended rows when
+// asked, and moves a row between keys when one of its indexed fields changes in place.
+
+#include <cstddef>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+namespace velmaro::dbf {
+
+// One key made of several parts, none of which can run into the next.
+std::string CompositeKey(const std::vector<std::string>& parts);
+
+class RowKeyIndex {
+public:
+    explicit RowKeyIndex(std::vector<std::size_t> fields) : fields_(std::move(fields)) {}
+
+    const std::vector<std::size_t>& Fields() const { return fields_; }
+    // True when `field` is one of the index's fields.
+    bool Covers(std::size_t field) const;
+    // Rows 0 .. IndexedRows()-1 are in the index.
+    std::size_t IndexedRows() const { return indexedRows_; }
+
+    // Adds rows IndexedRows() .. rowCount-1, each under keyOf(row).
+    template <typename KeyOf>
+    void CatchUp(std::size_t rowCount, KeyOf keyOf) {
+        for (; indexedRows_ < rowCount; ++indexedRows_) {
+            rows_[keyOf(indexedRows_)].push_back(indexedRows_);
+        }
+    }
+    // The rows with `key`, in stored order; nullptr when there is none.
+    const std::vector<std::size_t>* Rows(const std::string& key) const;
+    // Moves an indexed `row` from key `from` to key `to`, keeping stored order.
+    void Move(std::size_t row, const std::string& from, const std::string& to);
+
+private:
+    std::vector<std::size_t> fields_;
+    std::unordered_map<std::string, std::vector<std::size_t>> rows_;
+    std::size_t indexedRows_ = 0;
+};
+
+// The indexes of one table, by field set.
+class RowKeyIndexes {
+public:
+    // The index over `fields` (in this order), created empty on first request.
+    RowKeyIndex& For(const std::vector<std::size_t>& fields);
+
+    // Runs write() to change `field` of `row`, and moves the row in every index that covers
+    // the field and already holds the row; keyOf(fields) gives the row's key for an index.
+    template <typename Write, typename KeyOf>
+    void Update(std::size_t row, std::size_t field, Write write, KeyOf keyOf) {
+        std::vector<std::pair<RowKeyIndex*, std::string>> affected;
+        for (auto& [signature, index] : indexes_) {
+            if (row < index.IndexedRows() && index.Covers(field)) {
+                affected.emplace_back(&index, keyOf(index.Fields()));
+            }
+        }
+        write();
+        for (auto& [index, oldKey] : affected) {
+            const std::string newKey = keyOf(index->Fields());
+            if (newKey != oldKey) index->Move(row, oldKey, newKey);
+        }
+    }
+
+private:
+    std::unordered_map<std::string, RowKeyIndex> indexes_;
+};
+
+}  // namespace velmaro::dbf

@@ -1,0 +1,37 @@
+#include "worktables/WorkTableRebuild.h"
+
+#include <system_error>
+
+#include "worktables/MdxIndex.h"
+#include "worktables/TableFile.h"
+
+namespace velmaro {
+
+namespace {
+
+// "DIASHORAST2.DBF" -> "DIASHORAST2.MDX".
+std::string IndexFileName(const std::string& tableFileName) {
+    return tableFileName.substr(0, tableFileName.rfind('.')) + ".MDX";
+}
+
+}  // namespace
+
+DbfTable RebuildWorkTable(const std::filesystem::path& workDir, const TableLayout& layout) {
+    const std::filesystem::path tablePath = workDir / layout.fileName;
+    // A table another program holds open is left whole: nothing is deleted.
+    dbf::TableFile::CheckNotHeld(tablePath);
+    RemoveWorkFile(workDir, layout.fileName);
+    RemoveWorkFile(workDir, IndexFileName(layout.fileName));
+    DbfTable table = DbfTable::Create(tablePath, layout);
+    if (layout.indexTag) {
+        dbf::WriteEmptyProductionIndex(workDir / IndexFileName(layout.fileName), layout);
+    }
+    return table;
+}
+
+void RemoveWorkFile(const std::filesystem::path& workDir, const std::string& fileName) {
+    std::error_code ignored;
+    std::filesystem::remove(workDir / fileName, ignored);
+}
+
+}  // namespace velmaro

@@ -1,0 +1,177 @@
+// velmaro-cli exportar on the sample school: the framework choice by --marcos, on a terminal,
+// and the runs that must stop before any table is touched.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <sys/wait.h>
+
+#include "inbound/SmallSchool.h"
+
+namespace velmaro::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kCli = fs::path(VELMARO_RUNTIME_DIR) / "velmaro-cli";
+const fs::path kSampleSchool = fs::path(VELMARO_SOURCE_DIR) / "data/sample/RacimaEjemplo.xml";
+
+const std::vector<std::string> kTables = {"ASIGNOMT.DBF", "ASIGNOMT2.DBF",  "PROFT.DBF",
+                                          "AULAT.DBF",    "CURSOST.DBF",    "GRUPOST.DBF",
+                                          "ASIGT.DBF",    "DIASHORAST.DBF", "DIASHORAST2.DBF",
+                                          "PERIODOS.DBF"};
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string ShellQuoted(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+struct CliResult {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// Runs `command` through the shell with its output captured in `folder`.
+CliResult RunShell(const std::string& command, const fs::path& folder) {
+    const fs::path out = folder / "stdout.txt";
+    const fs::path err = folder / "stderr.txt";
+    const int raw = std::system(("( " + command + " ) > " + ShellQuoted(out.string()) + " 2> " +
+                                 ShellQuoted(err.string()))
+                                    .c_str());
+    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(out), ReadFile(err)};
+}
+
+// A work-table folder and a program folder (with a reference table) for one run of the CLI.
+class ExportarRun {
+public:
+    ExportarRun() {
+        fs::create_directories(WorkDir());
+        fs::create_directories(ProgramDir());
+        WriteReferenceTable(ProgramDir(), {{1, "ESO", ""}, {2, "BACH", "Bachillerato"}});
+    }
+    fs::path WorkDir() const { return root_.Path() / "ttemp"; }
+    fs::path ProgramDir() const { return root_.Path() / "programa"; }
+
+    // velmaro-cli exportar on the sample school with `extra` options, stdin from /dev/null.
+    CliResult Exportar(const std::string& extra) const {
+        return RunShell(Command(extra) + " < /dev/null", root_.Path());
+    }
+    std::string Command(const std::string& extra) const {
+        return ShellQuoted(kCli.string()) + " exportar --xml " + ShellQuoted(kSampleSchool.string()) +
+               " --work-dir " + ShellQuoted(WorkDir().string()) + " --program-dir " +
+               ShellQuoted(ProgramDir().string()) + " " + extra;
+    }
+    const fs::path& Root() const { return root_.Path(); }
+
+private:
+    TempFolder root_;
+};
+
+TEST(ExportarFrameworkChoice, MarcosChooseInListOrderAndAllTablesAreWritten) {
+    ExportarRun run;
+    WriteTextFile(run.WorkDir() / "JORNADAS.DBF", "old");
+    const CliResult result = run.Exportar("--marcos ' 4402 ,4401'");
+    ASSERT_EQ(result.status, 0) << result.err;
+
+    for (const std::string& table : kTables) {
+        EXPECT_TRUE(fs::exists(run.WorkDir() / table)) << table;
+        EXPECT_NE(result.out.find(table), std::string::npos) << result.out;
+    }
+    EXPECT_TRUE(fs::exists(run.WorkDir() / "DIASHORAST2.MDX"));
+    EXPECT_FALSE(fs::exists(run.WorkDir() / "JORNADAS.DBF"));
+
+    // The frameworks in list order, whatever order --marcos gave.
+    const Rows periods = ReadRows(run.WorkDir() / "PERIODOS.DBF");
+    ASSERT_EQ(periods.size(), 2u);
+    EXPECT_EQ(periods[0].at("CJORNADA"), "4401");
+    EXPECT_EQ(periods[1].at("CJORNADA"), "4402");
+    // The morning framework starts earlier and gets MARCO 0.
+    for (const auto& row : ReadRows(run.WorkDir() / "DIASHORAST.DBF")) {
+        EXPECT_EQ(row.at("MARCO"), row.at("MARCOXML") == "4401" ? "0" : "1") << row.at("DIHO");
+    }
+    EXPECT_FALSE(ReadRows(run.WorkDir() / "ASIGT.DBF").empty());
+    EXPECT_FALSE(ReadRows(run.WorkDir() / "GRUPOST.DBF").empty());
+}
+
+TEST(ExportarFrameworkChoice, AnIndependentReaderReadsEveryTableWithOurRowCounts) {
+    ExportarRun run;
+    ASSERT_EQ(run.Exportar("--marcos 4401,4402").status, 0);
+    std::string script = "import sys\nfrom dbfread import DBF\nfor name in sys.argv[1:]:\n"
+                         "    rows = list(DBF(name, encoding='cp1252', char_decode_errors='strict'))\n"
+                         "    print(name.rsplit('/', 1)[-1], len(rows))\n";
+    WriteTextFile(run.Root() / "count.py", script);
+    std::string command = "/usr/bin/python3 " + ShellQuoted((run.Root() / "count.py").string());
+    std::string expected;
+    for (const std::string& table : kTables) {
+        command += " " + ShellQuoted((run.WorkDir() / table).string());
+        expected += table + " " + std::to_string(ReadRows(run.WorkDir() / table).size()) + "\n";
+    }
+    const CliResult counted = RunShell(command, run.Root());
+    ASSERT_EQ(counted.status, 0) << counted.err;
+    EXPECT_EQ(counted.out, expected);
+}
+
+// A run that the command line cannot give a framework choice: usage error, codes listed,
+// nothing in the work-table folder touched.
+struct RefusedCase {
+    const char* name;
+    const char* options;
+    const char* reason;
+};
+
+class ExportarRefused : public ::testing::TestWithParam<RefusedCase> {};
+
+TEST_P(ExportarRefused, StopsBeforeAnyTableListingTheFrameworks) {
+    const RefusedCase& c = GetParam();
+    ExportarRun run;
+    WriteTextFile(run.WorkDir() / "PROFT.DBF", "tabla anterior");
+    const CliResult result = run.Exportar(c.options);
+
+    EXPECT_EQ(result.status, 2);
+    EXPECT_NE(result.err.find(c.reason), std::string::npos) << result.err;
+    for (const char* listed : {"1) 4401", "2) 4402", "Jornada de tarde", "09/09/2026 - 22/06/2027"}) {
+        EXPECT_NE(result.err.find(listed), std::string::npos) << listed << "\n" << result.err;
+    }
+    EXPECT_EQ(ReadFile(run.WorkDir() / "PROFT.DBF"), "tabla anterior");
+    EXPECT_EQ(std::distance(fs::directory_iterator(run.WorkDir()), fs::directory_iterator()), 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ExportarRefused,
+    ::testing::Values(RefusedCase{"UnknownCode", "--marcos 4401,9999", "9999"},
+                      RefusedCase{"CodeCaseMatters", "--marcos 4401,X4402", "X4402"},
+                      RefusedCase{"NoCodeGiven", "--marcos ''",
+                                  "Debe al menos seleccionar 1 Marco Horario."},
+                      RefusedCase{"NoMarcosAndNoTerminal", "", "--marcos CÓDIGO[,CÓDIGO]"}),
+    [](const ::testing::TestParamInfo<RefusedCase>& info) { return std::string(info.param.name); });
+
+TEST(ExportarFrameworkChoice, TerminalListAsksAgainUntilTheSelectionIsValid) {
+    ExportarRun run;
+    // script(1) gives the program a terminal; the answers: a number outside the list, an empty
+    // line (nothing selected) and then both frameworks.
+    const CliResult result = RunShell("printf '7\\n\\n2,1\\n' | script -qec " +
+                                          ShellQuoted(run.Command("")) + " /dev/null",
+                                      run.Root());
+    ASSERT_EQ(result.status, 0) << result.out << result.err;
+    EXPECT_NE(result.out.find("'7' no es un número de la lista"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("Debe al menos seleccionar 1 Marco Horario."), std::string::npos);
+    EXPECT_NE(result.out.find("1) 4401"), std::string::npos);
+    EXPECT_EQ(ReadRows(run.WorkDir() / "PERIODOS.DBF").size(), 2u);
+}
+
+}  // namespace
+}  // namespace velmaro::testing
