@@ -15,12 +15,31 @@ std::size_t LeadLength(unsigned char lead) {
     return 0;
 }
 
+// Lead bytes whose second byte is narrower than any continuation byte: E0 and F0 would
+// otherwise allow overlong forms, ED the UTF-16 surrogates, F4 values above U+10FFFF.
+bool IsValidSecondByte(unsigned char lead, unsigned char second) {
+    switch (lead) {
+        case 0xE0:
+            return second >= 0xA0 && second <= 0xBF;
+        case 0xED:
+            return second >= 0x80 && second <= 0x9F;
+        case 0xF0:
+            return second >= 0x90 && second <= 0xBF;
+        case 0xF4:
+            return second >= 0x80 && second <= 0x8F;
+        default:
+            return IsContinuation(second);
+    }
+}
+
 }  // namespace
 
 std::size_t Utf8CharLength(std::string_view s, std::size_t pos) {
-    const std::size_t length = LeadLength(static_cast<unsigned char>(s[pos]));
+    const auto lead = static_cast<unsigned char>(s[pos]);
+    const std::size_t length = LeadLength(lead);
     if (length <= 1 || pos + length > s.size()) return 1;
-    for (std::size_t i = 1; i < length; ++i) {
+    if (!IsValidSecondByte(lead, static_cast<unsigned char>(s[pos + 1]))) return 1;
+    for (std::size_t i = 2; i < length; ++i) {
         if (!IsContinuation(static_cast<unsigned char>(s[pos + i]))) return 1;
     }
     return length;

@@ -133,6 +133,9 @@ struct RefusedCase {
     const char* reason;
 };
 
+// Names the case in test output instead of dumping its bytes.
+void PrintTo(const RefusedCase& c, std::ostream* out) { *out << c.name; }
+
 class ExportarRefused : public ::testing::TestWithParam<RefusedCase> {};
 
 TEST_P(ExportarRefused, StopsBeforeAnyTableListingTheFrameworks) {

@@ -21,6 +21,9 @@ struct SelectionCase {
     std::optional<std::string> message;
 };
 
+// Names the case in test output instead of dumping its bytes.
+void PrintTo(const SelectionCase& c, std::ostream* out) { *out << c.name; }
+
 class ClosingTheDialog : public ::testing::TestWithParam<SelectionCase> {};
 
 TEST_P(ClosingTheDialog, ChecksTheSelectionAndBuildsResultado) {

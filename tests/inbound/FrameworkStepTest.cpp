@@ -35,6 +35,9 @@ struct GridCase {
     std::vector<std::map<std::string, std::string>> firstRows;
 };
 
+// Names the case in test output instead of dumping its bytes.
+void PrintTo(const GridCase& c, std::ostream* out) { *out << c.name; }
+
 class FrameworkGrid : public ::testing::TestWithParam<GridCase> {};
 
 TEST_P(FrameworkGrid, WritesDaysPeriodsAndFlags) {
