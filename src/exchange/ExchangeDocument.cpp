@@ -49,7 +49,8 @@ void AppendTextOfNodes(const xmlNode* first, std::string& out);
 void AppendTextOfNode(const xmlNode* node, std::string& out) {
     switch (node->type) {
         case XML_TEXT_NODE:
-            if (!IsWhiteSpaceOnly(node->content)) out += reinterpret_cast<const char*>(node->content);
+            if (!IsWhiteSpaceOnly(node->content))
+                out += reinterpret_cast<const char*>(node->content);
             break;
         case XML_CDATA_SECTION_NODE:
             if (node->content != nullptr) out += reinterpret_cast<const char*>(node->content);
@@ -137,8 +138,9 @@ void ForEachSection(const xmlDoc* doc, std::string_view section, Visit visit) {
 }  // namespace
 
 ExchangeRecord::ExchangeRecord(_xmlNode* record) {
-    ForEachChildElement(record, kFieldName,
-                        [this](const xmlNode* field) { fields_.push_back(const_cast<xmlNode*>(field)); });
+    ForEachChildElement(record, kFieldName, [this](const xmlNode* field) {
+        fields_.push_back(const_cast<xmlNode*>(field));
+    });
 }
 
 std::string ExchangeRecord::Field(std::size_t position) const {

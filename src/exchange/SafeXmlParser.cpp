@@ -32,6 +32,7 @@ constexpr int kSafeParseOptions = XML_PARSE_NONET | XML_PARSE_COMPACT;
 // libxml2 takes the buffer length as an int.
 constexpr std::size_t kMaxDocumentBytes = INT_MAX;
 
+// The file is read into memory in pieces of this size.
 constexpr std::size_t kReadChunkBytes = 1 << 20;
 
 // libxml2 keeps references to internal entities in the tree and checks nested expansion
@@ -80,7 +81,8 @@ std::string OneLine(const char* message) {
 // counts lines within the entity, so the place to tell is where the file refers to it.
 bool IsInsideEntity(xmlParserCtxtPtr ctxt, const ParserProblems& problems) {
     const xmlParserCtxtPtr document = problems.documentContext;
-    return document != nullptr && document->inputNr > 0 && (ctxt != document || document->inputNr > 1);
+    return document != nullptr && document->inputNr > 0 &&
+           (ctxt != document || document->inputNr > 1);
 }
 
 // Structured error handler of the parser context; the context's _private points to the
@@ -238,7 +240,8 @@ void CheckEntityExpansion(const std::filesystem::path& path, const xmlDoc* doc,
     const std::size_t limit =
         SaturatingAdd(documentBytes * kMaxEntityAmplification, kEntityExpansionAllowance);
     if (EntityExpansionMeter().ReferencedBytes(doc->children) > limit) {
-        Fail(path, "sus entidades se expanden a un texto desmesurado (posible ataque de expansión)");
+        Fail(path,
+             "sus entidades se expanden a un texto desmesurado (posible ataque de expansión)");
     }
 }
 

@@ -90,13 +90,15 @@ INSTANTIATE_TEST_SUITE_P(
                       "<!DOCTYPE SERVICIO [\n<!ENTITY a \"<b>x\">\n]>\n<SERVICIO>\n\n"
                       "<dato>&a;</dato></SERVICIO>",
                       6}),
-    [](const ::testing::TestParamInfo<MalformedCase>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<MalformedCase>& info) {
+        return std::string(info.param.name);
+    });
 
 TEST(ExchangeLoad, MissingFile) {
     TempFolder folder;
     const auto path = folder.Path() / "no_existe.xml";
-    EXPECT_EQ(LoadFailure(path),
-              "No se puede leer el documento de intercambio " + Quoted(path) + ": el archivo no existe");
+    EXPECT_EQ(LoadFailure(path), "No se puede leer el documento de intercambio " + Quoted(path) +
+                                     ": el archivo no existe");
 }
 
 TEST(ExchangeLoad, Folder) {
@@ -110,8 +112,8 @@ TEST(ExchangeLoad, Folder) {
 TEST(ExchangeLoad, EmptyFile) {
     TempFolder folder;
     const auto path = folder.Write("vacio.xml", "");
-    EXPECT_EQ(LoadFailure(path),
-              "No se puede leer el documento de intercambio " + Quoted(path) + ": el archivo está vacío");
+    EXPECT_EQ(LoadFailure(path), "No se puede leer el documento de intercambio " + Quoted(path) +
+                                     ": el archivo está vacío");
 }
 
 TEST(ExchangeLoad, DeviceIsNotADocument) {
@@ -147,17 +149,20 @@ TEST(ExchangeHostile, ExternalEntitiesAreNeverRead) {
     TempFolder folder;
     const auto secret = folder.Write("secreto.txt", kSecret);
     folder.Write("secreto.ent", std::string("<!ENTITY fuga \"") + kSecret + "\">");
-    const auto path = folder.Write("xxe.xml",
-                                   "<?xml version=\"1.0\"?>\n<!DOCTYPE SERVICIO [\n"
-                                   "  <!ENTITY absoluta SYSTEM \"file://" + secret.string() + "\">\n"
-                                   "  <!ENTITY relativa SYSTEM \"secreto.txt\">\n"
-                                   "  <!ENTITY % parametro SYSTEM \"secreto.ent\">\n"
-                                   "  %parametro;\n"
-                                   "]>\n"
-                                   "<SERVICIO><BLOQUE_DATOS>&absoluta;<grupo_datos seq=\"EMPLEADOS\">"
-                                   "<grupo_datos><dato>&absoluta;</dato><dato>a&relativa;b</dato>"
-                                   "<dato>&fuga;</dato></grupo_datos>"
-                                   "</grupo_datos></BLOQUE_DATOS></SERVICIO>\n");
+    const auto path =
+        folder.Write("xxe.xml",
+                     "<?xml version=\"1.0\"?>\n<!DOCTYPE SERVICIO [\n"
+                     "  <!ENTITY absoluta SYSTEM \"file://" +
+                         secret.string() +
+                         "\">\n"
+                         "  <!ENTITY relativa SYSTEM \"secreto.txt\">\n"
+                         "  <!ENTITY % parametro SYSTEM \"secreto.ent\">\n"
+                         "  %parametro;\n"
+                         "]>\n"
+                         "<SERVICIO><BLOQUE_DATOS>&absoluta;<grupo_datos seq=\"EMPLEADOS\">"
+                         "<grupo_datos><dato>&absoluta;</dato><dato>a&relativa;b</dato>"
+                         "<dato>&fuga;</dato></grupo_datos>"
+                         "</grupo_datos></BLOQUE_DATOS></SERVICIO>\n");
     try {
         const ExchangeDocument document = ExchangeDocument::Load(path);
         EXPECT_EQ(EverythingReadable(document, {"EMPLEADOS"}).find(kSecret), std::string::npos);
@@ -170,15 +175,15 @@ TEST(ExchangeHostile, ExternalEntitiesAreNeverRead) {
 TEST(ExchangeHostile, ExternalDtdIsNeverRead) {
     TempFolder outside;
     // Were this DTD read, it would either fail the parse or put the secret into the fields.
-    const auto dtd = outside.Write("racima.dtd", std::string("<!ENTITY fuga \"") + kSecret +
-                                                     "\">\n<!ATTLIST grupo_datos seq CDATA \"EMPLEADOS\">\n");
+    const auto dtd =
+        outside.Write("racima.dtd", std::string("<!ENTITY fuga \"") + kSecret +
+                                        "\">\n<!ATTLIST grupo_datos seq CDATA \"EMPLEADOS\">\n");
     TempFolder folder;
-    const auto path = folder.Write("dtd.xml",
-                                   "<?xml version=\"1.0\"?>\n<!DOCTYPE SERVICIO SYSTEM \"" +
-                                       dtd.string() +
-                                       "\">\n<SERVICIO><BLOQUE_DATOS><grupo_datos>"
-                                       "<grupo_datos><dato>x&fuga;</dato></grupo_datos>"
-                                       "</grupo_datos></BLOQUE_DATOS></SERVICIO>\n");
+    const auto path = folder.Write(
+        "dtd.xml", "<?xml version=\"1.0\"?>\n<!DOCTYPE SERVICIO SYSTEM \"" + dtd.string() +
+                       "\">\n<SERVICIO><BLOQUE_DATOS><grupo_datos>"
+                       "<grupo_datos><dato>x&fuga;</dato></grupo_datos>"
+                       "</grupo_datos></BLOQUE_DATOS></SERVICIO>\n");
     const ExchangeDocument document = ExchangeDocument::Load(path);
     EXPECT_FALSE(document.HasSection("EMPLEADOS"));
     EXPECT_EQ(document.FirstDataBlockChildText(), "x");
@@ -212,7 +217,8 @@ std::string BillionLaughs(const char* where) {
 std::string QuadraticBlowup() {
     std::string references;
     for (int copy = 0; copy < 50000; ++copy) references += "&a;";
-    return "<?xml version=\"1.0\"?>\n<!DOCTYPE SERVICIO [\n<!ENTITY a \"" + std::string(50000, 'x') +
+    return "<?xml version=\"1.0\"?>\n<!DOCTYPE SERVICIO [\n<!ENTITY a \"" +
+           std::string(50000, 'x') +
            "\">\n]>\n<SERVICIO><BLOQUE_DATOS><grupo_datos seq=\"M\"><grupo_datos><dato>" +
            references + "</dato></grupo_datos></grupo_datos></BLOQUE_DATOS></SERVICIO>\n";
 }
@@ -259,8 +265,9 @@ TEST(ExchangeHostile, ModestEntityUseIsAccepted) {
 // One document, saved in several encodings: the values must come out the same.
 std::string SchoolDocument(const std::string& declaration, const std::string& teacher,
                            const std::string& price) {
-    return declaration + "\n<SERVICIO>\n  <BLOQUE_DATOS>\n    <ANNO>2024</ANNO>\n"
-                         "    <grupo_datos seq=\"EMPLEADOS\">\n      <grupo_datos><dato>" +
+    return declaration +
+           "\n<SERVICIO>\n  <BLOQUE_DATOS>\n    <ANNO>2024</ANNO>\n"
+           "    <grupo_datos seq=\"EMPLEADOS\">\n      <grupo_datos><dato>" +
            teacher + "</dato><dato>" + price +
            "</dato></grupo_datos>\n    </grupo_datos>\n  </BLOQUE_DATOS>\n</SERVICIO>\n";
 }
@@ -291,8 +298,7 @@ TEST_P(ExchangeEncodings, DeclaredEncodingIsDecoded) {
     TempFolder folder;
     const ExchangeDocument document =
         ExchangeDocument::Load(folder.Write("codificado.xml", GetParam().bytes));
-    EXPECT_EQ(SectionValues(document, "EMPLEADOS"),
-              (Rows{{"Álvaro Muñoz, 1º A", "10 € ‘ok’"}}));
+    EXPECT_EQ(SectionValues(document, "EMPLEADOS"), (Rows{{"Álvaro Muñoz, 1º A", "10 € ‘ok’"}}));
     EXPECT_EQ(document.FirstDataBlockChildText(), "2024");
 }
 
@@ -303,12 +309,11 @@ const std::string kLatin1Teacher = "\xC1lvaro Mu\xF1oz, 1\xBA A";
 INSTANTIATE_TEST_SUITE_P(
     Documents, ExchangeEncodings,
     ::testing::Values(
-        EncodingCase{"Utf8Declared",
-                     SchoolDocument("<?xml version=\"1.0\" encoding=\"UTF-8\"?>", kUtf8Teacher,
-                                    kUtf8Price)},
-        EncodingCase{"Utf8WithBomUndeclared",
-                     "\xEF\xBB\xBF" + SchoolDocument("<?xml version=\"1.0\"?>", kUtf8Teacher,
-                                                     kUtf8Price)},
+        EncodingCase{"Utf8Declared", SchoolDocument("<?xml version=\"1.0\" encoding=\"UTF-8\"?>",
+                                                    kUtf8Teacher, kUtf8Price)},
+        EncodingCase{
+            "Utf8WithBomUndeclared",
+            "\xEF\xBB\xBF" + SchoolDocument("<?xml version=\"1.0\"?>", kUtf8Teacher, kUtf8Price)},
         EncodingCase{"Utf16LittleEndianWithBom",
                      Utf16(SchoolDocument("<?xml version=\"1.0\" encoding=\"UTF-16\"?>",
                                           kUtf8Teacher, kUtf8Price),
@@ -324,7 +329,9 @@ INSTANTIATE_TEST_SUITE_P(
         EncodingCase{"Windows1252Declared",
                      SchoolDocument("<?xml version=\"1.0\" encoding=\"windows-1252\"?>",
                                     kLatin1Teacher, "10 \x80 \x91ok\x92")}),
-    [](const ::testing::TestParamInfo<EncodingCase>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<EncodingCase>& info) {
+        return std::string(info.param.name);
+    });
 
 }  // namespace
 }  // namespace velmaro

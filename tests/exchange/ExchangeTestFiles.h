@@ -18,7 +18,8 @@ namespace velmaro::testing {
 class TempFolder {
 public:
     TempFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "velmaro-exchange-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "velmaro-exchange-XXXXXX").string();
         if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
         path_ = pattern;
     }

@@ -97,9 +97,9 @@ class ExchangeFields : public ::testing::TestWithParam<FieldCase> {};
 
 TEST_P(ExchangeFields, ValuesByPositionAmongDatoChildren) {
     const FieldCase& c = GetParam();
-    const ExchangeDocument document =
-        LoadXml(std::string("<SERVICIO><BLOQUE_DATOS><grupo_datos seq=\"EMPLEADOS\"><grupo_datos>") +
-                c.record + "</grupo_datos></grupo_datos></BLOQUE_DATOS></SERVICIO>");
+    const ExchangeDocument document = LoadXml(
+        std::string("<SERVICIO><BLOQUE_DATOS><grupo_datos seq=\"EMPLEADOS\"><grupo_datos>") +
+        c.record + "</grupo_datos></grupo_datos></BLOQUE_DATOS></SERVICIO>");
     const std::vector<ExchangeRecord> records = document.Records("EMPLEADOS");
     ASSERT_EQ(records.size(), 1u);
     EXPECT_EQ(FieldsOf(records[0]), c.fields);
@@ -115,7 +115,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "<dato>A</dato><nombre_dato>x</nombre_dato><dato>B</dato><Dato>no</Dato>"
                   "<datos>no</datos><dato>C</dato>",
                   {"A", "B", "C"}},
-        FieldCase{"BlanksAreKeptForTheStepsToTrim", "<dato>  Ana  María </dato>", {"  Ana  María "}},
+        FieldCase{
+            "BlanksAreKeptForTheStepsToTrim", "<dato>  Ana  María </dato>", {"  Ana  María "}},
         FieldCase{"TabsAndLineBreaksInsideTextStay", "<dato>\tA\nB </dato>", {"\tA\nB "}},
         FieldCase{"WhiteSpaceOnlyIsEmpty", "<dato> \t\r\n </dato><dato>   </dato>", {"", ""}},
         FieldCase{"EmptyElements", "<dato/><dato></dato><dato>x</dato>", {"", "", "x"}},
@@ -123,14 +124,15 @@ INSTANTIATE_TEST_SUITE_P(
         FieldCase{"WhiteSpaceBetweenNestedElementsIsNotText",
                   "<dato>\n  <b>x</b>\n  <b>y</b>\n</dato>",
                   {"xy"}},
-        FieldCase{"CdataKeptAsWritten", "<dato><![CDATA[ <x> & ]]></dato><dato>a<![CDATA[b]]>c</dato>",
+        FieldCase{"CdataKeptAsWritten",
+                  "<dato><![CDATA[ <x> & ]]></dato><dato>a<![CDATA[b]]>c</dato>",
                   {" <x> & ", "abc"}},
         FieldCase{"CommentsAndProcessingInstructionsAreNotData",
                   "<dato>a<!-- nota -->b<?marca z?>c</dato>",
                   {"abc"}},
         FieldCase{"AttributesAreNotRead", "<dato nombre_dato=\"X_EMPLEADO\">7</dato>", {"7"}},
-        FieldCase{"CharacterReferencesDecoded", "<dato>&lt;&amp;&#193;&#x20AC;&quot;</dato>",
-                  {"<&Á€\""}},
+        FieldCase{
+            "CharacterReferencesDecoded", "<dato>&lt;&amp;&#193;&#x20AC;&quot;</dato>", {"<&Á€\""}},
         FieldCase{"NamespacesAreIgnored",
                   "<r:dato xmlns:r=\"urn:racima\">uno</r:dato><dato xmlns=\"urn:x\">dos</dato>",
                   {"uno", "dos"}},
@@ -196,7 +198,9 @@ INSTANTIATE_TEST_SUITE_P(
                      "<SERVICIO><X><BLOQUE_DATOS><grupo_datos seq=\"MATERIAS\"><grupo_datos/>"
                      "</grupo_datos></BLOQUE_DATOS></X></SERVICIO>",
                      false}),
-    [](const ::testing::TestParamInfo<EnvelopeCase>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<EnvelopeCase>& info) {
+        return std::string(info.param.name);
+    });
 
 struct FirstChildCase {
     const char* name;
@@ -238,7 +242,9 @@ INSTANTIATE_TEST_SUITE_P(
                        "2023"},
         FirstChildCase{"EmptyDataBlock", "<BLOQUE_DATOS/>", std::nullopt},
         FirstChildCase{"NoDataBlock", "<CABECERA>2024</CABECERA>", std::nullopt}),
-    [](const ::testing::TestParamInfo<FirstChildCase>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<FirstChildCase>& info) {
+        return std::string(info.param.name);
+    });
 
 TEST(ExchangeRecords, RecordSurvivesWhileTheDocumentLives) {
     ExchangeDocument loaded = LoadXml(kSchool);

@@ -16,14 +16,8 @@ TEST(ParseInteger, DecimalWithOptionalSign) {
         const char* text;
         int value;
     } cases[] = {
-        {"0", 0},
-        {"8", 8},
-        {"00012", 12},
-        {"+5", 5},
-        {"-5", -5},
-        {"-0", 0},
-        {"2147483647", INT_MAX},
-        {"-2147483648", INT_MIN},
+        {"0", 0},   {"8", 8},  {"00012", 12},           {"+5", 5},
+        {"-5", -5}, {"-0", 0}, {"2147483647", INT_MAX}, {"-2147483648", INT_MIN},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
@@ -33,9 +27,25 @@ TEST(ParseInteger, DecimalWithOptionalSign) {
 
 TEST(ParseInteger, AnythingElseFailsWithTheConvertersMessage) {
     const char* const cases[] = {
-        "",   " 8",      "8 ",          "8:00",          "08:30", "1.5",      "1,5",
-        "+",  "-",       "+-5",         "--5",           "0x10",  "1e3",      "doce",
-        "2147483648", "-2147483649", "99999999999999999999", "\xD9\xA3", "\t7",
+        "",
+        " 8",
+        "8 ",
+        "8:00",
+        "08:30",
+        "1.5",
+        "1,5",
+        "+",
+        "-",
+        "+-5",
+        "--5",
+        "0x10",
+        "1e3",
+        "doce",
+        "2147483648",
+        "-2147483649",
+        "99999999999999999999",
+        "\xD9\xA3",
+        "\t7",
     };
     for (const char* text : cases) {
         SCOPED_TRACE(text);
@@ -43,7 +53,8 @@ TEST(ParseInteger, AnythingElseFailsWithTheConvertersMessage) {
             ParseInteger(text);
             ADD_FAILURE() << "accepted";
         } catch (const Error& error) {
-            EXPECT_EQ(std::string(error.what()), "'" + std::string(text) + "' is not a valid integer value");
+            EXPECT_EQ(std::string(error.what()),
+                      "'" + std::string(text) + "' is not a valid integer value");
         }
     }
 }

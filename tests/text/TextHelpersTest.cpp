@@ -143,7 +143,10 @@ TEST(CharCount, CodePoints) {
         {"three-byte euro", "10 €", 4},
         {"four-byte emoji", "😀a", 2},
         {"empty", "", 0},
-        {"invalid byte counts as one", "a\xFF" "b", 3},
+        {"invalid byte counts as one",
+         "a\xFF"
+         "b",
+         3},
         {"truncated sequence: each byte counts", "a\xC3", 2},
         {"continuation byte alone", "\x80", 1},
     };

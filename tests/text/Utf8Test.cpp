@@ -27,7 +27,10 @@ TEST(Utf8, DecodesEachLength) {
         {"invalid lead byte gives its own value", "\xFF", 1, 0xFF},
         {"lone continuation byte", "\x80x", 1, 0x80},
         {"truncated sequence", "\xE2\x82", 1, 0xE2},
-        {"lead followed by a non-continuation", "\xC3" "A", 1, 0xC3},
+        {"lead followed by a non-continuation",
+         "\xC3"
+         "A",
+         1, 0xC3},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

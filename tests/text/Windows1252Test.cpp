@@ -45,11 +45,16 @@ TEST(Windows1252, UnmappableCharactersBecomeQuestionMarks) {
         std::string utf8;
         std::string bytes;
     } cases[] = {
-        {"Polish l", "Łódź", "?\xF3" "d?"},
+        {"Polish l", "Łódź",
+         "?\xF3"
+         "d?"},
         {"arrow", "a→b", "a?b"},
         {"emoji is one character", "😀!", "?!"},
         {"C1 control that 1252 uses for the euro", "\u0080", "?"},
-        {"invalid UTF-8 byte", "a\xFF" "b", "a?b"},
+        {"invalid UTF-8 byte",
+         "a\xFF"
+         "b",
+         "a?b"},
         {"truncated sequence", "a\xE2\x82", "a??"},
     };
     for (const auto& c : cases) {
