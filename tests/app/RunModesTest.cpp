@@ -63,6 +63,9 @@ struct ArgumentCase {
     Job job;
 };
 
+// Names the case in test output.
+void PrintTo(const ArgumentCase& c, std::ostream* os) { *os << c.name; }
+
 class RunModesTest : public ::testing::TestWithParam<ArgumentCase> {};
 
 TEST_P(RunModesTest, StartsTheNamedJobAndWritesTheResultOnlyInBatchMode) {

@@ -35,6 +35,9 @@ struct IniCase {
     std::string after;
 };
 
+// Names the case in test output.
+void PrintTo(const IniCase& c, std::ostream* os) { *os << c.name; }
+
 class WriteProfileIntegerTest : public ::testing::TestWithParam<IniCase> {};
 
 TEST_P(WriteProfileIntegerTest, ChangesOnlyTheKeyLine) {

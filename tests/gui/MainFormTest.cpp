@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
+#include <QWindow>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -57,7 +58,9 @@ protected:
         form_ = std::make_unique<TMForm>(std::move(arguments), PlatformPaths{WorkDir(), ProgramDir()},
                                          dialogs_, help_);
         form_->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(form_.get()));
+        // A batch job that ends by closing the window may do so before the window is exposed.
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return !form_->isVisible() || form_->windowHandle()->isExposed(); }));
         QTest::qWait(20);
         return *form_;
     }
@@ -207,6 +210,8 @@ struct IdleStartCase {
     std::vector<std::string> arguments;
     std::optional<std::string> iniAfterClose;
 };
+
+void PrintTo(const IdleStartCase& c, std::ostream* os) { *os << c.name; }
 
 class IdleStartTest : public MainFormTest, public ::testing::WithParamInterface<IdleStartCase> {};
 
