@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QWindow>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -168,6 +169,32 @@ TEST_F(MainFormTest, InboundJobThroughTheButton) {
     Click("BClose");
     EXPECT_FALSE(form.isVisible());
     EXPECT_FALSE(fs::exists(Ini()));
+}
+
+TEST_F(MainFormTest, RoundTripOutboundJobThroughTheButton) {
+    InstallReferenceTable();
+    Start({});
+    dialogs_.picks.push_back(Document());
+    Click("BExportar");
+    ASSERT_EQ(dialogs_.Texts(), std::vector<QString>{kFinished});
+    form_->close();
+
+    const std::string planner = (fs::path(VELMARO_RUNTIME_DIR) / "tavolin-sim").string() +
+                                " --work-dir '" + WorkDir().string() + "' > /dev/null";
+    ASSERT_EQ(std::system(planner.c_str()), 0);
+    ASSERT_TRUE(fs::exists(WorkDir() / "SOLUC.DBF"));
+
+    dialogs_.messages.clear();
+    TMForm& form = Start({});
+    dialogs_.picks.push_back(Document());
+    Click("BImportar");
+    EXPECT_EQ(dialogs_.Texts(), std::vector<QString>{kFinished});
+    EXPECT_EQ(form.CurrentSession().resultCode, 1);
+    EXPECT_FALSE(Button("BExportar").isEnabled());
+    EXPECT_FALSE(Button("BImportar").isEnabled());
+    const std::string result = ReadBytes(root_.Path() / "ResultadoOrvikcentro.xml");
+    EXPECT_NE(result.find("SERVICIO"), std::string::npos);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(MainFormTest, BatchExportarInCapitalsRunsTheInboundJobAndCloses) {
