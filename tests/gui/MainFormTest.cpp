@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QWindow>
 #include <cstdlib>
@@ -82,6 +83,9 @@ TEST_F(MainFormTest, LayoutAndScreenshot) {
     EXPECT_EQ(form.minimumSize(), form.maximumSize());
     EXPECT_FALSE(form.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
     EXPECT_TRUE(form.windowFlags() & Qt::WindowCloseButtonHint);
+    const QPoint screenCentre = form.screen()->availableGeometry().center();
+    // Centred before the window manager adds its frame, so within a few pixels.
+    EXPECT_LE((form.geometry().center() - screenCentre).manhattanLength(), 8);
     ExpectGeometry(form, {{"Draw3D2", {0, 0, 315, 169}},
                           {"Label3", {24, 24, 265, 57}},
                           {"BExportar", {96, 120, 89, 25}},
@@ -336,6 +340,18 @@ TEST_F(HelpTest, F1ShowsTopic3OfRuvedThenOfRacimaAfterF1Ayuda) {
     QTest::keyClick(&form, Qt::Key_F1);
     EXPECT_EQ(ViewerArguments(), "-showPage\nventana_principal.html\n" + runtime + "/RACIMA.chm\n");
     EXPECT_TRUE(dialogs_.messages.empty());
+}
+
+TEST_F(HelpTest, F1InTheFrameworkDialogShowsTopic3OfTheCurrentFile) {
+    InstallViewer();
+    WriteTextFile(Document(), ExchangeXml(ThreeFrameworks()));
+    Start({});
+    TPlantillas dialog(Document(), dialogs_, &help_, form_.get());
+    dialog.show();
+    ASSERT_TRUE(ActivateAndWait(dialog));
+    QTest::keyClick(&dialog, Qt::Key_F1);
+    const std::string runtime = fs::path(VELMARO_RUNTIME_DIR).string();
+    EXPECT_EQ(ViewerArguments(), "-showPage\nventana_principal.html\n" + runtime + "/RUVED.chm\n");
 }
 
 TEST_F(HelpTest, WithoutViewerAMessageNamesTheHelpFile) {
