@@ -10,8 +10,8 @@ namespace velmaro {
 QFont ClassicFont(FontFace face, int pixelSize, FontStyle style) {
     QFont font;
     if (face == FontFace::MsSansSerif) {
-        font.setFamilies({"MS Sans Serif", "Microsoft Sans Serif", "Liberation Sans", "Arimo",
-                          "DejaVu Sans"});
+        font.setFamilies(
+            {"MS Sans Serif", "Microsoft Sans Serif", "Liberation Sans", "Arimo", "DejaVu Sans"});
     } else {
         font.setFamilies({"Arial", "Liberation Sans", "Arimo", "DejaVu Sans"});
     }

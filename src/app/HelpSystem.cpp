@@ -23,7 +23,8 @@ void HelpSystem::Show(std::optional<int> context, QWidget* parent) {
     const std::filesystem::path file = folder_ / fileName_;
     std::error_code error;
     if (!std::filesystem::is_regular_file(file, error)) {
-        ShowPlainMessage(dialogs_, parent, QString::fromStdString(HelpUnavailableMessage(file, false)));
+        ShowPlainMessage(dialogs_, parent,
+                         QString::fromStdString(HelpUnavailableMessage(file, false)));
         return;
     }
     const char* searchPath = std::getenv("PATH");
@@ -35,7 +36,8 @@ void HelpSystem::Show(std::optional<int> context, QWidget* parent) {
         }
     }
     if (!command || !QProcess::startDetached(QString::fromStdString(command->front()), arguments)) {
-        ShowPlainMessage(dialogs_, parent, QString::fromStdString(HelpUnavailableMessage(file, true)));
+        ShowPlainMessage(dialogs_, parent,
+                         QString::fromStdString(HelpUnavailableMessage(file, true)));
     }
 }
 

@@ -84,7 +84,8 @@ TMForm::TMForm(std::vector<std::string> arguments, PlatformPaths paths, DialogRu
     CentreOnScreen(*this);
 
     auto* f1 = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    connect(f1, &QShortcut::activated, this, [this] { help_.ShowTopic(kMainWindowHelpContext, this); });
+    connect(f1, &QShortcut::activated, this,
+            [this] { help_.ShowTopic(kMainWindowHelpContext, this); });
 }
 
 void TMForm::BuildLayout() {

@@ -111,7 +111,8 @@ struct SectionSpan {
     std::size_t contentEnd;
 };
 
-std::optional<SectionSpan> FindSection(const std::vector<IniLine>& lines, std::string_view section) {
+std::optional<SectionSpan> FindSection(const std::vector<IniLine>& lines,
+                                       std::string_view section) {
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const auto name = SectionName(lines[i].text);
         if (!name || !EqualIgnoringAsciiCase(*name, section)) continue;

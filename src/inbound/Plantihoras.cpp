@@ -63,7 +63,9 @@ QListWidget* DialogList(const char* name, QRect geometry, QWidget* parent) {
     return list;
 }
 
-QFont DetailFont(FontStyle style = {.bold = true}) { return ClassicFont(FontFace::Arial, 16, style); }
+QFont DetailFont(FontStyle style = {.bold = true}) {
+    return ClassicFont(FontFace::Arial, 16, style);
+}
 
 }  // namespace
 
@@ -100,7 +102,8 @@ void TPlantillas::BuildLayout() {
                              ClassicFont(FontFace::Arial, 13, {.bold = true, .italic = true}),
                              Qt::red, Draw3D4);
     LabelSelec->setWordWrap(true);
-    LabelMarcos = DialogLabel("LabelMarcos", "MARCOS", {40, 86, 74, 16}, DetailFont(), kMaroon, Draw3D4);
+    LabelMarcos =
+        DialogLabel("LabelMarcos", "MARCOS", {40, 86, 74, 16}, DetailFont(), kMaroon, Draw3D4);
     Label1 = DialogLabel("Label1", "HORAS", {215, 86, 67, 18}, DetailFont(), kMaroon, Draw3D4);
 
     ListBox2 = DialogList("ListBox2", {16, 103, 127, 45}, Draw3D4);
@@ -111,8 +114,10 @@ void TPlantillas::BuildLayout() {
     LabelNombre = DialogLabel("LabelNombre", "-", {9, 151, 120, 41},
                               DetailFont({.bold = true, .underline = true}), kMaroon, Draw3D4);
     LabelNombre->setWordWrap(true);
-    LabelPlanFec1 = DialogLabel("LabelPlanFec1", "-", {9, 196, 120, 23}, DetailFont(), kMaroon, Draw3D4);
-    LabelPlanFec2 = DialogLabel("LabelPlanFec2", "-", {9, 226, 120, 23}, DetailFont(), kMaroon, Draw3D4);
+    LabelPlanFec1 =
+        DialogLabel("LabelPlanFec1", "-", {9, 196, 120, 23}, DetailFont(), kMaroon, Draw3D4);
+    LabelPlanFec2 =
+        DialogLabel("LabelPlanFec2", "-", {9, 226, 120, 23}, DetailFont(), kMaroon, Draw3D4);
 
     ComboBoxPlantilla = Place(new QComboBox(Draw3D4), "ComboBoxPlantilla", {150, 254, 81, 21});
     ComboBoxPlantilla->setEditable(false);
@@ -125,7 +130,8 @@ void TPlantillas::BuildLayout() {
     ComboBoxPlantilla->setPalette(yellow);
     ComboBoxPlantilla->hide();
 
-    BitBtnContinuar = Place(new QPushButton("Continuar", Draw3D4), "BitBtnContinuar", {255, 253, 89, 25});
+    BitBtnContinuar =
+        Place(new QPushButton("Continuar", Draw3D4), "BitBtnContinuar", {255, 253, 89, 25});
     BitBtnContinuar->setIcon(BitBtnContinuar->style()->standardIcon(QStyle::SP_DialogOkButton));
     BitBtnContinuar->setFont(ClassicFont(FontFace::MsSansSerif, 11, {.bold = true}));
     BitBtnContinuar->setDefault(true);
@@ -172,13 +178,15 @@ void TPlantillas::FormActivate() {
 
 void TPlantillas::ComboBoxPlantillaChange() {
     const FrameworkDetails details =
-        catalog_ ? catalog_->Details(ComboBoxPlantilla->currentText().toStdString()) : FrameworkDetails{};
+        catalog_ ? catalog_->Details(ComboBoxPlantilla->currentText().toStdString())
+                 : FrameworkDetails{};
     LabelNombre->setText(QString::fromStdString(details.name));
     LabelPlanFec1->setText(QString::fromStdString(details.startDate));
     LabelPlanFec2->setText(QString::fromStdString(details.endDate));
     if (details.slotLabels) {
         ListBox1->clear();
-        for (const std::string& label : *details.slotLabels) ListBox1->addItem(QString::fromStdString(label));
+        for (const std::string& label : *details.slotLabels)
+            ListBox1->addItem(QString::fromStdString(label));
     }
 }
 

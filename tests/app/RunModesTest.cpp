@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "app/RunModes.h"
-#include "support/FakeInteraction.h"
 #include "inbound/SmallSchool.h"
+#include "support/FakeInteraction.h"
 
 namespace velmaro {
 namespace {
@@ -125,7 +125,8 @@ TEST_P(BatchDialogCancelledTest, NoFileWritesMinusOneAndAsksToClose) {
     EXPECT_EQ(ReadBytes(folders.Ini()), "[Transformadores]\r\nTransformado=-1\r\n");
 }
 
-INSTANTIATE_TEST_SUITE_P(Commands, BatchDialogCancelledTest, ::testing::Values("exportar", "IMPORTAR"));
+INSTANTIATE_TEST_SUITE_P(Commands, BatchDialogCancelledTest,
+                         ::testing::Values("exportar", "IMPORTAR"));
 
 TEST(CloseSession, KeepsTheOtherSectionsAndKeysOfAnExistingIni) {
     Folders folders;

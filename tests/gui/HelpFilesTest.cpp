@@ -26,7 +26,8 @@ std::string ReadText(const fs::path& file) {
 
 // Runs Free Pascal's chmls in `folder` (it writes its output files there); its exit status.
 int Chmls(const fs::path& folder, const std::string& arguments) {
-    const std::string command = "cd '" + folder.string() + "' && chmls " + arguments + " > listado.txt 2>&1";
+    const std::string command =
+        "cd '" + folder.string() + "' && chmls " + arguments + " > listado.txt 2>&1";
     return std::system(command.c_str());
 }
 
@@ -42,7 +43,8 @@ TEST_P(HelpFilesTest, HoldsItsPagesAndMapsContext3) {
     ASSERT_EQ(Chmls(work.Path(), "-p list '" + chm.string() + "'"), 0);
     const std::string listing = ReadText(work.Path() / "listado.txt");
     EXPECT_NE(listing.find("/index.html"), std::string::npos) << listing;
-    EXPECT_NE(listing.find("/" + *HelpTopicPage(kMainWindowHelpContext)), std::string::npos) << listing;
+    EXPECT_NE(listing.find("/" + *HelpTopicPage(kMainWindowHelpContext)), std::string::npos)
+        << listing;
 
     // extractalias writes NAME.h and NAME.ali beside the file it reads, so it reads a copy.
     fs::copy_file(chm, work.Path() / chm.filename());
@@ -51,7 +53,8 @@ TEST_P(HelpFilesTest, HoldsItsPagesAndMapsContext3) {
     const std::string aliases = ReadText(work.Path() / (name + ".ali"));
     EXPECT_NE(map.find("#define helpid3 3"), std::string::npos) << map;
     EXPECT_NE(aliases.find("helpid3="), std::string::npos) << aliases;
-    EXPECT_NE(aliases.find("/" + *HelpTopicPage(kMainWindowHelpContext)), std::string::npos) << aliases;
+    EXPECT_NE(aliases.find("/" + *HelpTopicPage(kMainWindowHelpContext)), std::string::npos)
+        << aliases;
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, HelpFilesTest, ::testing::Values("RUVED", "RACIMA"));

@@ -29,7 +29,8 @@ namespace fs = std::filesystem;
 const QString kFinished = "Proceso finalizado";
 const QString kNoFile = "No existe archivo";
 const QString kNoReferenceTable = "ATENCIÓN - NIVELLARI.DBF No encontrado - Reinstale VELMARO";
-const fs::path kSampleSchool = fs::path(VELMARO_SOURCE_DIR) / "data" / "sample" / "RacimaEjemplo.xml";
+const fs::path kSampleSchool =
+    fs::path(VELMARO_SOURCE_DIR) / "data" / "sample" / "RacimaEjemplo.xml";
 
 std::string ReadBytes(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
@@ -52,13 +53,14 @@ protected:
     fs::path Ini() const { return ProgramDir() / "Tavolin.ini"; }
 
     void InstallReferenceTable() {
-        fs::copy_file(fs::path(VELMARO_RUNTIME_DIR) / "NIVELLARI.DBF", ProgramDir() / "NIVELLARI.DBF");
+        fs::copy_file(fs::path(VELMARO_RUNTIME_DIR) / "NIVELLARI.DBF",
+                      ProgramDir() / "NIVELLARI.DBF");
     }
 
     // Creates the window for `arguments`, shows it and lets a batch job run to its end.
     TMForm& Start(std::vector<std::string> arguments) {
-        form_ = std::make_unique<TMForm>(std::move(arguments), PlatformPaths{WorkDir(), ProgramDir()},
-                                         dialogs_, help_);
+        form_ = std::make_unique<TMForm>(std::move(arguments),
+                                         PlatformPaths{WorkDir(), ProgramDir()}, dialogs_, help_);
         form_->show();
         // A batch job that ends by closing the window may do so before the window is exposed.
         EXPECT_TRUE(QTest::qWaitFor(
@@ -81,7 +83,8 @@ TEST_F(MainFormTest, LayoutAndScreenshot) {
     EXPECT_EQ(form.windowTitle(), "Exportar e importar datos entre Tavolin y Racima");
     EXPECT_EQ(form.size(), QSize(632, 266));
     EXPECT_EQ(form.minimumSize(), form.maximumSize());
-    EXPECT_FALSE(form.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+    EXPECT_FALSE(form.windowFlags() &
+                 (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
     EXPECT_TRUE(form.windowFlags() & Qt::WindowCloseButtonHint);
     const QPoint screenCentre = form.screen()->availableGeometry().center();
     // Centred before the window manager adds its frame, so within a few pixels.
@@ -104,15 +107,17 @@ TEST_F(MainFormTest, LayoutAndScreenshot) {
         const char* text;
         int pixelSize;
     };
-    for (const LabelText& label : {LabelText{"Label3", "Transformar datos desde Racima hacia Tavolin ", 16},
-                                   LabelText{"Label4", "Transformar datos desde Tavolin hacia Racima", 16},
-                                   LabelText{"Label1", "Velmaro para QV30 V-1.0", 11}}) {
+    for (const LabelText& label :
+         {LabelText{"Label3", "Transformar datos desde Racima hacia Tavolin ", 16},
+          LabelText{"Label4", "Transformar datos desde Tavolin hacia Racima", 16},
+          LabelText{"Label1", "Velmaro para QV30 V-1.0", 11}}) {
         const auto* widget = form.findChild<QLabel*>(label.name);
         EXPECT_EQ(widget->text(), label.text) << label.name;
         EXPECT_EQ(widget->font().pixelSize(), label.pixelSize) << label.name;
         EXPECT_TRUE(widget->font().bold()) << label.name;
     }
-    EXPECT_EQ(form.findChild<QLabel*>("Label1")->palette().color(QPalette::WindowText), QColor(Qt::red));
+    EXPECT_EQ(form.findChild<QLabel*>("Label1")->palette().color(QPalette::WindowText),
+              QColor(Qt::red));
     for (const char* name : {"BExportar", "BImportar"}) {
         EXPECT_EQ(Button(name).text(), "OK") << name;
         EXPECT_FALSE(Button(name).icon().isNull()) << name;
@@ -140,7 +145,8 @@ TEST_F(MainFormTest, InboundJobThroughTheButton) {
     dialogs_.picks.push_back(Document());
     Qt::CursorShape cursorDuringChoice = Qt::ArrowCursor;
     dialogs_.frameworkScript = [&](TPlantillas& dialog) {
-        if (QApplication::overrideCursor()) cursorDuringChoice = QApplication::overrideCursor()->shape();
+        if (QApplication::overrideCursor())
+            cursorDuringChoice = QApplication::overrideCursor()->shape();
         ClickRow(*dialog.findChild<QListWidget*>("ListBox2"), 0);
     };
 
@@ -158,7 +164,8 @@ TEST_F(MainFormTest, InboundJobThroughTheButton) {
     EXPECT_EQ(dialogs_.messages[0].caption, "Velmaro");
     EXPECT_EQ(dialogs_.messages[0].icon, QMessageBox::NoIcon);
     EXPECT_EQ(dialogs_.messages[0].buttons, QMessageBox::Ok);
-    for (const char* table : {"ASIGNOMT.DBF", "PROFT.DBF", "AULAT.DBF", "GRUPOST.DBF", "PERIODOS.DBF"}) {
+    for (const char* table :
+         {"ASIGNOMT.DBF", "PROFT.DBF", "AULAT.DBF", "GRUPOST.DBF", "PERIODOS.DBF"}) {
         EXPECT_TRUE(fs::exists(WorkDir() / table)) << table;
     }
     EXPECT_EQ(form.CurrentSession().resultCode, 1);
@@ -212,7 +219,8 @@ TEST_F(MainFormTest, BatchExportarInCapitalsRunsTheInboundJobAndCloses) {
     EXPECT_TRUE(fs::exists(WorkDir() / "DIASHORAST.DBF"));
 }
 
-class BatchCancelledTest : public MainFormTest, public ::testing::WithParamInterface<const char*> {};
+class BatchCancelledTest : public MainFormTest,
+                           public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(BatchCancelledTest, NoFileWritesMinusOneAndClosesTheWindow) {
     InstallReferenceTable();
@@ -262,21 +270,24 @@ TEST_P(IdleStartTest, NoJobStartsAndClosingWritesOnlyInBatchMode) {
 
 INSTANTIATE_TEST_SUITE_P(
     Arguments, IdleStartTest,
-    ::testing::Values(
-        IdleStartCase{"NoCommandWord", {"convertir", "exportar"}, "[Transformadores]\r\nTransformado=0\r\n"},
-        IdleStartCase{"NoArguments", {}, std::nullopt},
-        IdleStartCase{"OneArgument", {"exportar"}, std::nullopt},
-        IdleStartCase{"ThreeArguments", {"exportar", "x", "y"}, std::nullopt}),
+    ::testing::Values(IdleStartCase{"NoCommandWord",
+                                    {"convertir", "exportar"},
+                                    "[Transformadores]\r\nTransformado=0\r\n"},
+                      IdleStartCase{"NoArguments", {}, std::nullopt},
+                      IdleStartCase{"OneArgument", {"exportar"}, std::nullopt},
+                      IdleStartCase{"ThreeArguments", {"exportar", "x", "y"}, std::nullopt}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MainFormTest, ClosingKeepsTheOtherSectionsAndKeysOfTavolinIni) {
-    const std::string before = "[Tavolin]\r\nRuta=C:\\TTEMP\r\n\r\n[Transformadores]\r\nTransformado=1\r\n"
-                               "Version=3\r\n";
+    const std::string before =
+        "[Tavolin]\r\nRuta=C:\\TTEMP\r\n\r\n[Transformadores]\r\nTransformado=1\r\n"
+        "Version=3\r\n";
     std::ofstream(Ini(), std::ios::binary) << before;
     TMForm& form = Start({"convertir", "x"});
     form.close();
-    EXPECT_EQ(ReadBytes(Ini()), "[Tavolin]\r\nRuta=C:\\TTEMP\r\n\r\n[Transformadores]\r\nTransformado=0\r\n"
-                                "Version=3\r\n");
+    EXPECT_EQ(ReadBytes(Ini()),
+              "[Tavolin]\r\nRuta=C:\\TTEMP\r\n\r\n[Transformadores]\r\nTransformado=0\r\n"
+              "Version=3\r\n");
 }
 
 TEST_F(MainFormTest, UnwritableTavolinIniIsReportedAndTheWindowStillCloses) {
@@ -285,7 +296,8 @@ TEST_F(MainFormTest, UnwritableTavolinIniIsReportedAndTheWindowStillCloses) {
     form.close();
     EXPECT_FALSE(form.isVisible());
     ASSERT_EQ(dialogs_.messages.size(), 1u);
-    EXPECT_TRUE(dialogs_.messages[0].text.contains("Tavolin.ini")) << dialogs_.messages[0].text.toStdString();
+    EXPECT_TRUE(dialogs_.messages[0].text.contains("Tavolin.ini"))
+        << dialogs_.messages[0].text.toStdString();
 }
 
 TEST_F(MainFormTest, FrameworkDialogThatCannotReadTheDocumentEndsTheJob) {
@@ -310,8 +322,10 @@ protected:
 
     void InstallViewer() {
         const fs::path viewer = Bin() / "kchmviewer";
-        std::ofstream(viewer) << "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" << ViewerLog().string() << ".tmp'\n"
-                              << "/bin/mv '" << ViewerLog().string() << ".tmp' '" << ViewerLog().string() << "'\n";
+        std::ofstream(viewer) << "#!/bin/sh\nprintf '%s\\n' \"$@\" > '" << ViewerLog().string()
+                              << ".tmp'\n"
+                              << "/bin/mv '" << ViewerLog().string() << ".tmp' '"
+                              << ViewerLog().string() << "'\n";
         fs::permissions(viewer, fs::perms::owner_all);
     }
 

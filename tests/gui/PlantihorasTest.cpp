@@ -44,7 +44,9 @@ protected:
     QListWidget& Frameworks() { return *dialog_.findChild<QListWidget*>("ListBox2"); }
     QListWidget& Slots() { return *dialog_.findChild<QListWidget*>("ListBox1"); }
     QString Shown(const char* label) { return dialog_.findChild<QLabel*>(label)->text(); }
-    void Continue() { QTest::mouseClick(dialog_.findChild<QPushButton*>("BitBtnContinuar"), Qt::LeftButton); }
+    void Continue() {
+        QTest::mouseClick(dialog_.findChild<QPushButton*>("BitBtnContinuar"), Qt::LeftButton);
+    }
 
     TempFolder folder_;
     std::filesystem::path document_ = folder_.Path() / "centro.xml";
@@ -155,7 +157,8 @@ TEST_F(PlantihorasTest, UnreadableDocumentEndsTheDialogWithoutAsking) {
     dialog_.show();
     QTRY_VERIFY(!dialog_.isVisible());
     ASSERT_TRUE(dialog_.LoadFailure().has_value());
-    EXPECT_NE(dialog_.LoadFailure()->find("centro.xml"), std::string::npos) << *dialog_.LoadFailure();
+    EXPECT_NE(dialog_.LoadFailure()->find("centro.xml"), std::string::npos)
+        << *dialog_.LoadFailure();
     EXPECT_TRUE(dialogs_.messages.empty());
     EXPECT_FALSE(dialog_.Selection().resultMH);
 }
@@ -165,7 +168,8 @@ TEST_F(PlantihorasTest, LayoutAndScreenshot) {
     EXPECT_EQ(dialog_.windowTitle(), "Planillas, Marcos o Jornadas Horarias");
     EXPECT_EQ(dialog_.size(), QSize(370, 282));
     EXPECT_EQ(dialog_.minimumSize(), dialog_.maximumSize());
-    EXPECT_FALSE(dialog_.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
+    EXPECT_FALSE(dialog_.windowFlags() &
+                 (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
     EXPECT_TRUE(dialog_.windowFlags() & Qt::WindowCloseButtonHint);
     ExpectGeometry(dialog_, {{"Draw3D4", {0, 0, 369, 281}},
                              {"LabelPlantillas", {16, 2, 321, 33}},

@@ -85,8 +85,8 @@ private:
     }
 
     int Answer(QFileDialog& files) {
-        fileDialogs.push_back({files.windowTitle(), files.nameFilters(), files.defaultSuffix(),
-                               files.acceptMode()});
+        fileDialogs.push_back(
+            {files.windowTitle(), files.nameFilters(), files.defaultSuffix(), files.acceptMode()});
         std::optional<std::filesystem::path> pick;
         if (!picks.empty()) {
             pick = picks.front();
