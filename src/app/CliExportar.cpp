@@ -106,17 +106,24 @@ int RunExportar(const std::vector<std::string>& arguments) {
         std::cerr << kUsage << '\n';
         return kExitUsage;
     }
+    // The document is read once: for the check of the framework choice, for the choice itself
+    // and for the job. It is released last, when the process has nothing large left to allocate.
+    const std::filesystem::path xml(*options->xml);
+    const std::optional<ExchangeDocument> document = LoadIfReadable(xml);
+    std::optional<FrameworkCatalog> catalog;
+    if (document) catalog.emplace(*document);
     // A framework choice that the command line cannot give stops the run before any table is
     // touched; the job itself would only find out after rebuilding six steps' tables.
-    if (const auto problem = FrameworkChoiceProblem(std::filesystem::path(*options->xml),
-                                                    options->marcos, StandardInputIsTerminal())) {
-        std::cerr << "velmaro-cli exportar: " << *problem;
-        return kExitUsage;
+    if (catalog) {
+        if (const auto problem = FrameworkChoiceProblem(xml, *catalog, options->marcos,
+                                                        StandardInputIsTerminal())) {
+            std::cerr << "velmaro-cli exportar: " << *problem;
+            return kExitUsage;
+        }
     }
     Session session = BatchSession(*options);
-    TerminalInteraction terminal(std::filesystem::path(*options->xml), options->marcos,
-                                 std::cerr);
-    RunInboundJob(session, terminal);
+    TerminalInteraction terminal(xml, options->marcos, std::cerr, std::move(catalog));
+    RunInboundJob(session, terminal, document ? &*document : nullptr);
     const int status = ExitStatus(session);
     if (status != kExitDone) return status;
     try {

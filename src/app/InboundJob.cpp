@@ -4,6 +4,7 @@
 
 #include <array>
 #include <new>
+#include <optional>
 #include <string_view>
 #include <system_error>
 #include <vector>
@@ -111,7 +112,7 @@ void Finish(Session& session, UserInteraction& ui) {
     if (session.batchMode) session.closeRequested = true;
 }
 
-void Convert(Session& session, UserInteraction& ui) {
+void Convert(Session& session, UserInteraction& ui, const ExchangeDocument* loaded) {
     if (auto picked = ui.PickExchangeDocument()) session.filenameXML = std::move(*picked);
     if (!IsExistingFile(session.filenameXML)) {
         NoFile(session, ui);
@@ -121,15 +122,19 @@ void Convert(Session& session, UserInteraction& ui) {
         ui.ShowMessage(std::string(kNoReferenceTable));
         return;
     }
-    const ExchangeDocument document = ExchangeDocument::Load(session.filenameXML);
-    CheckConvertible(document);
+    // The chosen exchange document: the one already loaded when it came from that file.
+    std::optional<ExchangeDocument> read;
+    if (loaded == nullptr || loaded->Path() != session.filenameXML) {
+        loaded = &read.emplace(ExchangeDocument::Load(session.filenameXML));
+    }
+    CheckConvertible(*loaded);
     CheckWorkDir(session.paths.workDir);
     CheckNoneHeld(session.paths.workDir);
     // The tables about to be replaced are copied first; a copy that fails stops the job here.
     BackUpWorkFiles(session.paths.workDir, ReplacedWorkFiles());
     {
         WaitCursor waiting(ui);
-        RunSteps(session, document, ui);
+        RunSteps(session, *loaded, ui);
     }
     Finish(session, ui);
 }
@@ -137,8 +142,12 @@ void Convert(Session& session, UserInteraction& ui) {
 }  // namespace
 
 void RunInboundJob(Session& session, UserInteraction& ui) {
+    RunInboundJob(session, ui, nullptr);
+}
+
+void RunInboundJob(Session& session, UserInteraction& ui, const ExchangeDocument* loaded) {
     try {
-        Convert(session, ui);
+        Convert(session, ui, loaded);
     } catch (const Error& error) {
         ui.ShowError(error.what());
     } catch (const std::bad_alloc&) {

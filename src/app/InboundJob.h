@@ -3,6 +3,7 @@
 
 #include "app/Session.h"
 #include "app/UserInteraction.h"
+#include "exchange/ExchangeDocument.h"
 
 namespace velmaro {
 
@@ -12,5 +13,8 @@ namespace velmaro {
 // (result code -1 and a close request in batch mode). Any Error is shown through the seam and
 // leaves the result code and the window as they were.
 void RunInboundJob(Session& session, UserInteraction& ui);
+// The same, with the exchange document that the caller has already loaded and keeps: when it
+// was loaded from the chosen file, the job uses it instead of reading the file a second time.
+void RunInboundJob(Session& session, UserInteraction& ui, const ExchangeDocument* loaded);
 
 }  // namespace velmaro

@@ -135,18 +135,20 @@ FrameworkSelection AskFrameworksOnTerminal(const FrameworkCatalog& catalog, std:
     }
 }
 
-std::optional<std::string> FrameworkChoiceProblem(const std::filesystem::path& document,
-                                                  const std::optional<std::string>& marcos,
-                                                  bool interactive) {
+std::optional<ExchangeDocument> LoadIfReadable(const std::filesystem::path& document) {
     std::error_code ignored;
     if (!std::filesystem::is_regular_file(document, ignored)) return std::nullopt;
-    std::optional<ExchangeDocument> loaded;
     try {
-        loaded.emplace(ExchangeDocument::Load(document));
+        return ExchangeDocument::Load(document);
     } catch (const Error&) {
         return std::nullopt;
     }
-    const FrameworkCatalog catalog(*loaded);
+}
+
+std::optional<std::string> FrameworkChoiceProblem(const std::filesystem::path& document,
+                                                  const FrameworkCatalog& catalog,
+                                                  const std::optional<std::string>& marcos,
+                                                  bool interactive) {
     if (catalog.Codes().empty()) return std::nullopt;
     if (marcos) {
         try {
@@ -163,7 +165,8 @@ std::optional<std::string> FrameworkChoiceProblem(const std::filesystem::path& d
 bool StandardInputIsTerminal() { return ::isatty(STDIN_FILENO) == 1; }
 
 FrameworkSelection TerminalInteraction::ChooseFrameworks(const std::filesystem::path& document) {
-    const FrameworkCatalog catalog = FrameworkCatalog::Load(document);
+    const FrameworkCatalog catalog =
+        catalog_ && !catalog_->Codes().empty() ? *catalog_ : FrameworkCatalog::Load(document);
     if (marcos_) return SelectFrameworksByCode(catalog, *marcos_, document);
     if (!StandardInputIsTerminal()) {
         throw Error(NoCodesGivenMessage(document, catalog));

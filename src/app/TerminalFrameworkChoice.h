@@ -40,11 +40,16 @@ FrameworkSelection AskFrameworksOnTerminal(const FrameworkCatalog& catalog, std:
 // Why the command line cannot give the framework step a valid choice for `document`: a code of
 // `marcos` that names no framework, a selection that is not valid, or no --marcos when the
 // standard input is not a terminal (`interactive` false). Nothing when the step can get its
-// choice, or when the document does not need one (fewer than two frameworks), or cannot be
-// read (the job reports that itself).
+// choice, or when the document does not need one (fewer than two frameworks). `catalog` holds
+// the frameworks of `document`.
 std::optional<std::string> FrameworkChoiceProblem(const std::filesystem::path& document,
+                                                  const FrameworkCatalog& catalog,
                                                   const std::optional<std::string>& marcos,
                                                   bool interactive);
+
+// `document` loaded, or nothing when it is missing or cannot be read as an exchange document
+// (the job reports that itself when it reads the file).
+std::optional<ExchangeDocument> LoadIfReadable(const std::filesystem::path& document);
 
 // True when the standard input is a terminal that a person can answer on.
 bool StandardInputIsTerminal();

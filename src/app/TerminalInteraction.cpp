@@ -10,6 +10,14 @@ TerminalInteraction::TerminalInteraction(std::optional<std::filesystem::path> ex
       marcos_(std::move(marcos)),
       messages_(messages) {}
 
+TerminalInteraction::TerminalInteraction(std::optional<std::filesystem::path> exchangeDocument,
+                                         std::optional<std::string> marcos, std::ostream& messages,
+                                         std::optional<FrameworkCatalog> catalog)
+    : exchangeDocument_(std::move(exchangeDocument)),
+      marcos_(std::move(marcos)),
+      messages_(messages),
+      catalog_(std::move(catalog)) {}
+
 std::optional<std::filesystem::path> TerminalInteraction::PickExchangeDocument() {
     return exchangeDocument_;
 }

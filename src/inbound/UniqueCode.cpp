@@ -7,6 +7,8 @@ namespace velmaro {
 namespace {
 
 constexpr std::size_t kStoredCodeLength = 10;
+constexpr std::size_t kKeptStartLength = 8;  // a long code keeps its first eight characters
+constexpr std::size_t kKeptEndLength = 2;    // and its last two
 
 }  // namespace
 
@@ -24,13 +26,24 @@ std::string UniqueCodes::Claim(std::string_view code) {
         return stored;
     }
     if (suffix == 0) suffix = 1;
-    for (;; ++suffix) {
-        stored = StoredForm(base + std::to_string(suffix));
-        if (!taken_.contains(Key(stored))) break;
-    }
+    std::optional<std::string> free;
+    while (!(free = FreeFormWithSuffix(base, suffix))) ++suffix;
     ++suffix;
-    taken_.insert(Key(stored));
-    return stored;
+    taken_.insert(Key(*free));
+    return *free;
+}
+
+std::optional<std::string> UniqueCodes::FreeFormWithSuffix(const std::string& base,
+                                                           unsigned long suffix) const {
+    const std::string digits = std::to_string(suffix);
+    std::string stored = StoredForm(base + digits);
+    if (!taken_.contains(Key(stored))) return stored;
+    if (length_ == CodeLength::ShortenToTen && digits.size() > kKeptEndLength &&
+        digits.size() <= kStoredCodeLength) {
+        stored = LeftChars(base, static_cast<long>(kStoredCodeLength - digits.size())) + digits;
+        if (!taken_.contains(Key(stored))) return stored;
+    }
+    return std::nullopt;
 }
 
 bool UniqueCodes::IsTaken(std::string_view code) const { return taken_.contains(Key(code)); }
@@ -39,7 +52,7 @@ std::string UniqueCodes::StoredForm(std::string candidate) const {
     if (length_ == CodeLength::Unlimited || CharCount(candidate) <= kStoredCodeLength) {
         return candidate;
     }
-    return LeftChars(candidate, 8) + RightChars(candidate, 2);
+    return LeftChars(candidate, kKeptStartLength) + RightChars(candidate, kKeptEndLength);
 }
 
 std::string UniqueCodes::Key(std::string_view code) const {

@@ -1,6 +1,7 @@
 #pragma once
 // Hands out short codes that are unique within one run: a taken code gets 1, 2, 3 ... appended.
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -19,11 +20,19 @@ public:
     // and last two characters when longer than ten, if so configured) is not taken yet; records
     // and returns that stored form. Testing the stored form keeps codes from being handed out
     // twice once shortening makes two candidates look alike.
+    // Eight plus two characters cannot tell apart suffixes of three digits or more (100 and 200
+    // both end in 00); when such a suffix's stored form is taken, the code's start followed by
+    // all of the suffix's digits, ten characters in all, is tried too, so a free code is always
+    // found.
     std::string Claim(std::string_view code);
 
+    // True when `code` has been handed out (compared with this object's letter-case rule).
     bool IsTaken(std::string_view code) const;
 
 private:
+    // The first free stored form for `base` followed by `suffix`, if any.
+    std::optional<std::string> FreeFormWithSuffix(const std::string& base,
+                                                  unsigned long suffix) const;
     std::string StoredForm(std::string candidate) const;
     std::string Key(std::string_view code) const;
 

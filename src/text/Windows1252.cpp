@@ -52,9 +52,24 @@ void AppendUtf8(std::string& out, char32_t cp) {
 std::string EncodeWindows1252(std::string_view utf8) {
     std::string bytes;
     bytes.reserve(utf8.size());
-    for (std::size_t pos = 0; pos < utf8.size(); pos += Utf8CharLength(utf8, pos)) {
-        const bool invalid = Utf8CharLength(utf8, pos) == 1 && static_cast<unsigned char>(utf8[pos]) >= 0x80;
-        const char32_t cp = invalid ? U'?' : Utf8Decode(utf8, pos);
+    AppendWindows1252(utf8, bytes);
+    return bytes;
+}
+
+void AppendWindows1252(std::string_view utf8, std::string& bytes) {
+    for (std::size_t pos = 0; pos < utf8.size();) {
+        std::size_t asciiEnd = pos;  // a run of ASCII stays as it is
+        while (asciiEnd < utf8.size() && static_cast<unsigned char>(utf8[asciiEnd]) < 0x80) {
+            ++asciiEnd;
+        }
+        if (asciiEnd > pos) {
+            bytes.append(utf8, pos, asciiEnd - pos);
+            pos = asciiEnd;
+            continue;
+        }
+        const std::size_t length = Utf8CharLength(utf8, pos);
+        const char32_t cp = length == 1 ? U'?' : Utf8Decode(utf8, pos);
+        pos += length;
         if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
             bytes += static_cast<char>(cp);
         } else if (auto found = ByteOfCodePoint().find(cp); found != ByteOfCodePoint().end()) {
@@ -63,7 +78,6 @@ std::string EncodeWindows1252(std::string_view utf8) {
             bytes += '?';
         }
     }
-    return bytes;
 }
 
 std::string DecodeWindows1252(std::string_view bytes) {

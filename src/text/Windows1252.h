@@ -8,6 +8,8 @@ namespace velmaro {
 
 // `utf8` in Windows-1252; each character that the code page cannot hold becomes '?'.
 std::string EncodeWindows1252(std::string_view utf8);
+// Appends `utf8` in Windows-1252 to `bytes`, as EncodeWindows1252 gives it.
+void AppendWindows1252(std::string_view utf8, std::string& bytes);
 // The UTF-8 text of `bytes` read as Windows-1252 (the five unassigned bytes map to U+0081 etc.).
 std::string DecodeWindows1252(std::string_view bytes);
 

@@ -155,18 +155,22 @@ std::optional<double> ParseDecimal(std::string_view text) {
     return value;
 }
 
-std::string StoredCharacters(std::string_view utf8, int width) {
-    std::string bytes = EncodeWindows1252(utf8);
-    if (bytes.size() > static_cast<std::size_t>(width)) bytes.resize(static_cast<std::size_t>(width));
-    return bytes;
+void AppendStoredCharacters(std::string_view utf8, int width, std::string& bytes) {
+    const std::size_t start = bytes.size();
+    AppendWindows1252(utf8, bytes);
+    bytes.resize(start + static_cast<std::size_t>(width), ' ');
 }
 
 std::optional<std::string> FormattedNumber(double value, int width, int decimals) {
     if (!std::isfinite(value)) return std::nullopt;
     if (value == 0.0) value = 0.0;  // no "-0"
     char buffer[400];
-    const int length = std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
-    if (length < 0 || length > width) return std::nullopt;
+    // Fixed notation with a precision gives exactly what printf's "%.*f" gives.
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    if (result.ec != std::errc()) return std::nullopt;
+    const auto length = result.ptr - buffer;
+    if (length > width) return std::nullopt;
     std::string digits(buffer, static_cast<std::size_t>(length));
     if (digits.find_first_not_of("-0.") == std::string::npos && digits.front() == '-') {
         digits.erase(0, 1);  // a value that rounds to zero shows no sign
@@ -181,19 +185,32 @@ std::optional<std::string> FormattedInteger(long long value, int width, int deci
     return RightAligned(digits, width);
 }
 
-std::string StoredKey(const DbfField& field, std::string_view raw, BinaryOrder order) {
-    if (IsTextType(field.type)) return std::string(WithoutTrailingPadding(raw));
-    return FieldText(field, raw, order);
+void AppendStoredKey(const DbfField& field, std::string_view raw, BinaryOrder order,
+                     std::string& key) {
+    if (IsTextType(field.type)) {
+        key += WithoutTrailingPadding(raw);
+    } else {
+        key += FieldText(field, raw, order);
+    }
 }
 
-std::string SearchKey(const DbfField& field, std::string_view utf8, BinaryOrder order) {
+void AppendSearchKey(const DbfField& field, std::string_view utf8, BinaryOrder order,
+                     std::string& key) {
     if (IsTextType(field.type)) {
-        return std::string(WithoutTrailingPadding(StoredCharacters(utf8, field.width)));
+        const std::size_t start = key.size();
+        AppendWindows1252(utf8, key);
+        const std::size_t width = static_cast<std::size_t>(field.width);
+        if (key.size() - start > width) key.resize(start + width);
+        key.resize(start + WithoutTrailingPadding(std::string_view(key).substr(start)).size());
+        return;
     }
     if (IsNumericField(field, order)) {
-        if (const std::optional<double> number = ParseDecimal(utf8)) return CanonicalNumber(*number);
+        if (const std::optional<double> number = ParseDecimal(utf8)) {
+            key += CanonicalNumber(*number);
+            return;
+        }
     }
-    return std::string(utf8);
+    key += utf8;
 }
 
 }  // namespace velmaro::dbf

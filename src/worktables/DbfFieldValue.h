@@ -34,9 +34,9 @@ std::string CanonicalNumber(double value);
 // The number written in `text` (blanks around it allowed); nothing when it is not a number.
 std::optional<double> ParseDecimal(std::string_view text);
 
-// `utf8` as a character field of `width` bytes stores it: Windows-1252, cut to the width,
-// not padded.
-std::string StoredCharacters(std::string_view utf8, int width);
+// Appends to `bytes` the `width` bytes that a character field stores for `utf8`: Windows-1252,
+// cut to the width, padded with blanks.
+void AppendStoredCharacters(std::string_view utf8, int width, std::string& bytes);
 
 // `value` right-aligned in `width` bytes with `decimals` decimals; nothing when it does not fit.
 std::optional<std::string> FormattedNumber(double value, int width, int decimals);
@@ -44,10 +44,13 @@ std::optional<std::string> FormattedNumber(double value, int width, int decimals
 // not fit.
 std::optional<std::string> FormattedInteger(long long value, int width, int decimals);
 
-// The comparison key of a stored value: text types by their bytes without trailing blanks,
-// other types by their canonical text.
-std::string StoredKey(const DbfField& field, std::string_view raw, BinaryOrder order);
-// The comparison key of a searched value, encoded and cut as it would be stored.
-std::string SearchKey(const DbfField& field, std::string_view utf8, BinaryOrder order);
+// Appends to `key` the comparison key of a stored value: text types by their bytes without
+// trailing blanks, other types by their canonical text.
+void AppendStoredKey(const DbfField& field, std::string_view raw, BinaryOrder order,
+                     std::string& key);
+// Appends to `key` the comparison key of a searched value, encoded and cut as it would be
+// stored.
+void AppendSearchKey(const DbfField& field, std::string_view utf8, BinaryOrder order,
+                     std::string& key);
 
 }  // namespace velmaro::dbf

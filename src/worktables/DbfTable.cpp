@@ -1,7 +1,10 @@
 #include "worktables/DbfTable.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <limits>
 #include <unordered_map>
 
@@ -19,11 +22,50 @@ namespace velmaro {
 using dbf::BinaryOrder;
 using dbf::DbfField;
 
+namespace {
+
+// Field names compare without regard to the case of the letters a-z; these let the name map be
+// searched with any spelling of a name without building an upper-case copy first.
+char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+struct FieldNameHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view name) const {
+        std::size_t hash = 14695981039346656037ull;  // FNV-1a
+        for (char c : name) hash = (hash ^ static_cast<unsigned char>(UpperAscii(c))) * 1099511628211ull;
+        return hash;
+    }
+};
+
+struct FieldNameEqual {
+    using is_transparent = void;
+    bool operator()(std::string_view a, std::string_view b) const {
+        return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                          [](char x, char y) { return UpperAscii(x) == UpperAscii(y); });
+    }
+};
+
+}  // namespace
+
+// The field that a caller's spelling of a name found last, kept by where the spelling lives in
+// memory: callers name fields by literals, so the same name comes back from the same place.
+struct FieldNameMemo {
+    const char* data = nullptr;
+    std::size_t size = 0;
+    std::size_t field = 0;
+};
+constexpr std::size_t kFieldNameMemoSlots = 64;  // the slot: the top 6 bits of a pointer hash
+
 struct DbfTable::Impl {
     std::filesystem::path path;
     dbf::DbfHeader header;
     BinaryOrder order = BinaryOrder::LittleEndian;
-    std::unordered_map<std::string, std::size_t> fieldByName;  // upper-case name -> field
+    std::unordered_map<std::string, std::size_t, FieldNameHash, FieldNameEqual>
+        fieldByName;           // name (any letter case) -> field
+    mutable std::array<FieldNameMemo, kFieldNameMemoSlots> fieldNameMemo;
+    std::string fieldBytes;    // scratch: the bytes of the field being set
+    std::string searchKey;     // scratch: the key being looked up
+    std::vector<std::size_t> searchFields;  // scratch: the fields being looked up
     std::string blankRecord;  // a live record with every field unset
     std::string records;      // the live rows, header.recordLength bytes each
     std::size_t rowCount = 0;
@@ -41,11 +83,11 @@ struct DbfTable::Impl {
     std::string_view Raw(std::size_t row, std::size_t field) const;
     void CheckRow(std::size_t row) const;
     void CheckWritable() const;
-    void Store(std::size_t row, std::size_t field, std::string bytes);
+    void Store(std::size_t row, std::size_t field, std::string_view bytes);
     std::string KeyOfRow(const std::vector<std::size_t>& fields, std::size_t row) const;
-    // The rows whose `fields` equal `values`, in stored order; nullptr when none does.
-    const std::vector<std::size_t>* Matches(const std::vector<std::size_t>& fields,
-                                            const std::vector<std::string_view>& values);
+    // The rows whose fields equal the values, in stored order; nullptr when none does.
+    const std::vector<std::size_t>* Matches(
+        std::initializer_list<std::pair<std::string_view, std::string_view>> fieldValues);
     [[noreturn]] void CannotStore(std::size_t field, std::string_view value) const;
     void Write();
 };
@@ -80,11 +122,6 @@ std::string BlankRecordOf(const dbf::DbfHeader& header) {
 BinaryOrder OrderOf(unsigned char version) {
     return (version & dbf::kLevelMask) == dbf::kLevelDBase7 ? BinaryOrder::DBase7
                                                              : BinaryOrder::LittleEndian;
-}
-
-std::string PaddedTo(std::string bytes, int width) {
-    bytes.resize(static_cast<std::size_t>(width), ' ');
-    return bytes;
 }
 
 bool IsBlankText(std::string_view text) { return TrimBlanks(text).empty(); }
@@ -151,15 +188,23 @@ DbfTable::Impl::Impl(std::filesystem::path tablePath, dbf::DbfHeader tableHeader
       blankRecord(BlankRecordOf(header)),
       file(std::move(tableFile)) {
     for (std::size_t i = 0; i < header.fields.size(); ++i) {
-        fieldByName.emplace(UpperCaseAsciiLetters(header.fields[i].name), i);
+        fieldByName.emplace(header.fields[i].name, i);
     }
 }
 
 std::size_t DbfTable::Impl::FieldIndex(std::string_view name) const {
-    const auto found = fieldByName.find(UpperCaseAsciiLetters(name));
+    FieldNameMemo& memo =
+        fieldNameMemo[(reinterpret_cast<std::uintptr_t>(name.data()) * 0x9E3779B97F4A7C15ull) >> 58];
+    // The memo only saves the search: a hit still has to spell the remembered field's name.
+    if (memo.data == name.data() && memo.size == name.size() &&
+        FieldNameEqual()(name, header.fields[memo.field].name)) {
+        return memo.field;
+    }
+    const auto found = fieldByName.find(name);
     if (found == fieldByName.end()) {
         throw Error("La tabla '" + TableName() + "' no tiene el campo '" + std::string(name) + "'");
     }
+    memo = FieldNameMemo{name.data(), name.size(), found->second};
     return found->second;
 }
 
@@ -179,35 +224,41 @@ void DbfTable::Impl::CheckWritable() const {
     if (!isOpen) throw Error("La tabla '" + TableName() + "' está cerrada");
 }
 
-void DbfTable::Impl::Store(std::size_t row, std::size_t field, std::string bytes) {
+void DbfTable::Impl::Store(std::size_t row, std::size_t field, std::string_view bytes) {
     CheckWritable();
     CheckRow(row);
     const std::size_t at = row * header.recordLength + header.fields[field].offset;
-    indexes.Update(row, field, [&] { records.replace(at, bytes.size(), bytes); },
+    indexes.Update(row, field, [&] { std::copy(bytes.begin(), bytes.end(), records.begin() + static_cast<std::ptrdiff_t>(at)); },
                    [&](const std::vector<std::size_t>& fields) { return KeyOfRow(fields, row); });
     dirty = true;
 }
 
 std::string DbfTable::Impl::KeyOfRow(const std::vector<std::size_t>& fields,
                                      std::size_t row) const {
-    std::vector<std::string> parts;
-    parts.reserve(fields.size());
+    std::string key;
     for (std::size_t field : fields) {
-        parts.push_back(dbf::StoredKey(Field(field), Raw(row, field), order));
+        dbf::AppendKeyPart(key, [&](std::string& out) {
+            dbf::AppendStoredKey(Field(field), Raw(row, field), order, out);
+        });
     }
-    return dbf::CompositeKey(parts);
+    return key;
 }
 
 const std::vector<std::size_t>* DbfTable::Impl::Matches(
-    const std::vector<std::size_t>& fields, const std::vector<std::string_view>& values) {
-    std::vector<std::string> parts;
-    parts.reserve(fields.size());
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        parts.push_back(dbf::SearchKey(Field(fields[i]), values[i], order));
+    std::initializer_list<std::pair<std::string_view, std::string_view>> fieldValues) {
+    searchFields.clear();
+    searchKey.clear();
+    for (const auto& [name, value] : fieldValues) {
+        const std::size_t field = FieldIndex(name);
+        searchFields.push_back(field);
+        dbf::AppendKeyPart(searchKey, [&](std::string& out) {
+            dbf::AppendSearchKey(Field(field), value, order, out);
+        });
     }
-    dbf::RowKeyIndex& index = indexes.For(fields);
+    dbf::RowKeyIndex& index = indexes.For(searchFields);
+    const std::vector<std::size_t>& fields = index.Fields();
     index.CatchUp(rowCount, [&](std::size_t row) { return KeyOfRow(fields, row); });
-    return index.Rows(dbf::CompositeKey(parts));
+    return index.Rows(searchKey);
 }
 
 void DbfTable::Impl::CannotStore(std::size_t field, std::string_view value) const {
@@ -254,26 +305,31 @@ DbfTable DbfTable::Create(const std::filesystem::path& path, const TableLayout& 
 
 DbfTable DbfTable::Open(const std::filesystem::path& path, TableAccess access) {
     dbf::TableFile file = dbf::TableFile::Open(path, access);
-    const std::string bytes = file.ReadAll();
+    std::string bytes = file.ReadAll();
     dbf::DbfHeader header = dbf::ParseHeader(bytes, path);
     auto impl = std::make_unique<Impl>(path, std::move(header), std::move(file));
 
     // The file size decides how many records there are (a header's count may lie); a record
     // cut short at the end of the file is dropped, and the end-of-file mark ends the data.
+    // The live records are moved to the front of the file's own buffer, which then holds the
+    // rows: the table is read into memory once, without a second copy.
     const std::size_t headerLength = impl->header.headerLength;
     const std::size_t recordLength = impl->header.recordLength;
     const std::size_t available = (bytes.size() - headerLength) / recordLength;
-    impl->records.reserve(available * recordLength);
     std::size_t present = 0;
+    std::size_t kept = 0;  // bytes of live records moved to the front so far
     for (; present < available; ++present) {
-        const std::string_view record =
-            std::string_view(bytes).substr(headerLength + present * recordLength, recordLength);
-        if (static_cast<unsigned char>(record.front()) == dbf::kEndOfFile) break;
-        if (record.front() == dbf::kDeletedRecord) continue;
-        impl->records.append(record);
+        const std::size_t at = headerLength + present * recordLength;
+        if (static_cast<unsigned char>(bytes[at]) == dbf::kEndOfFile) break;
+        if (bytes[at] == dbf::kDeletedRecord) continue;
+        std::memmove(bytes.data() + kept, bytes.data() + at, recordLength);
+        kept += recordLength;
         ++impl->rowCount;
     }
+    // Only bytes before the first unread record were overwritten.
     impl->damage = DamageOf(impl->header, bytes, present, path);
+    bytes.resize(kept);
+    impl->records = std::move(bytes);
     return DbfTable(std::move(impl));
 }
 
@@ -300,7 +356,7 @@ std::vector<std::string> DbfTable::FieldNames() const {
 }
 
 bool DbfTable::HasField(std::string_view field) const {
-    return impl_->fieldByName.contains(UpperCaseAsciiLetters(field));
+    return impl_->fieldByName.contains(field);
 }
 
 std::string DbfTable::Text(std::size_t row, std::string_view field) const {
@@ -338,7 +394,9 @@ void DbfTable::SetText(std::size_t row, std::string_view field, std::string_view
     const std::size_t index = impl_->FieldIndex(field);
     const DbfField& f = impl_->Field(index);
     if (dbf::IsTextType(f.type)) {
-        impl_->Store(row, index, PaddedTo(dbf::StoredCharacters(value, f.width), f.width));
+        impl_->fieldBytes.clear();
+        dbf::AppendStoredCharacters(value, f.width, impl_->fieldBytes);
+        impl_->Store(row, index, impl_->fieldBytes);
     } else if (f.type == dbf::kTypeNumeric || f.type == dbf::kTypeFloat) {
         if (IsBlankText(value)) {
             impl_->Store(row, index, std::string(static_cast<std::size_t>(f.width), ' '));
@@ -404,13 +462,7 @@ void DbfTable::SetLogical(std::size_t row, std::string_view field, bool value) {
 
 std::optional<std::size_t> DbfTable::Locate(
     std::initializer_list<std::pair<std::string_view, std::string_view>> fieldValues) {
-    std::vector<std::size_t> fields;
-    std::vector<std::string_view> values;
-    for (const auto& [field, value] : fieldValues) {
-        fields.push_back(impl_->FieldIndex(field));
-        values.push_back(value);
-    }
-    const std::vector<std::size_t>* rows = impl_->Matches(fields, values);
+    const std::vector<std::size_t>* rows = impl_->Matches(fieldValues);
     if (rows == nullptr) return std::nullopt;
     return rows->front();
 }
@@ -422,7 +474,7 @@ std::vector<std::size_t> DbfTable::FilterRows(std::string_view expression) {
         throw Error("La tabla '" + impl_->TableName() + "' no admite el filtro '" +
                     std::string(expression) + "'");
     }
-    const std::vector<std::size_t>* rows = impl_->Matches({impl_->FieldIndex(field)}, {value});
+    const std::vector<std::size_t>* rows = impl_->Matches({{field, value}});
     return rows == nullptr ? std::vector<std::size_t>{} : *rows;
 }
 

@@ -1,19 +1,8 @@
 #include "worktables/RowKeyIndex.h"
 
 #include <algorithm>
-#include <cstdint>
 
 namespace velmaro::dbf {
-
-std::string CompositeKey(const std::vector<std::string>& parts) {
-    std::string key;
-    for (const std::string& part : parts) {
-        const auto length = static_cast<std::uint32_t>(part.size());
-        for (int shift = 0; shift < 32; shift += 8) key += static_cast<char>((length >> shift) & 0xFF);
-        key += part;
-    }
-    return key;
-}
 
 bool RowKeyIndex::Covers(std::size_t field) const {
     return std::find(fields_.begin(), fields_.end(), field) != fields_.end();
@@ -36,9 +25,8 @@ void RowKeyIndex::Move(std::size_t row, const std::string& from, const std::stri
 }
 
 RowKeyIndex& RowKeyIndexes::For(const std::vector<std::size_t>& fields) {
-    std::string signature;
-    for (std::size_t field : fields) signature += std::to_string(field) + ',';
-    return indexes_.try_emplace(signature, fields).first->second;
+    if (const auto found = indexes_.find(fields); found != indexes_.end()) return found->second;
+    return indexes_.try_emplace(fields, fields).first->second;
 }
 
 }  // namespace velmaro::dbf

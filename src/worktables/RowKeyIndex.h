@@ -4,6 +4,8 @@
 // asked, and moves a row between keys when one of its indexed fields changes in place.
 
 #include <cstddef>
+#include <cstdint>
+#include <map>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -11,8 +13,20 @@
 
 namespace velmaro::dbf {
 
-// One key made of several parts, none of which can run into the next.
-std::string CompositeKey(const std::vector<std::string>& parts);
+// Appends one part of a key made of several parts: appendPart(key) appends the part's bytes,
+// and its length goes in front of them (four bytes, least significant first), so that no part
+// can run into the next.
+template <typename AppendPart>
+void AppendKeyPart(std::string& key, AppendPart appendPart) {
+    constexpr std::size_t kLengthBytes = 4;
+    const std::size_t at = key.size();
+    key.append(kLengthBytes, '\0');
+    appendPart(key);
+    const auto length = static_cast<std::uint32_t>(key.size() - at - kLengthBytes);
+    for (std::size_t i = 0; i < kLengthBytes; ++i) {
+        key[at + i] = static_cast<char>((length >> (8 * i)) & 0xFF);
+    }
+}
 
 class RowKeyIndex {
 public:
@@ -66,7 +80,7 @@ public:
     }
 
 private:
-    std::unordered_map<std::string, RowKeyIndex> indexes_;
+    std::map<std::vector<std::size_t>, RowKeyIndex> indexes_;
 };
 
 }  // namespace velmaro::dbf

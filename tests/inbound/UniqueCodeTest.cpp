@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -70,6 +71,20 @@ INSTANTIATE_TEST_SUITE_P(
                     "ABCDEFGHJ5", "ABCDEFGHJ6", "ABCDEFGHJ7", "ABCDEFGHJ8", "ABCDEFGHJ9",
                     "ABCDEFGH10", "ABCDEFGH11"}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Beyond 99 suffixes, eight plus two characters repeat (100 and 200 both end in 00); the codes
+// must still all differ and the claim must end.
+TEST(UniqueCodes, KeepsCodesDistinctPastTwoDigitSuffixes) {
+    UniqueCodes codes(CodeCase::Sensitive, CodeLength::ShortenToTen);
+    std::vector<std::string> handedOut;
+    for (int i = 0; i < 1200; ++i) handedOut.push_back(codes.Claim("ABCDEFGHIJ"));
+    EXPECT_EQ(handedOut[100], "ABCDEFGH00");  // still free: stored as eight plus two
+    EXPECT_EQ(handedOut[109], "ABCDEFGH09");
+    EXPECT_EQ(handedOut[110], "ABCDEFG110");  // ABCDEFGH10 went to suffix 10
+    EXPECT_EQ(handedOut[1000], "ABCDEF1000");
+    EXPECT_EQ(std::set<std::string>(handedOut.begin(), handedOut.end()).size(), handedOut.size());
+    for (const std::string& code : handedOut) EXPECT_LE(code.size(), 10u) << code;
+}
 
 }  // namespace
 }  // namespace velmaro
