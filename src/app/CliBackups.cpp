@@ -25,8 +25,7 @@ struct BackupOptions {
 
 // The options, or nothing (after a message on stderr) when the arguments are not usable.
 std::optional<BackupOptions> ParseOptions(const std::string& command,
-                                          const std::vector<std::string>& arguments,
-                                          bool wantsId) {
+                                          const std::vector<std::string>& arguments, bool wantsId) {
     BackupOptions options;
     std::optional<std::string> workDir;
     for (std::size_t i = 0; i < arguments.size(); ++i) {

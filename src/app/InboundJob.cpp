@@ -141,9 +141,7 @@ void Convert(Session& session, UserInteraction& ui, const ExchangeDocument* load
 
 }  // namespace
 
-void RunInboundJob(Session& session, UserInteraction& ui) {
-    RunInboundJob(session, ui, nullptr);
-}
+void RunInboundJob(Session& session, UserInteraction& ui) { RunInboundJob(session, ui, nullptr); }
 
 void RunInboundJob(Session& session, UserInteraction& ui, const ExchangeDocument* loaded) {
     try {

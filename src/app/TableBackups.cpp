@@ -19,7 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::size_t kStampLength = 15;          // AAAAMMDD-HHMMSS
+constexpr std::size_t kStampLength = 15;            // AAAAMMDD-HHMMSS
 constexpr const char* kPartialSuffix = ".parcial";  // a backup still being copied, or cut short
 
 std::string Quoted(const fs::path& path) { return "'" + path.string() + "'"; }
@@ -201,8 +201,7 @@ std::vector<std::string> RestoreBackup(const fs::path& workDir, const std::strin
     }
     if (const std::vector<std::string> held = HeldWorkFiles(workDir, backup->files);
         !held.empty()) {
-        throw Error(HeldWorkFilesMessage(workDir, held) +
-                    ". No se ha restaurado ninguna tabla.");
+        throw Error(HeldWorkFilesMessage(workDir, held) + ". No se ha restaurado ninguna tabla.");
     }
     const fs::path folder = workDir / kBackupFolderName / id;
     for (const std::string& name : backup->files) {
@@ -211,8 +210,8 @@ std::vector<std::string> RestoreBackup(const fs::path& workDir, const std::strin
             bytes ? files::ReplaceFile(workDir / name, {*bytes}) : files::Replacement{EIO, -1};
         if (copy.error != 0) {
             throw Error("No se puede restaurar la tabla " + Quoted(workDir / name) +
-                        " de la copia de seguridad '" + id + "': " +
-                        files::SystemReason(copy.error));
+                        " de la copia de seguridad '" + id +
+                        "': " + files::SystemReason(copy.error));
         }
     }
     return backup->files;

@@ -35,7 +35,6 @@ std::vector<TableBackup> ListBackups(const std::filesystem::path& workDir);
 // names. Throws Error when there is no such backup, when another program holds any of the
 // tables it would replace (naming all of them; nothing is restored then), or when a copy fails
 // (naming the table; the tables restored before it stay restored).
-std::vector<std::string> RestoreBackup(const std::filesystem::path& workDir,
-                                       const std::string& id);
+std::vector<std::string> RestoreBackup(const std::filesystem::path& workDir, const std::string& id);
 
 }  // namespace velmaro

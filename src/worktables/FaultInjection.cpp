@@ -19,9 +19,9 @@ ScopedFaultInjection::~ScopedFaultInjection() { active = outer_; }
 
 bool ScopedFaultInjection::Fails() {
     ++calls_;
-    const bool fails = failAt_ != 0 && (calls_ == failAt_ || (calls_ > failAt_ &&
-                                                              persistence_ ==
-                                                                  FaultPersistence::FromThenOn));
+    const bool fails =
+        failAt_ != 0 &&
+        (calls_ == failAt_ || (calls_ > failAt_ && persistence_ == FaultPersistence::FromThenOn));
     if (fails) {
         injected_ = true;
         errno = error_;

@@ -49,7 +49,8 @@ int WriteParts(int descriptor, const std::vector<std::string_view>& parts) {
         if (done < 0 && errno == EINTR) continue;
         if (done < 0) return errno;
         written += static_cast<std::size_t>(done);
-        for (std::size_t left = static_cast<std::size_t>(done); left > 0 && first < pending.size();) {
+        for (std::size_t left = static_cast<std::size_t>(done);
+             left > 0 && first < pending.size();) {
             const std::size_t step = std::min(left, pending[first].iov_len);
             pending[first].iov_base = static_cast<char*>(pending[first].iov_base) + step;
             pending[first].iov_len -= step;

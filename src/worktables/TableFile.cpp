@@ -126,8 +126,8 @@ std::string TableFile::ReadAll() const {
 
 void TableFile::WriteAll(const std::vector<std::string_view>& parts) {
     if (state_ == State::ReadOnly) {
-        throw Error("No se puede escribir la tabla '" + path_.string() + "': " +
-                    SystemReason(EBADF));
+        throw Error("No se puede escribir la tabla '" + path_.string() +
+                    "': " + SystemReason(EBADF));
     }
     // A new file beside the table, renamed over it: a reader, or a run killed at any moment,
     // finds the table either as it was or as it is now, never half written.
@@ -138,8 +138,8 @@ void TableFile::WriteAll(const std::vector<std::string_view>& parts) {
                         "' en la carpeta '" + FolderOf(path_).string() +
                         "': " + SystemReason(replacement.error));
         }
-        throw Error("No se puede escribir la tabla '" + path_.string() + "': " +
-                    SystemReason(replacement.error));
+        throw Error("No se puede escribir la tabla '" + path_.string() +
+                    "': " + SystemReason(replacement.error));
     }
     Close();
     descriptor_ = replacement.descriptor;

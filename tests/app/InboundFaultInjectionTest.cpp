@@ -102,7 +102,8 @@ protected:
 
     void SetUp() override {
         programDir = scratch.Folder("programa");
-        fs::copy_file(fs::path(VELMARO_RUNTIME_DIR) / "NIVELLARI.DBF", programDir / "NIVELLARI.DBF");
+        fs::copy_file(fs::path(VELMARO_RUNTIME_DIR) / "NIVELLARI.DBF",
+                      programDir / "NIVELLARI.DBF");
         school = scratch.File("escuela.xml", School("Ana", "Aula 1.01").Text());
         // The folder as an earlier conversion of another document left it, with a JORNADAS.DBF.
         before = scratch.Folder("antes");
@@ -219,8 +220,7 @@ TEST_P(InboundFaultSweep, EveryFailingFileChangeStopsCleanly) {
             // the table anyway, and only JORNADAS.DBF, deleted and not created again, may stay.
             EXPECT_EQ(session.resultCode, 1);
             const std::vector<std::string> differing = Differing(Snapshot(workDir), cleanStates);
-            EXPECT_TRUE(differing.empty() ||
-                        differing == std::vector<std::string>{"JORNADAS.DBF"})
+            EXPECT_TRUE(differing.empty() || differing == std::vector<std::string>{"JORNADAS.DBF"})
                 << ::testing::PrintToString(differing);
         } else {
             ++failures;

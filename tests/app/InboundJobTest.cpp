@@ -304,7 +304,8 @@ TEST_P(InboundJobTest, TablesHeldByAnotherProgramStopBeforeAnyTableIsTouched) {
         ExpectSessionUnchanged();
         ExpectTablesUntouched();
         EXPECT_EQ(ReadBytes(workDir / "JORNADAS.DBF"), kEarlierTable);
-        EXPECT_FALSE(fs::exists(workDir / "velmaro-copias")) << "nothing copied for a run that stops";
+        EXPECT_FALSE(fs::exists(workDir / "velmaro-copias"))
+            << "nothing copied for a run that stops";
     }
 }
 

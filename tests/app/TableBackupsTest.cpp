@@ -46,7 +46,8 @@ protected:
     void SetUp() override {
         workDir = scratch.Folder("TTEMP");
         programDir = scratch.Folder("programa");
-        fs::copy_file(fs::path(VELMARO_RUNTIME_DIR) / "NIVELLARI.DBF", programDir / "NIVELLARI.DBF");
+        fs::copy_file(fs::path(VELMARO_RUNTIME_DIR) / "NIVELLARI.DBF",
+                      programDir / "NIVELLARI.DBF");
         school = scratch.File("escuela.xml", SmallSchool().Text());
     }
 
@@ -64,8 +65,8 @@ protected:
     // Writes earlier contents into some of the files the conversion replaces, and a file it
     // does not touch.
     void WriteEarlierTables() {
-        for (const char* name : {"PROFT.DBF", "AULAT.DBF", "DIASHORAST2.MDX", "JORNADAS.DBF",
-                                 "PROFT.MDX"}) {
+        for (const char* name :
+             {"PROFT.DBF", "AULAT.DBF", "DIASHORAST2.MDX", "JORNADAS.DBF", "PROFT.MDX"}) {
             ScratchFolder::Write(workDir / name, std::string("anterior ") + name);
         }
         ScratchFolder::Write(workDir / "SOLUC.DBF", "solución de Tavolin");
@@ -82,9 +83,9 @@ TEST_F(TableBackups, ConversionCopiesTheFilesItReplacesBeforeTouchingThem) {
     ASSERT_TRUE(Convert(school).empty());
     const std::vector<TableBackup> backups = ListBackups(workDir);
     ASSERT_EQ(backups.size(), 1u);
-    EXPECT_EQ(backups[0].files, (std::vector<std::string>{"AULAT.DBF", "DIASHORAST2.MDX",
-                                                          "JORNADAS.DBF", "PROFT.DBF",
-                                                          "PROFT.MDX"}));
+    EXPECT_EQ(backups[0].files,
+              (std::vector<std::string>{"AULAT.DBF", "DIASHORAST2.MDX", "JORNADAS.DBF", "PROFT.DBF",
+                                        "PROFT.MDX"}));
     EXPECT_EQ(backups[0].id.size(), 15u);
     EXPECT_EQ(backups[0].date.size(), 19u);  // DD/MM/AAAA HH:MM:SS
     const fs::path folder = workDir / kBackupFolderName / backups[0].id;

@@ -3,17 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <iterator>
 #include <fstream>
+#include <iterator>
 #include <optional>
 #include <sstream>
 #include <string>
 
 #include "app/Error.h"
 #include "app/TavolinIni.h"
+#include "inbound/SmallSchool.h"
 #include "worktables/FaultInjection.h"
 #include "worktables/FileSystem.h"
-#include "inbound/SmallSchool.h"
 
 namespace velmaro {
 namespace {

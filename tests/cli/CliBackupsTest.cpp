@@ -86,10 +86,8 @@ TEST_F(CliBackupsTest, RestoreRefusesHeldTablesAndUnknownIds) {
 
 TEST_F(CliBackupsTest, WrongUsage) {
     const std::vector<std::vector<std::string>> cases = {
-        {"restore"},
-        {"restore", "--work-dir", workDir.string()},
-        {"restore", "a", "b"},
-        {"backups", "--work-dir"},
+        {"restore"},           {"restore", "--work-dir", workDir.string()},
+        {"restore", "a", "b"}, {"backups", "--work-dir"},
         {"backups", "de-mas"},
     };
     for (const auto& arguments : cases) {

@@ -2,8 +2,8 @@
 // left behind, in the work-table folder and in its backups, is whole, as our reader and an
 // independent one (python3-dbfread) see it: its header's record count matches its records.
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -39,11 +39,12 @@ constexpr int kKillPoints = 16;  // moments spread over one conversion's run tim
 // A running velmaro-cli exportar on `workDir`, its output thrown away.
 pid_t StartExportar(const fs::path& document, const fs::path& workDir) {
     const std::vector<std::string> arguments = {
-        kCli.string(),        "exportar",          "--xml",         document.string(),
-        "--work-dir",         workDir.string(),    "--program-dir", VELMARO_RUNTIME_DIR,
-        "--marcos",           "JM,JT"};
+        kCli.string(), "exportar",       "--xml",         document.string(),
+        "--work-dir",  workDir.string(), "--program-dir", VELMARO_RUNTIME_DIR,
+        "--marcos",    "JM,JT"};
     std::vector<char*> argv;
-    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -81,11 +82,10 @@ class KillDuringExportar : public ::testing::Test {
 protected:
     void SetUp() override {
         document = scratch.Path() / "escuela-grande.xml";
-        const testing::ProgramRun generated =
-            testing::RunProgram("/usr/bin/python3",
-                                {kGenerator.string(), "--scale", std::to_string(kScale), "--out",
-                                 document.string()},
-                                scratch);
+        const testing::ProgramRun generated = testing::RunProgram(
+            "/usr/bin/python3",
+            {kGenerator.string(), "--scale", std::to_string(kScale), "--out", document.string()},
+            scratch);
         ASSERT_EQ(generated.status, 0) << generated.err;
         // The folder as a complete earlier conversion left it, so a run replaces every table.
         seed = scratch.Folder("semilla");
@@ -115,10 +115,10 @@ TEST_F(KillDuringExportar, EveryTableLeftBehindIsWhole) {
     std::unordered_set<std::string> contentsSeen;  // the independent reader sees each one once
     for (int point = 0; point < kKillPoints; ++point) {
         const auto delay = runTime * (point + 0.5) / kKillPoints;
-        SCOPED_TRACE("killed after " +
-                     std::to_string(std::chrono::duration_cast<std::chrono::microseconds>(delay)
-                                        .count()) +
-                     " µs");
+        SCOPED_TRACE(
+            "killed after " +
+            std::to_string(std::chrono::duration_cast<std::chrono::microseconds>(delay).count()) +
+            " µs");
         const fs::path workDir = CopyOfSeed("muerte-" + std::to_string(point));
         const pid_t pid = StartExportar(document, workDir);
         std::this_thread::sleep_for(delay);
