@@ -16,6 +16,10 @@ constexpr int kExitNoFile = 3;
 // the inbound conversion in batch mode; prints the rows written per table on success.
 int RunExportar(const std::vector<std::string>& arguments);
 
+// velmaro-cli importar --xml FILE [--work-dir DIR] [--program-dir DIR]: the outbound conversion
+// in batch mode; prints the result document's path and the teachers and activities written.
+int RunImportar(const std::vector<std::string>& arguments);
+
 // `dump TABLA.DBF`: prints the table as CSV on standard output (a header row of field names,
 // then one line per live row, UTF-8, RFC 4180 quoting, lines ended by LF).
 int RunDump(const std::vector<std::string>& arguments);

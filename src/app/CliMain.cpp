@@ -19,6 +19,8 @@ const std::vector<Command> kCommands = {
      "exportar --xml ARCHIVO [--work-dir CARPETA] [--program-dir CARPETA] "
      "[--marcos CÓDIGO[,CÓDIGO]]",
      velmaro::cli::RunExportar},
+    {"importar", "importar --xml ARCHIVO [--work-dir CARPETA] [--program-dir CARPETA]",
+     velmaro::cli::RunImportar},
     {"dump", "dump TABLA.DBF", velmaro::cli::RunDump},
 };
 

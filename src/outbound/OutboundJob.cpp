@@ -1,0 +1,236 @@
+#include "outbound/OutboundJob.h"
+
+#include <ctime>
+#include <exception>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+#include "app/Error.h"
+#include "exchange/ExchangeDocument.h"
+#include "outbound/RegionalTimestamp.h"
+#include "outbound/ResultDocument.h"
+#include "text/IntegerText.h"
+#include "text/TextHelpers.h"
+#include "worktables/DbfTable.h"
+
+namespace velmaro {
+namespace {
+
+constexpr const char* kNoFileMessage = "No existe archivo";
+constexpr const char* kNoPeriodsMessage =
+    "ATENCIÓN - PERIODOS.DBF No encontrado - Importe de nuevo XML de RACIMA.";
+constexpr const char* kFinishedMessage = "Proceso finalizado";
+constexpr const char* kPeriodsFile = "PERIODOS.DBF";
+
+bool IsBlank(std::string_view text) { return TrimBlanks(text).empty(); }
+
+DbfTable OpenExclusive(const std::filesystem::path& workDir, const char* fileName) {
+    return DbfTable::Open(workDir / fileName, TableAccess::Exclusive);
+}
+
+// The work tables the job holds for exclusive use while it runs. Members are opened in the
+// order of their declaration; whatever ends the job, the destructors release them all.
+struct WorkTables {
+    DbfTable soluc;
+    DbfTable grupos;
+    DbfTable cursos;
+    DbfTable profesor;
+    DbfTable aulas;
+    DbfTable nomAsg;
+    DbfTable nomAsg2;
+    DbfTable tramos;
+    DbfTable asig;
+
+    static WorkTables Open(const std::filesystem::path& workDir) {
+        return WorkTables{
+            OpenExclusive(workDir, "SOLUC.DBF"),     OpenExclusive(workDir, "GRUPOST.DBF"),
+            OpenExclusive(workDir, "CURSOST.DBF"),   OpenExclusive(workDir, "PROFT.DBF"),
+            OpenExclusive(workDir, "AULAT.DBF"),     OpenExclusive(workDir, "ASIGNOMT.DBF"),
+            OpenExclusive(workDir, "ASIGNOMT2.DBF"), OpenExclusive(workDir, "DIASHORAST.DBF"),
+            OpenExclusive(workDir, "ASIGT.DBF"),
+        };
+    }
+
+    // Closes every table, ASIGNOMT2 included, so that none stays held after the job.
+    void Close() {
+        soluc.Close();
+        grupos.Close();
+        cursos.Close();
+        profesor.Close();
+        aulas.Close();
+        nomAsg.Close();
+        tramos.Close();
+        asig.Close();
+        nomAsg2.Close();
+    }
+};
+
+// Start and end date of the first chosen framework; both empty when PERIODOS has no rows.
+struct FrameworkDates {
+    std::string start;
+    std::string end;
+};
+
+FrameworkDates ReadFrameworkDates(const std::filesystem::path& workDir) {
+    DbfTable periods = DbfTable::Open(workDir / kPeriodsFile, TableAccess::Shared);
+    FrameworkDates dates;
+    if (periods.RecordCount() > 0) {
+        dates.start = periods.Text(0, "FECINI");
+        dates.end = periods.Text(0, "FECFIN");
+    }
+    periods.Close();
+    return dates;
+}
+
+// The first four characters of the text of the first child of /SERVICIO/BLOQUE_DATOS.
+std::string AcademicYear(const ExchangeDocument& document) {
+    const std::optional<std::string> firstChild =
+        document.HasEnvelope() ? document.FirstDataBlockChildText() : std::nullopt;
+    if (!firstChild) {
+        throw Error("El documento '" + document.Path().string() +
+                    "' no tiene /SERVICIO/BLOQUE_DATOS con contenido: no se puede leer el año "
+                    "académico");
+    }
+    return LeftChars(*firstChild, 4);
+}
+
+// The filter that restricts SOLUC to one teacher: PROF= 'ABREV', quotes inside doubled.
+std::string TeacherFilter(std::string_view abrev) {
+    std::string expression = "PROF= '";
+    for (char c : abrev) {
+        expression += c;
+        if (c == '\'') expression += '\'';
+    }
+    return expression + "'";
+}
+
+// The teacher's SOLUC rows that are placed in the timetable (DIA not 0), in stored order.
+std::vector<std::size_t> PlacedRows(WorkTables& tables, std::string_view abrev) {
+    std::vector<std::size_t> placed;
+    for (std::size_t row : tables.soluc.FilterRows(TeacherFilter(abrev))) {
+        if (tables.soluc.Integer(row, "DIA") != 0) placed.push_back(row);
+    }
+    return placed;
+}
+
+// Joins one placed SOLUC row with the other work tables, step by step in this order, since
+// later steps use what earlier ones found. Each lookup finds the first matching row in stored
+// order through the table's index.
+ActivityValues ResolveActivity(WorkTables& t, std::size_t row, const FrameworkDates& dates) {
+    ActivityValues values;
+    const std::string asig = t.soluc.Text(row, "ASIG");
+    const std::string codGrupo = t.soluc.Text(row, "CODGRUPO");
+    std::string tarea = t.soluc.Text(row, "TAREA");
+
+    if (auto assignment = t.asig.Locate({{"CASIG", asig}, {"CGRUP", codGrupo}})) {
+        values.subjectKey = t.asig.Text(*assignment, "CLAVE");
+        values.courseKey = t.asig.Text(*assignment, "CLAVECURSO");
+    }
+
+    if (IsBlank(tarea)) {
+        if (auto task = t.nomAsg.Locate({{"COD", asig}})) tarea = t.nomAsg.Text(*task, "CODTAREA");
+    }
+
+    const std::string dayPeriodKey =
+        t.soluc.Text(row, "DIA") + IntegerToText(t.soluc.Integer(row, "HORA"));
+    const std::string frameworkFlag = LeftChars(t.soluc.Text(row, "MARCO"), 1);
+    if (auto slot = t.tramos.Locate({{"DIHO", dayPeriodKey}, {"MARCO", frameworkFlag}})) {
+        values.dayNumber = t.tramos.Text(*slot, "DIA");
+        values.slotCode = t.tramos.Text(*slot, "CODDIHO");
+        values.startTime = t.tramos.Text(*slot, "HORADESDE");
+        values.endTime = t.tramos.Text(*slot, "HORAHASTA");
+    }
+
+    const std::string aula = t.soluc.Text(row, "AULA");
+    if (!IsBlank(aula)) values.roomCode = aula;
+
+    if (auto group = t.grupos.Locate({{"ABREV", codGrupo}})) {
+        values.unitKey = t.grupos.Text(*group, "CLAVE");
+        if (IsBlank(values.courseKey)) values.courseKey = t.grupos.Text(*group, "CLAVECURSO");
+    }
+
+    if (IsBlank(values.subjectKey)) {
+        if (auto subject = t.nomAsg2.Locate({{"COD", asig}, {"OFERTAMATRI", values.courseKey}})) {
+            values.subjectKey = t.nomAsg2.Text(*subject, "MATERIA");
+        }
+    }
+
+    values.activityKey = IsBlank(tarea) ? "1" : tarea;
+    values.startDate = dates.start;
+    values.endDate = dates.end;
+    return values;
+}
+
+// Opens the work tables, loads the exchange document and writes the result document.
+// Nothing when PERIODOS.DBF is missing; the tables are closed again and the cursor restored
+// before the caller says so.
+std::optional<OutboundSummary> ConvertTimetable(const Session& session, UserInteraction& ui) {
+    const WaitCursor waitCursor(ui);
+    const std::filesystem::path& workDir = session.paths.workDir;
+    WorkTables tables = WorkTables::Open(workDir);
+    ExchangeDocument document = ExchangeDocument::Load(session.filenameXML);
+    const std::string academicYear = AcademicYear(document);
+
+    std::error_code ignored;
+    if (!std::filesystem::is_regular_file(workDir / kPeriodsFile, ignored)) return std::nullopt;
+    const FrameworkDates dates = ReadFrameworkDates(workDir);
+
+    OutboundSummary summary;
+    summary.teachers = tables.profesor.RecordCount();
+    ResultDocument result(document.Raw(), document.Path(), academicYear, summary.teachers,
+                          RegionalTimestamp(std::time(nullptr)));
+    for (std::size_t teacher = 0; teacher < summary.teachers; ++teacher) {
+        const std::string xEmpleado = tables.profesor.Text(teacher, "X_EMPLEADO");
+        const std::string fTomapos = tables.profesor.Text(teacher, "F_TOMAPOS");
+        const std::string abrev = tables.profesor.Text(teacher, "ABREV");
+        const std::vector<std::size_t> placed = PlacedRows(tables, abrev);
+        const TeacherGroup group =
+            result.AddTeacher(teacher + 1, xEmpleado, fTomapos, placed.size());
+        for (std::size_t activity = 0; activity < placed.size(); ++activity) {
+            result.AddActivity(group, activity + 1,
+                               ResolveActivity(tables, placed[activity], dates));
+        }
+        summary.activities += placed.size();
+    }
+    tables.Close();
+
+    summary.resultFile = ResultFileName(session.filenameXML);
+    result.Save(summary.resultFile);
+    return summary;
+}
+
+void RequestCloseInBatchMode(Session& session) {
+    if (session.batchMode) session.closeRequested = true;
+}
+
+}  // namespace
+
+std::optional<OutboundSummary> RunOutboundJob(Session& session, UserInteraction& ui) {
+    if (auto picked = ui.PickExchangeDocument()) session.filenameXML = *picked;
+    std::error_code ignored;
+    if (!std::filesystem::is_regular_file(session.filenameXML, ignored)) {
+        ui.ShowMessage(kNoFileMessage);
+        if (session.batchMode) session.resultCode = -1;
+        RequestCloseInBatchMode(session);
+        return std::nullopt;
+    }
+    try {
+        std::optional<OutboundSummary> summary = ConvertTimetable(session, ui);
+        if (!summary) {
+            ui.ShowMessage(kNoPeriodsMessage);
+            return std::nullopt;
+        }
+        session.resultCode = 1;
+        ui.ShowMessage(kFinishedMessage);
+        session.jobButtonsEnabled = false;
+        RequestCloseInBatchMode(session);
+        return summary;
+    } catch (const std::exception& error) {
+        ui.ShowError(error.what());
+        return std::nullopt;
+    }
+}
+
+}  // namespace velmaro

@@ -1,0 +1,323 @@
+// The result document: its tree and exact text, encodings, the minutes rule, the file name and
+// the atomic save.
+
+#include <gtest/gtest.h>
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include "app/Error.h"
+#include "outbound/ResultDocument.h"
+
+namespace velmaro {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct DocDeleter {
+    void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
+};
+using ParsedDoc = std::unique_ptr<xmlDoc, DocDeleter>;
+
+ParsedDoc Parse(const std::string& bytes) {
+    xmlDoc* doc = xmlReadMemory(bytes.data(), static_cast<int>(bytes.size()), "exchange.xml",
+                                nullptr, XML_PARSE_NONET);
+    EXPECT_NE(doc, nullptr);
+    return ParsedDoc(doc);
+}
+
+std::string ReadBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void WriteBytes(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+class TempDir {
+public:
+    TempDir() {
+        std::string pattern = (fs::temp_directory_path() / "velmaro-result-XXXXXX").string();
+        path_ = mkdtemp(pattern.data());
+    }
+    ~TempDir() {
+        std::error_code ignored;
+        fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
+        fs::remove_all(path_, ignored);
+    }
+    const fs::path& Path() const { return path_; }
+    // Names of the entries in the folder, sorted.
+    std::string Listing() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(path_)) {
+            names.push_back(entry.path().filename().string());
+        }
+        std::sort(names.begin(), names.end());
+        std::string text;
+        for (const auto& name : names) text += name + ";";
+        return text;
+    }
+
+private:
+    fs::path path_;
+};
+
+const char* kExchange =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<!--antes--><?racima origen?>\n"
+    "<SERVICIO modulo=\"EXPORTACION\" fecha=\"ayer\">\n"
+    "  <BLOQUE_DATOS><grupo_datos seq=\"C_ANNO\"><dato>2023/2024</dato></grupo_datos>\n"
+    "    <grupo_datos seq=\"EMPLEADOS\"><grupo_datos><dato>1</dato></grupo_datos></grupo_datos>\n"
+    "  </BLOQUE_DATOS>\n"
+    "</SERVICIO>\n"
+    "<!--despues--><?fin?>\n";
+
+ActivityValues FullActivity() {
+    ActivityValues values;
+    values.dayNumber = "2";
+    values.slotCode = "T&1";
+    values.roomCode = "A<1>";
+    values.unitKey = "U1";
+    values.courseKey = "C1";
+    values.subjectKey = "M \"1\"";
+    values.startDate = "01/09/2023";
+    values.endDate = "30/06/2024";
+    values.startTime = "08:30";
+    values.endTime = "9:25";
+    values.activityKey = "1";
+    return values;
+}
+
+std::string ExpectedActivity(const std::string& seq, const std::string& day,
+                             const std::string& slot, const std::string& room,
+                             const std::string& unit, const std::string& course,
+                             const std::string& subject, const std::string& start,
+                             const std::string& end, const std::string& key) {
+    auto dato = [](const std::string& name, const std::string& value) {
+        return value.empty() ? "<dato nombre_dato=\"" + name + "\"/>"
+                             : "<dato nombre_dato=\"" + name + "\">" + value + "</dato>";
+    };
+    return "<grupo_datos seq=\"" + seq + "\">" + dato("N_DIASEMANA", day) + dato("X_TRAMO", slot) +
+           dato("X_DEPENDENCIA", room) + dato("X_UNIDAD", unit) + dato("X_OFERTAMATRIG", course) +
+           dato("X_MATERIAOMG", subject) + dato("F_INICIO", "01/09/2023") +
+           dato("F_FIN", "30/06/2024") + dato("N_HORINI", start) + dato("N_HORFIN", end) +
+           dato("X_ACTIVIDAD", key) + "</grupo_datos>";
+}
+
+TEST(ResultDocument, TreeAndTextExactly) {
+    TempDir dir;
+    ParsedDoc doc = Parse(kExchange);
+    ResultDocument result(doc.get(), "exchange.xml", "2023", 3, "15/03/2024 14:05:09");
+    TeacherGroup first = result.AddTeacher(1, "E1", "01/09/2020", 2);
+    result.AddActivity(first, 1, FullActivity());
+    ActivityValues unplaced = FullActivity();
+    unplaced.dayNumber.clear();
+    unplaced.slotCode.clear();
+    unplaced.startTime.clear();
+    unplaced.endTime.clear();
+    unplaced.roomCode.clear();
+    result.AddActivity(first, 2, unplaced);
+    result.AddTeacher(2, "", "", 0);
+    result.AddTeacher(3, "E&3", "x", 0);
+    const fs::path target = dir.Path() / "ResultadoOrvikexchange.xml";
+    result.Save(target);
+
+    const std::string expected =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+        "<!--antes-->\n<?racima origen?>\n<!--despues-->\n<?fin?>\n"
+        "<SERVICIO modulo=\"HORARIOS\" tipo=\"I\" autor=\"HORARIOS\" fecha=\"15/03/2024 "
+        "14:05:09\">"
+        "<BLOQUE_DATOS>"
+        "<grupo_datos seq=\"ANNO_ACADEMICO\"><dato nombre_dato=\"C_ANNO\">2023</dato>"
+        "</grupo_datos>"
+        "<grupo_datos seq=\"HORARIOS_REGULARES\" registros=\"3\">"
+        "<grupo_datos seq=\"HORARIO_REGULAR_PROFESOR_1\" registros=\"2\">"
+        "<dato nombre_dato=\"X_EMPLEADO\">E1</dato>"
+        "<dato nombre_dato=\"F_TOMAPOS\">01/09/2020</dato>" +
+        ExpectedActivity("ACTIVIDAD_1", "2", "T&amp;1", "A&lt;1&gt;", "U1", "C1", "M \"1\"", "510",
+                         "565", "1") +
+        ExpectedActivity("ACTIVIDAD_2", "", "", "", "U1", "C1", "M \"1\"", "0", "0", "1") +
+        "</grupo_datos>"
+        "<grupo_datos seq=\"HORARIO_REGULAR_PROFESOR_2\" registros=\"0\">"
+        "<dato nombre_dato=\"X_EMPLEADO\"/><dato nombre_dato=\"F_TOMAPOS\"/></grupo_datos>"
+        "<grupo_datos seq=\"HORARIO_REGULAR_PROFESOR_3\" registros=\"0\">"
+        "<dato nombre_dato=\"X_EMPLEADO\">E&amp;3</dato>"
+        "<dato nombre_dato=\"F_TOMAPOS\">x</dato></grupo_datos>"
+        "</grupo_datos></BLOQUE_DATOS></SERVICIO>\n";
+    EXPECT_EQ(ReadBytes(target), expected);
+    EXPECT_EQ(dir.Listing(), "ResultadoOrvikexchange.xml;");
+}
+
+TEST(ResultDocument, NoTeachersStillWritesTheAcademicYear) {
+    TempDir dir;
+    ParsedDoc doc = Parse("<SERVICIO><BLOQUE_DATOS><x>2019</x></BLOQUE_DATOS></SERVICIO>");
+    ResultDocument result(doc.get(), "exchange.xml", "2019", 0, "f");
+    result.Save(dir.Path() / "r.xml");
+    EXPECT_EQ(ReadBytes(dir.Path() / "r.xml"),
+              "<SERVICIO modulo=\"HORARIOS\" tipo=\"I\" autor=\"HORARIOS\" fecha=\"f\">"
+              "<BLOQUE_DATOS><grupo_datos seq=\"ANNO_ACADEMICO\">"
+              "<dato nombre_dato=\"C_ANNO\">2019</dato></grupo_datos>"
+              "<grupo_datos seq=\"HORARIOS_REGULARES\" registros=\"0\"/>"
+              "</BLOQUE_DATOS></SERVICIO>\n");
+}
+
+// How the declaration of the exchange document decides the result's declaration and encoding.
+struct EncodingCase {
+    const char* name;
+    std::string exchange;
+    std::string expectedStart;  // the result's first bytes
+    std::string expectedName;   // how the name "Ibáñez €" is written
+};
+
+class ResultEncoding : public ::testing::TestWithParam<EncodingCase> {};
+
+TEST_P(ResultEncoding, DeclarationKeptAndUsed) {
+    const EncodingCase& c = GetParam();
+    TempDir dir;
+    ParsedDoc doc = Parse(c.exchange);
+    ResultDocument result(doc.get(), "exchange.xml", "2023", 1, "f");
+    result.AddTeacher(1,
+                      "Ib\xC3\xA1\xC3\xB1"
+                      "ez \xE2\x82\xAC",
+                      "", 0);
+    result.Save(dir.Path() / "r.xml");
+    const std::string bytes = ReadBytes(dir.Path() / "r.xml");
+    EXPECT_EQ(bytes.substr(0, c.expectedStart.size()), c.expectedStart) << bytes;
+    EXPECT_NE(bytes.find("<dato nombre_dato=\"X_EMPLEADO\">" + c.expectedName + "</dato>"),
+              std::string::npos)
+        << bytes;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Declarations, ResultEncoding,
+    ::testing::Values(
+        EncodingCase{"Iso88591",
+                     "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><SERVICIO><BLOQUE_DATOS>"
+                     "<a>2023 \xE1</a></BLOQUE_DATOS></SERVICIO>",
+                     "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<SERVICIO ",
+                     "Ib\xE1\xF1"
+                     "ez &#8364;"},
+        EncodingCase{"NoDeclarationGivesUtf8WithoutOne",
+                     "<SERVICIO><BLOQUE_DATOS><a>2023</a></BLOQUE_DATOS></SERVICIO>",
+                     "<SERVICIO modulo=",
+                     "Ib\xC3\xA1\xC3\xB1"
+                     "ez \xE2\x82\xAC"},
+        EncodingCase{"DeclarationWithoutEncodingStaysSo",
+                     "<?xml version=\"1.0\" standalone=\"yes\"?><SERVICIO><BLOQUE_DATOS>"
+                     "<a>2023</a></BLOQUE_DATOS></SERVICIO>",
+                     "<?xml version=\"1.0\" standalone=\"yes\"?>\n<SERVICIO ",
+                     "Ib\xC3\xA1\xC3\xB1"
+                     "ez \xE2\x82\xAC"},
+        EncodingCase{"Utf8BomWithoutDeclaration",
+                     "\xEF\xBB\xBF<SERVICIO><BLOQUE_DATOS><a>2023</a></BLOQUE_DATOS></SERVICIO>",
+                     "<SERVICIO modulo=",
+                     "Ib\xC3\xA1\xC3\xB1"
+                     "ez \xE2\x82\xAC"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ResultDocument, DocumentWithoutRootIsAnError) {
+    ParsedDoc doc(xmlNewDoc(reinterpret_cast<const xmlChar*>("1.0")));
+    try {
+        ResultDocument(doc.get(), "/x/vacio.xml", "2023", 0, "f");
+        FAIL() << "no error";
+    } catch (const Error& error) {
+        EXPECT_NE(std::string(error.what()).find("/x/vacio.xml"), std::string::npos);
+    }
+}
+
+// Atomic save: a failing save keeps the earlier result whole, leaves no temporary file and
+// names the file.
+TEST(ResultDocumentSave, ReplacesAnEarlierResult) {
+    TempDir dir;
+    const fs::path target = dir.Path() / "r.xml";
+    WriteBytes(target, "viejo");
+    ParsedDoc doc = Parse("<SERVICIO/>");
+    ResultDocument(doc.get(), "e.xml", "2023", 0, "f").Save(target);
+    EXPECT_EQ(ReadBytes(target).substr(0, 9), "<SERVICIO");
+    EXPECT_EQ(dir.Listing(), "r.xml;");
+    struct stat info {};
+    ASSERT_EQ(stat(target.c_str(), &info), 0);
+    EXPECT_NE(info.st_mode & S_IRUSR, 0u);
+}
+
+TEST(ResultDocumentSave, ReadOnlyFolderKeepsTheEarlierResult) {
+    if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+    TempDir dir;
+    const fs::path target = dir.Path() / "r.xml";
+    WriteBytes(target, "viejo");
+    fs::permissions(dir.Path(), fs::perms::owner_read | fs::perms::owner_exec);
+    ParsedDoc doc = Parse("<SERVICIO/>");
+    ResultDocument result(doc.get(), "e.xml", "2023", 0, "f");
+    try {
+        result.Save(target);
+        FAIL() << "no error";
+    } catch (const Error& error) {
+        EXPECT_NE(std::string(error.what()).find(target.string()), std::string::npos);
+    }
+    fs::permissions(dir.Path(), fs::perms::owner_all);
+    EXPECT_EQ(ReadBytes(target), "viejo");
+    EXPECT_EQ(dir.Listing(), "r.xml;");
+}
+
+TEST(ResultDocumentSave, TargetThatIsAFolderStaysAndNoTemporaryFileIsLeft) {
+    TempDir dir;
+    const fs::path target = dir.Path() / "r.xml";
+    fs::create_directory(target);
+    WriteBytes(target / "dentro", "x");
+    ParsedDoc doc = Parse("<SERVICIO/>");
+    ResultDocument result(doc.get(), "e.xml", "2023", 0, "f");
+    EXPECT_THROW(result.Save(target), Error);
+    EXPECT_EQ(ReadBytes(target / "dentro"), "x");
+    EXPECT_EQ(dir.Listing(), "r.xml;");
+}
+
+TEST(ResultDocumentSave, MissingFolderNamesTheFile) {
+    TempDir dir;
+    const fs::path target = dir.Path() / "no-existe" / "r.xml";
+    ParsedDoc doc = Parse("<SERVICIO/>");
+    ResultDocument result(doc.get(), "e.xml", "2023", 0, "f");
+    try {
+        result.Save(target);
+        FAIL() << "no error";
+    } catch (const Error& error) {
+        EXPECT_NE(std::string(error.what()).find(target.string()), std::string::npos);
+    }
+    EXPECT_EQ(dir.Listing(), "");
+}
+
+TEST(MinutesAfterMidnight, ClockTexts) {
+    struct Case {
+        const char* text;
+        int minutes;
+    };
+    const Case cases[] = {
+        {"08:30", 510},  {"8:30", 510}, {"14:05", 845}, {"", 0},           {"00:00", 0},
+        {"23:59", 1439}, {"9", 549},    {"12345", 765}, {"08:30:00", 480},
+    };
+    for (const Case& c : cases) EXPECT_EQ(MinutesAfterMidnight(c.text), c.minutes) << c.text;
+}
+
+TEST(MinutesAfterMidnight, TextThatIsNoNumberIsAnError) {
+    for (const char* text : {"ab:cd", "08:3x", "x", " 8:30"}) {
+        EXPECT_THROW(MinutesAfterMidnight(text), Error) << text;
+    }
+}
+
+TEST(ResultFileName, ResultadoOrvikBeforeTheFileName) {
+    EXPECT_EQ(ResultFileName("/d/racima/horario.xml"),
+              fs::path("/d/racima/ResultadoOrvikhorario.xml"));
+    EXPECT_EQ(ResultFileName("horario.xml"), fs::path("ResultadoOrvikhorario.xml"));
+    EXPECT_EQ(ResultFileName("/d/a.b/export"), fs::path("/d/a.b/ResultadoOrvikexport"));
+}
+
+}  // namespace
+}  // namespace velmaro
