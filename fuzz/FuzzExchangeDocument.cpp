@@ -7,8 +7,8 @@
 #include "exchange/ExchangeDocument.h"
 
 constexpr std::array<std::string_view, 8> kSectionsRead = {
-    "MATERIAS",         "ACTIVIDADES",        "EMPLEADOS",       "DEPENDENCIAS",
-    "CURSOS_DEL_CENTRO", "UNIDADES", "JORNADAS_ESCOLARES", "TRAMOS_HORARIOS"};
+    "MATERIAS",          "ACTIVIDADES", "EMPLEADOS",          "DEPENDENCIAS",
+    "CURSOS_DEL_CENTRO", "UNIDADES",    "JORNADAS_ESCOLARES", "TRAMOS_HORARIOS"};
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     velmaro::fuzz::ExpectOnlyError([&] {

@@ -17,8 +17,8 @@ namespace velmaro::testing {
 inline void KeepFixtureCopy(const std::filesystem::path& file, std::string_view bytes) {
     const char* folder = std::getenv("VELMARO_FIXTURE_COPIES");
     if (folder == nullptr || *folder == '\0') return;
-    const std::string name = std::to_string(std::hash<std::string_view>{}(bytes)) +
-                             file.extension().string();
+    const std::string name =
+        std::to_string(std::hash<std::string_view>{}(bytes)) + file.extension().string();
     std::filesystem::create_directories(folder);
     std::ofstream(std::filesystem::path(folder) / name, std::ios::binary)
         .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
