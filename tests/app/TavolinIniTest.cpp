@@ -1,0 +1,115 @@
+// WriteProfileInteger: one key changes, every other byte of the file stays.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+#include <string>
+
+#include "app/Error.h"
+#include "app/TavolinIni.h"
+#include "inbound/SmallSchool.h"
+
+namespace velmaro {
+namespace {
+
+using testing::TempFolder;
+
+std::string ReadBytes(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+void WriteBytes(const std::filesystem::path& file, const std::string& bytes) {
+    std::ofstream(file, std::ios::binary) << bytes;
+}
+
+struct IniCase {
+    const char* name;
+    std::optional<std::string> before;  // nothing: no file
+    int value;
+    std::string after;
+};
+
+// Names the case in test output.
+void PrintTo(const IniCase& c, std::ostream* os) { *os << c.name; }
+
+class WriteProfileIntegerTest : public ::testing::TestWithParam<IniCase> {};
+
+TEST_P(WriteProfileIntegerTest, ChangesOnlyTheKeyLine) {
+    const IniCase& c = GetParam();
+    TempFolder folder;
+    const auto ini = folder.Path() / "Tavolin.ini";
+    if (c.before) WriteBytes(ini, *c.before);
+
+    WriteProfileInteger(ini, "Transformadores", "Transformado", c.value);
+
+    EXPECT_EQ(ReadBytes(ini), c.after);
+    EXPECT_FALSE(std::filesystem::exists(folder.Path() / "Tavolin.ini.velmaro-tmp"));
+}
+
+const IniCase kIniCases[] = {
+    {"NoFileCreatesSectionAndKeyWithCrlf", std::nullopt, -1,
+     "[Transformadores]\r\nTransformado=-1\r\n"},
+    {"EmptyFile", "", 1, "[Transformadores]\r\nTransformado=1\r\n"},
+    {"ExistingKeyCrlfOtherSectionsKept",
+     "[Tavolin]\r\nRuta=C:\\TTEMP\r\n\r\n[Transformadores]\r\nTransformado=0\r\nOtro=7\r\n"
+     "\r\n[Final]\r\nX=1\r\n",
+     1,
+     "[Tavolin]\r\nRuta=C:\\TTEMP\r\n\r\n[Transformadores]\r\nTransformado=1\r\nOtro=7\r\n"
+     "\r\n[Final]\r\nX=1\r\n"},
+    {"ExistingKeyLfFileStaysLf", "[Transformadores]\nTransformado=1\n", -1,
+     "[Transformadores]\nTransformado=-1\n"},
+    {"SectionAndKeyMatchIgnoringCase", "[TRANSFORMADORES]\r\ntransformado=1\r\n", 0,
+     "[TRANSFORMADORES]\r\ntransformado=0\r\n"},
+    {"BlanksAroundNamesKeptAndMatched", "  [ Transformadores ]\r\n  Transformado = 5 ; viejo\r\n",
+     1, "  [ Transformadores ]\r\n  Transformado =1\r\n"},
+    {"MissingKeyGoesAtTheEndOfItsSectionBeforeBlankLines",
+     "[Transformadores]\r\nOtro=7\r\n\r\n[Final]\r\nX=1\r\n", -1,
+     "[Transformadores]\r\nOtro=7\r\nTransformado=-1\r\n\r\n[Final]\r\nX=1\r\n"},
+    {"MissingSectionAppendedAtTheEnd", "[Tavolin]\r\nRuta=C:\\TTEMP\r\n", 1,
+     "[Tavolin]\r\nRuta=C:\\TTEMP\r\n[Transformadores]\r\nTransformado=1\r\n"},
+    {"LastLineWithoutEndingGetsOne", "[Tavolin]\r\nRuta=C:\\TTEMP", 1,
+     "[Tavolin]\r\nRuta=C:\\TTEMP\r\n[Transformadores]\r\nTransformado=1\r\n"},
+    {"KeyInLastUnendedLineReplaced", "[Transformadores]\nTransformado=0", 1,
+     "[Transformadores]\nTransformado=1"},
+    {"CommentsKeptAndNeverTakenForTheKey",
+     "; ajustes de Tavolin\r\n[Transformadores]\r\n;Transformado=9\r\nTransformado=0\r\n", 1,
+     "; ajustes de Tavolin\r\n[Transformadores]\r\n;Transformado=9\r\nTransformado=1\r\n"},
+    {"SameKeyInAnotherSectionLeftAlone",
+     "[Otra]\r\nTransformado=3\r\n[Transformadores]\r\nTransformado=0\r\n", 1,
+     "[Otra]\r\nTransformado=3\r\n[Transformadores]\r\nTransformado=1\r\n"},
+    {"ByteOrderMarkKept", "\xEF\xBB\xBF[Transformadores]\r\nTransformado=0\r\n", 1,
+     "\xEF\xBB\xBF[Transformadores]\r\nTransformado=1\r\n"},
+    {"NonAsciiBytesElsewhereKept", "[Año]\r\nNombre=Ies Peña\xF1\r\n", 1,
+     "[Año]\r\nNombre=Ies Peña\xF1\r\n[Transformadores]\r\nTransformado=1\r\n"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, WriteProfileIntegerTest, ::testing::ValuesIn(kIniCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(WriteProfileIntegerErrors, UnwritableFolderNamesTheFile) {
+    TempFolder folder;
+    const auto ini = folder.Path() / "no-existe" / "Tavolin.ini";
+    try {
+        WriteProfileInteger(ini, "Transformadores", "Transformado", 1);
+        FAIL() << "no error";
+    } catch (const Error& error) {
+        EXPECT_NE(std::string(error.what()).find(ini.string()), std::string::npos) << error.what();
+    }
+}
+
+TEST(WriteProfileIntegerErrors, FolderInPlaceOfTheFileIsAnErrorAndStays) {
+    TempFolder folder;
+    const auto ini = folder.Path() / "Tavolin.ini";
+    std::filesystem::create_directory(ini);
+    EXPECT_THROW(WriteProfileInteger(ini, "Transformadores", "Transformado", 1), Error);
+    EXPECT_TRUE(std::filesystem::is_directory(ini));
+}
+
+}  // namespace
+}  // namespace velmaro
