@@ -11,6 +11,7 @@
 #include "app/Error.h"
 #include "app/TavolinIni.h"
 #include "inbound/SmallSchool.h"
+#include "support/FixtureCopies.h"
 
 namespace velmaro {
 namespace {
@@ -26,6 +27,7 @@ std::string ReadBytes(const std::filesystem::path& file) {
 
 void WriteBytes(const std::filesystem::path& file, const std::string& bytes) {
     std::ofstream(file, std::ios::binary) << bytes;
+    testing::KeepFixtureCopy(file, bytes);
 }
 
 struct IniCase {
