@@ -2,10 +2,11 @@
 // What must hold after one key of an INI file was written: the file reads back with the key at
 // its new value, and every line but the key's (and a section header written with it) is as it
 // was, except that a last line without an ending may have gained one. Read here independently
-// of the writer: lines end at "\n", a line whose first non-blank character is '[' is a section
-// header named up to ']', a key line holds '=' and does not start with ';', names compare without
-// regard to ASCII case, blanks are spaces and tabs, the first matching section and key count, a
-// UTF-8 byte order mark at the start is not part of the first line.
+// of the writer: lines end at "\n" (a "\r" before it or ending the file is part of the ending), a
+// line whose first non-blank character is '[' is a section header named up to ']', a key line holds
+// '=' and does not start with ';', names compare without regard to ASCII case, blanks are spaces
+// and tabs, the first matching section and key count, a UTF-8 byte order mark at the start is not
+// part of the first line.
 
 #include <optional>
 #include <string>
@@ -27,10 +28,10 @@ inline std::vector<std::string_view> IniLines(std::string_view bytes) {
     return lines;
 }
 
-// A line without its ending ("\n", or "\r\n" whose "\r" belongs to the ending).
+// A line without its ending: "\n", "\r\n", or a "\r" that ends the file.
 inline std::string_view LineText(std::string_view line) {
     if (line.ends_with("\r\n")) return line.substr(0, line.size() - 2);
-    return line.ends_with('\n') ? line.substr(0, line.size() - 1) : line;
+    return line.ends_with('\n') || line.ends_with('\r') ? line.substr(0, line.size() - 1) : line;
 }
 
 // `text` without blanks and tabs at either end.
