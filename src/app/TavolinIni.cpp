@@ -1,9 +1,9 @@
 // Updating one key of an INI file the way the Windows profile API does, keeping every other byte.
 //
-// Lines end at "\n"; a "\r" just before it belongs to the line ending. A line whose first
-// non-blank character is '[' opens a section named by the text up to ']'; a line of a section
-// holding '=' is a key, named by the text before '=' without surrounding blanks and tabs; lines
-// starting with ';' are comments. Lines added by this writer end as the file's lines do: CRLF
+// Lines end at "\n"; a "\r" just before it, or ending the file, belongs to the line ending. A line
+// whose first non-blank character is '[' opens a section named by the text up to ']'; a line of a
+// section holding '=' is a key, named by the text before '=' without surrounding blanks and tabs;
+// lines starting with ';' are comments. Lines added by this writer end as the file's lines do: CRLF
 // when the file holds any "\r\n", LF when it only holds "\n", and CRLF for a new or one-line
 // file, as Windows writes them. A UTF-8 byte order mark at the start of the file is kept and
 // does not belong to the first line's name.
@@ -70,7 +70,11 @@ std::vector<IniLine> SplitLines(std::string_view bytes) {
     while (!bytes.empty()) {
         const auto newline = bytes.find('\n');
         if (newline == std::string_view::npos) {
-            lines.push_back({std::string(bytes), ""});
+            // A carriage return that ends the file begins the last line's ending: completing the
+            // line later adds only the "\n", and the "\r" never becomes part of a name or value.
+            const bool cr = bytes.ends_with('\r');
+            lines.push_back(
+                {std::string(bytes.substr(0, bytes.size() - (cr ? 1 : 0))), cr ? "\r" : ""});
             break;
         }
         const bool crlf = newline > 0 && bytes[newline - 1] == '\r';
@@ -135,9 +139,13 @@ std::optional<std::size_t> FindKey(const std::vector<IniLine>& lines, SectionSpa
     return std::nullopt;
 }
 
-// Inserts `line` before position `at`, making sure the line before it is ended.
+// Inserts `line` before position `at`, making sure the line before it is ended (a lone "\r"
+// ending the file becomes "\r\n").
 void InsertLine(std::vector<IniLine>& lines, std::size_t at, IniLine line, const std::string& eol) {
-    if (at > 0 && lines[at - 1].ending.empty()) lines[at - 1].ending = eol;
+    if (at > 0 && !lines[at - 1].ending.ends_with('\n')) {
+        std::string& ending = lines[at - 1].ending;
+        ending = ending.empty() ? eol : ending + "\n";
+    }
     lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), std::move(line));
 }
 

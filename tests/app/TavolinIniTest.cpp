@@ -14,6 +14,7 @@
 #include "inbound/SmallSchool.h"
 #include "worktables/FaultInjection.h"
 #include "worktables/FileSystem.h"
+#include "support/FixtureCopies.h"
 
 namespace velmaro {
 namespace {
@@ -29,6 +30,7 @@ std::string ReadBytes(const std::filesystem::path& file) {
 
 void WriteBytes(const std::filesystem::path& file, const std::string& bytes) {
     std::ofstream(file, std::ios::binary) << bytes;
+    testing::KeepFixtureCopy(file, bytes);
 }
 
 struct IniCase {
@@ -84,6 +86,17 @@ const IniCase kIniCases[] = {
      "[Tavolin]\r\nRuta=C:\\TTEMP\r\n[Transformadores]\r\nTransformado=1\r\n"},
     {"KeyInLastUnendedLineReplaced", "[Transformadores]\nTransformado=0", 1,
      "[Transformadores]\nTransformado=1"},
+    // A carriage return ending the file starts the last line's ending: it is completed with
+    // "\n", and the line before it is read without it (found by fuzzing: the section header
+    // "[TranSformadores\r" was not matched, a second section was appended, and the header then
+    // read as the first matching section, without the key).
+    {"CarriageReturnEndingTheFileEndsTheSectionHeader", "[\n[TranSformadores\r", 1,
+     "[\n[TranSformadores\r\nTransformado=1\n"},
+    {"CarriageReturnEndingTheFileAfterAClosedHeader",
+     "[Tavolin]\r\nRuta=C:\\TTEMP\r\n[Transformadores]\r", 1,
+     "[Tavolin]\r\nRuta=C:\\TTEMP\r\n[Transformadores]\r\nTransformado=1\r\n"},
+    {"CarriageReturnEndingTheFileAfterTheKeyKept", "[Transformadores]\r\nTransformado=0\r", 1,
+     "[Transformadores]\r\nTransformado=1\r"},
     {"CommentsKeptAndNeverTakenForTheKey",
      "; ajustes de Tavolin\r\n[Transformadores]\r\n;Transformado=9\r\nTransformado=0\r\n", 1,
      "; ajustes de Tavolin\r\n[Transformadores]\r\n;Transformado=9\r\nTransformado=1\r\n"},

@@ -12,6 +12,7 @@
 
 #include "exchange/ExchangeDocument.h"
 
+#include "support/FixtureCopies.h"
 namespace velmaro::testing {
 
 // A fresh folder under the system's temporary folder, removed with everything in it.
@@ -38,6 +39,7 @@ public:
         std::ofstream out(file, std::ios::binary);
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         if (!out) throw std::runtime_error("cannot write " + file.string());
+        KeepFixtureCopy(file, bytes);
         return file;
     }
 

@@ -17,6 +17,7 @@
 #include "exchange/ExchangeDocument.h"
 #include "inbound/InboundContext.h"
 #include "support/FakeInteraction.h"
+#include "support/FixtureCopies.h"
 #include "worktables/DbfTable.h"
 #include "worktables/TableLayout.h"
 
@@ -93,6 +94,7 @@ inline std::string ExchangeXml(const std::vector<Section>& sections) {
 inline void WriteTextFile(const std::filesystem::path& path, const std::string& text) {
     std::ofstream out(path, std::ios::binary);
     out << text;
+    KeepFixtureCopy(path, text);
 }
 
 // The rows of a table, each as field name -> text.

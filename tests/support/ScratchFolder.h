@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "support/FixtureCopies.h"
 namespace velmaro::testing {
 
 class ScratchFolder {
@@ -47,6 +48,7 @@ public:
     static void Write(const std::filesystem::path& file, const std::string& bytes) {
         std::filesystem::create_directories(file.parent_path());
         std::ofstream(file, std::ios::binary) << bytes;
+        KeepFixtureCopy(file, bytes);
     }
 
 private:

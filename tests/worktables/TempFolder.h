@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "support/FixtureCopies.h"
 namespace velmaro::testing {
 
 class TempFolder {
@@ -41,6 +42,7 @@ inline std::string ReadBytes(const std::filesystem::path& path) {
 inline void WriteBytes(const std::filesystem::path& path, std::string_view bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    KeepFixtureCopy(path, bytes);
 }
 
 }  // namespace velmaro::testing
