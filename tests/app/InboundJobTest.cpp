@@ -27,6 +27,7 @@ using testing::ReadBytes;
 using testing::SchoolXml;
 using testing::ScratchFolder;
 using testing::TableRow;
+using testing::WriteBytes;
 
 const std::string kNoFile = "No existe archivo";
 const std::string kNoReferenceTable = "ATENCIÓN - NIVELLARI.DBF No encontrado - Reinstale VELMARO";
@@ -74,7 +75,7 @@ protected:
         session.batchMode = GetParam();
         school = scratch.File("escuela.xml", SmallSchool().Text());
         for (const char* table : {"ASIGNOMT.DBF", "PROFT.DBF", "AULAT.DBF"}) {
-            ScratchFolder::Write(workDir / table, kEarlierTable);
+            WriteBytes(workDir / table, kEarlierTable);
         }
     }
 
@@ -256,7 +257,7 @@ TEST_P(InboundJobTest, ReadOnlyWorkFolderStopsBeforeAnyTable) {
 
 TEST_P(InboundJobTest, FailingStepKeepsEarlierTablesAndStopsLaterSteps) {
     fs::remove(workDir / "PROFT.DBF");
-    ScratchFolder::Write(workDir / "PROFT.DBF" / "ocupado", "x");  // a folder in the table's place
+    WriteBytes(workDir / "PROFT.DBF" / "ocupado", "x");  // a folder in the table's place
     ui.picks.push_back(school);
     RunInboundJob(session, ui);
     ASSERT_EQ(ui.errors.size(), 1u);
@@ -276,7 +277,7 @@ TEST_P(InboundJobTest, TablesHeldByAnotherProgramStopBeforeAnyTableIsTouched) {
         std::vector<std::string> held;
         int lock;
     };
-    ScratchFolder::Write(workDir / "JORNADAS.DBF", kEarlierTable);
+    WriteBytes(workDir / "JORNADAS.DBF", kEarlierTable);
     const std::vector<HeldCase> cases = {
         {"a later step's table, shared lock", {"AULAT.DBF"}, LOCK_SH},
         {"a later step's table, exclusive lock", {"AULAT.DBF"}, LOCK_EX},
@@ -311,7 +312,7 @@ TEST_P(InboundJobTest, TablesHeldByAnotherProgramStopBeforeAnyTableIsTouched) {
 
 TEST_P(InboundJobTest, SecondRunAfterFailureStartsWithFreshLists) {
     fs::remove(workDir / "PROFT.DBF");
-    ScratchFolder::Write(workDir / "PROFT.DBF" / "ocupado", "x");
+    WriteBytes(workDir / "PROFT.DBF" / "ocupado", "x");
     ui.picks.push_back(school);
     RunInboundJob(session, ui);
     ASSERT_EQ(ui.errors.size(), 1u);

@@ -32,7 +32,7 @@ protected:
     void SetUp() override { WriteDocument(ThreeFrameworks()); }
 
     void WriteDocument(const std::vector<Section>& sections) {
-        WriteTextFile(document_, ExchangeXml(sections));
+        WriteBytes(document_, ExchangeXml(sections));
     }
 
     // Shows the dialog and waits until it is active (its lists are built then).
@@ -48,7 +48,7 @@ protected:
         QTest::mouseClick(dialog_.findChild<QPushButton*>("BitBtnContinuar"), Qt::LeftButton);
     }
 
-    TempFolder folder_;
+    ScratchFolder folder_;
     std::filesystem::path document_ = folder_.Path() / "centro.xml";
     ScriptedDialogs dialogs_;
     TPlantillas dialog_{document_, dialogs_, nullptr, nullptr};

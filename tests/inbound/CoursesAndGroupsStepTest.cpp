@@ -138,7 +138,7 @@ TEST(CoursesAndGroupsStep, NonIntegerCourseKeyStopsTheJobKeepingRowsWritten) {
 
 TEST(CoursesAndGroupsStep, EveryRunReadsTheReferenceTableAfreshAndReplacesOldTables) {
     StepRun run({Section{"CURSOS_DEL_CENTRO", {{"101", "1º"}}}});
-    WriteTextFile(run.WorkTable("GRUPOST.MDX"), "old index");
+    WriteBytes(run.WorkTable("GRUPOST.MDX"), "old index");
     WriteReferenceTable(run.ProgramDir(), {{101, "ESO", ""}});
     InboundContext first = run.Context();
     RunCoursesAndGroupsStep(first);

@@ -140,10 +140,10 @@ TEST(FrameworkCatalog, SingleFrameworkListsNothingAndShowsDefaults) {
 }
 
 TEST(FrameworkCatalog, LoadFailsNamingTheFileWhenNoChoiceCanBeMade) {
-    TempFolder folder;
+    ScratchFolder folder;
     const auto missing = folder.Path() / "no-existe.xml";
     const auto oneFramework = folder.Path() / "una.xml";
-    WriteTextFile(oneFramework, ExchangeXml({Section{"JORNADAS_ESCOLARES", {{"M"}}}}));
+    WriteBytes(oneFramework, ExchangeXml({Section{"JORNADAS_ESCOLARES", {{"M"}}}}));
     for (const auto& path : {missing, oneFramework}) {
         try {
             FrameworkCatalog::Load(path);

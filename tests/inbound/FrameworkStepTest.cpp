@@ -194,7 +194,7 @@ TEST(FrameworkStep, RebuildsItsTablesAndRemovesJornadas) {
     WriteRows(run.WorkTable("PERIODOS.DBF"), layouts::PERIODOS, {{{"CJORNADA", "VIEJA"}}});
     WriteRows(run.WorkTable("DIASHORAST.DBF"), layouts::DIASHORAST, {{{"DIHO", "99"}}});
     for (const char* file : {"DIASHORAST.MDX", "JORNADAS.DBF", "JORNADAS.MDX"}) {
-        WriteTextFile(run.WorkTable(file), "old");
+        WriteBytes(run.WorkTable(file), "old");
     }
     InboundContext ctx = run.Context();
     RunFrameworkStep(ctx);

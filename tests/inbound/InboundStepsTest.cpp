@@ -1,12 +1,11 @@
 // The step list: fixed order, and the tables every step leaves even without its section.
 
-#include "inbound/InboundSteps.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "inbound/InboundSteps.h"
 #include "inbound/StepFixture.h"
 
 namespace velmaro {
@@ -39,8 +38,8 @@ TEST(InboundSteps, RunInTheFixedOrder) {
 TEST(InboundSteps, MissingSectionsLeaveEmptyTablesAndRemoveOldIndexes) {
     StepFixture step;
     for (const char* table : {"ASIGNOMT", "ASIGNOMT2", "PROFT", "AULAT"}) {
-        testing::ScratchFolder::Write(step.WorkDir() / (std::string(table) + ".DBF"), "antiguo");
-        testing::ScratchFolder::Write(step.WorkDir() / (std::string(table) + ".MDX"), "antiguo");
+        testing::WriteBytes(step.WorkDir() / (std::string(table) + ".DBF"), "antiguo");
+        testing::WriteBytes(step.WorkDir() / (std::string(table) + ".MDX"), "antiguo");
     }
     step.Run(SchoolXml().Section("CURSOS_DEL_CENTRO", {}), FirstFourSteps());
     for (const char* table : {"ASIGNOMT", "ASIGNOMT2", "PROFT", "AULAT"}) {

@@ -1,12 +1,8 @@
 #pragma once
-// Small exchange documents and temporary folders for the converter-step tests, and reading
+// Small exchange documents for the converter-step tests, and reading
 // tables back through the dBase engine.
 
-#include <unistd.h>
-
-#include <atomic>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <optional>
@@ -17,32 +13,11 @@
 #include "exchange/ExchangeDocument.h"
 #include "inbound/InboundContext.h"
 #include "support/FakeInteraction.h"
+#include "support/ScratchFolder.h"
 #include "worktables/DbfTable.h"
 #include "worktables/TableLayout.h"
 
 namespace velmaro::testing {
-
-// A folder under the system's temporary folder, removed with everything in it at the end.
-class TempFolder {
-public:
-    TempFolder() {
-        static std::atomic<int> counter{0};
-        path_ = std::filesystem::temp_directory_path() /
-                ("velmaro-test-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const std::filesystem::path& Path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
-};
 
 // One record: its dato texts, in order.
 using Record = std::vector<std::string>;
@@ -88,11 +63,6 @@ inline std::string ExchangeXml(const std::vector<Section>& sections) {
         xml += "</grupo_datos>\n";
     }
     return xml + "</BLOQUE_DATOS>\n</SERVICIO>\n";
-}
-
-inline void WriteTextFile(const std::filesystem::path& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary);
-    out << text;
 }
 
 // The rows of a table, each as field name -> text.
@@ -152,7 +122,7 @@ public:
     explicit StepRun(const std::vector<Section>& sections) {
         std::filesystem::create_directories(WorkDir());
         std::filesystem::create_directories(ProgramDir());
-        WriteTextFile(DocumentPath(), ExchangeXml(sections));
+        WriteBytes(DocumentPath(), ExchangeXml(sections));
         document_ = std::make_unique<ExchangeDocument>(ExchangeDocument::Load(DocumentPath()));
     }
 
@@ -169,7 +139,7 @@ public:
     FakeInteraction user;
 
 private:
-    TempFolder root_;
+    ScratchFolder root_;
     std::unique_ptr<ExchangeDocument> document_;
 };
 

@@ -107,7 +107,7 @@ TEST(SubjectAssignmentStep, ReplacesAnOlderTableAndLeavesItsInputsUnchanged) {
     WriteRows(run.WorkTable("ASIGNOMT.DBF"), layouts::ASIGNOMT, kSubjectNames);
     WriteRows(run.WorkTable("GRUPOST.DBF"), layouts::GRUPOST, kGroups);
     WriteRows(run.WorkTable("ASIGT.DBF"), layouts::ASIGT, {{{"CASIG", "VIEJA"}}});
-    WriteTextFile(run.WorkTable("ASIGT.MDX"), "old index");
+    WriteBytes(run.WorkTable("ASIGT.MDX"), "old index");
     InboundContext ctx = run.Context();
     RunSubjectAssignmentStep(ctx);
 

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "support/ScratchFolder.h"
+#include "support/FileBytes.h"
 #include "worktables/DbfTable.h"
 
 namespace velmaro::testing {

@@ -1,18 +1,17 @@
 // Tables held by another process: a clear error naming the table, and nothing deleted.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <fcntl.h>
-
 #include <functional>
 #include <stdexcept>
 #include <string>
 
-#include "TempFolder.h"
 #include "app/Error.h"
+#include "support/ScratchFolder.h"
 #include "worktables/DbfTable.h"
 #include "worktables/WorkTableLayouts.h"
 #include "worktables/WorkTableRebuild.h"
@@ -21,7 +20,7 @@ namespace velmaro {
 namespace {
 
 using testing::ReadBytes;
-using testing::TempFolder;
+using testing::ScratchFolder;
 
 // A child process that holds an flock lock on a file until it is destroyed.
 class LockingProcess {
@@ -80,7 +79,7 @@ protected:
         table.SetText(table.Append(), "DIHO", "L1");
     }
     std::filesystem::path Table() const { return folder_ / "DIASHORAST2.DBF"; }
-    TempFolder folder_;
+    ScratchFolder folder_;
 };
 
 TEST_F(HeldTable, ExclusiveHolderBlocksEveryOpenCreateAndRebuild) {
@@ -116,7 +115,7 @@ TEST_F(HeldTable, OurOwnExclusiveOpenHoldsTheTableUntilClosed) {
 }
 
 TEST(MissingTable, OpenIsAnErrorNamingTheFile) {
-    TempFolder folder;
+    ScratchFolder folder;
     try {
         DbfTable::Open(folder / "SOLUC.DBF", TableAccess::Shared);
         FAIL() << "no error";

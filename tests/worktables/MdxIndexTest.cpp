@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "TempFolder.h"
+#include "support/ScratchFolder.h"
 #include "worktables/WorkTableLayouts.h"
 #include "worktables/WorkTableRebuild.h"
 
@@ -13,7 +13,7 @@ namespace velmaro {
 namespace {
 
 using testing::ReadBytes;
-using testing::TempFolder;
+using testing::ScratchFolder;
 
 unsigned Byte(const std::string& bytes, std::size_t at) {
     return static_cast<unsigned char>(bytes.at(at));
@@ -35,7 +35,7 @@ protected:
         mdx_ = ReadBytes(folder_ / "DIASHORAST2.MDX");
         dbf_ = ReadBytes(folder_ / "DIASHORAST2.DBF");
     }
-    TempFolder folder_;
+    ScratchFolder folder_;
     std::string mdx_;
     std::string dbf_;
 };
