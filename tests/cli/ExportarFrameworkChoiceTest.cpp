@@ -6,8 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "inbound/SmallSchool.h"
 #include "support/RunProgram.h"
+#include "support/ScratchFolder.h"
+#include "support/TableRows.h"
 
 namespace velmaro::testing {
 namespace {

@@ -12,8 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "inbound/SmallSchool.h"
+#include "support/ReferenceTable.h"
 #include "support/RunProgram.h"
+#include "support/ScratchFolder.h"
+#include "support/TableRows.h"
 #include "text/TextHelpers.h"
 
 namespace velmaro::testing {

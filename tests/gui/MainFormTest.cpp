@@ -16,6 +16,7 @@
 
 #include "GuiTestSupport.h"
 #include "ScriptedDialogs.h"
+#include "app/Error.h"
 #include "app/GradientPanel.h"
 #include "app/HelpSystem.h"
 #include "app/MainForm.h"
@@ -351,7 +352,7 @@ TEST_F(HelpTest, F1ShowsTopic3OfRuvedThenOfRacimaAfterF1Ayuda) {
 
 TEST_F(HelpTest, F1InTheFrameworkDialogShowsTopic3OfTheCurrentFile) {
     InstallViewer();
-    WriteBytes(Document(), ExchangeXml(ThreeFrameworks()));
+    WriteBytes(Document(), ThreeFrameworks().Text());
     Start({});
     TPlantillas dialog(Document(), dialogs_, &help_, form_.get());
     dialog.show();

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "inbound/ActivitiesStep.h"
-#include "inbound/StepFixture.h"
 #include "inbound/SubjectNameStep.h"
+#include "support/StepFixture.h"
 
 namespace velmaro {
 namespace {

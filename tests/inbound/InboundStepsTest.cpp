@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "inbound/InboundSteps.h"
-#include "inbound/StepFixture.h"
+#include "support/StepFixture.h"
 
 namespace velmaro {
 namespace {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "inbound/RoomsStep.h"
-#include "inbound/StepFixture.h"
+#include "support/StepFixture.h"
 
 namespace velmaro {
 namespace {

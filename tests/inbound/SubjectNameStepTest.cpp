@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "inbound/StepFixture.h"
 #include "inbound/SubjectNameStep.h"
+#include "support/StepFixture.h"
 
 namespace velmaro {
 namespace {

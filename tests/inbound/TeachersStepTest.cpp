@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "inbound/StepFixture.h"
 #include "inbound/TeachersStep.h"
+#include "support/StepFixture.h"
 #include "text/TextHelpers.h"
 
 namespace velmaro {
