@@ -8,11 +8,8 @@
 #include "inbound/InboundSteps.h"
 #include "support/StepFixture.h"
 
-namespace velmaro {
+namespace velmaro::testing {
 namespace {
-
-using testing::SchoolXml;
-using testing::StepFixture;
 
 // The steps of subject names, activities, teachers and rooms, which need neither the reference
 // table nor a framework.
@@ -38,8 +35,8 @@ TEST(InboundSteps, RunInTheFixedOrder) {
 TEST(InboundSteps, MissingSectionsLeaveEmptyTablesAndRemoveOldIndexes) {
     StepFixture step;
     for (const char* table : {"ASIGNOMT", "ASIGNOMT2", "PROFT", "AULAT"}) {
-        testing::WriteBytes(step.WorkDir() / (std::string(table) + ".DBF"), "antiguo");
-        testing::WriteBytes(step.WorkDir() / (std::string(table) + ".MDX"), "antiguo");
+        WriteBytes(step.WorkDir() / (std::string(table) + ".DBF"), "antiguo");
+        WriteBytes(step.WorkDir() / (std::string(table) + ".MDX"), "antiguo");
     }
     step.Run(SchoolXml().Section("CURSOS_DEL_CENTRO", {}), FirstFourSteps());
     for (const char* table : {"ASIGNOMT", "ASIGNOMT2", "PROFT", "AULAT"}) {
@@ -50,4 +47,4 @@ TEST(InboundSteps, MissingSectionsLeaveEmptyTablesAndRemoveOldIndexes) {
 }
 
 }  // namespace
-}  // namespace velmaro
+}  // namespace velmaro::testing

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/Error.h"
+#include "support/LittleEndian.h"
 #include "support/ScratchFolder.h"
 #include "worktables/DbfTable.h"
 #include "worktables/WorkTableLayouts.h"
@@ -16,18 +17,11 @@
 namespace velmaro {
 namespace {
 
+using testing::Byte;
+using testing::Little16;
+using testing::Little32;
 using testing::ReadBytes;
 using testing::ScratchFolder;
-
-unsigned Byte(const std::string& bytes, std::size_t at) {
-    return static_cast<unsigned char>(bytes.at(at));
-}
-unsigned Little16(const std::string& bytes, std::size_t at) {
-    return Byte(bytes, at) | Byte(bytes, at + 1) << 8;
-}
-unsigned Little32(const std::string& bytes, std::size_t at) {
-    return Little16(bytes, at) | Little16(bytes, at + 2) << 16;
-}
 
 // The value the round trip stores in a field of a row, as text.
 std::string SampleText(const FieldLayout& field, std::size_t row) {
