@@ -3,23 +3,21 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "app/HelpViewer.h"
-#include "inbound/SmallSchool.h"
+#include "support/ScratchFolder.h"
 
 namespace velmaro {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::TempFolder;
+using testing::ScratchFolder;
 
 void InstallProgram(const fs::path& folder, const std::string& name, bool executable = true) {
-    fs::create_directories(folder);
-    std::ofstream(folder / name) << "#!/bin/sh\n";
+    testing::WriteBytes(folder / name, "#!/bin/sh\n");
     fs::permissions(folder / name, executable ? fs::perms::owner_all : fs::perms::owner_read);
 }
 
@@ -39,7 +37,7 @@ class HelpViewerCommandTest : public ::testing::TestWithParam<ViewerCase> {};
 
 TEST_P(HelpViewerCommandTest, PicksTheFirstViewerInPreferenceOrder) {
     const ViewerCase& c = GetParam();
-    TempFolder root;
+    ScratchFolder root;
     const fs::path first = root.Path() / "uno", second = root.Path() / "dos";
     for (const auto& program : c.installedInFirst) InstallProgram(first, program);
     for (const auto& program : c.installedInSecond) InstallProgram(second, program);
@@ -80,7 +78,7 @@ INSTANTIATE_TEST_SUITE_P(Viewers, HelpViewerCommandTest, ::testing::ValuesIn(kVi
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(HelpViewerCommand, SkipsFilesThatAreNotExecutable) {
-    TempFolder root;
+    ScratchFolder root;
     InstallProgram(root.Path(), "kchmviewer", false);
     InstallProgram(root.Path(), "xchm");
     const auto command = HelpViewerCommand("RUVED.chm", 3, root.Path().string());

@@ -14,6 +14,7 @@
 #include "app/InboundJob.h"
 #include "support/FakeInteraction.h"
 #include "support/HeldFile.h"
+#include "support/ReferenceTable.h"
 #include "support/SchoolXml.h"
 #include "support/ScratchFolder.h"
 #include "support/TableRows.h"
@@ -27,6 +28,8 @@ using testing::ReadBytes;
 using testing::SchoolXml;
 using testing::ScratchFolder;
 using testing::TableRow;
+using testing::WriteBytes;
+using testing::WriteReferenceTable;
 
 const std::string kNoFile = "No existe archivo";
 const std::string kNoReferenceTable = "ATENCIÓN - NIVELLARI.DBF No encontrado - Reinstale VELMARO";
@@ -49,32 +52,19 @@ SchoolXml SmallSchool(const std::string& secondSubject = "Lengua Castellana y Li
                                      {"170002", "2ª hora", "565", "620", "4401"}});
 }
 
-// A reference table of levels that knows the one course of SmallSchool.
-void WriteReferenceTable(const fs::path& file) {
-    const TableLayout layout{"NIVELLARI.DBF",
-                             {{"X_OFERTAMATRIG", FieldKind::Integer, 0},
-                              {"NIVEL_ABREV", FieldKind::Character, 10},
-                              {"ESTUDIO", FieldKind::Character, 80}},
-                             std::nullopt};
-    DbfTable table = DbfTable::Create(file, layout, DbfLevel::DBase7);
-    const std::size_t row = table.Append();
-    table.SetInteger(row, "X_OFERTAMATRIG", 60101);
-    table.SetText(row, "NIVEL_ABREV", "ESO");
-    table.SetText(row, "ESTUDIO", "Educación Secundaria Obligatoria");
-    table.Close();
-}
-
 class InboundJobTest : public ::testing::TestWithParam<bool> {
 protected:
     void SetUp() override {
         workDir = scratch.Folder("TTEMP");
         session.paths.workDir = workDir;
         session.paths.programDir = scratch.Folder("programa");
-        WriteReferenceTable(session.paths.programDir / "NIVELLARI.DBF");
+        // A reference table of levels that knows the one course of SmallSchool.
+        WriteReferenceTable(session.paths.programDir,
+                            {{60101, "ESO", "Educación Secundaria Obligatoria"}});
         session.batchMode = GetParam();
         school = scratch.File("escuela.xml", SmallSchool().Text());
         for (const char* table : {"ASIGNOMT.DBF", "PROFT.DBF", "AULAT.DBF"}) {
-            ScratchFolder::Write(workDir / table, kEarlierTable);
+            WriteBytes(workDir / table, kEarlierTable);
         }
     }
 
@@ -256,7 +246,7 @@ TEST_P(InboundJobTest, ReadOnlyWorkFolderStopsBeforeAnyTable) {
 
 TEST_P(InboundJobTest, FailingStepKeepsEarlierTablesAndStopsLaterSteps) {
     fs::remove(workDir / "PROFT.DBF");
-    ScratchFolder::Write(workDir / "PROFT.DBF" / "ocupado", "x");  // a folder in the table's place
+    WriteBytes(workDir / "PROFT.DBF" / "ocupado", "x");  // a folder in the table's place
     ui.picks.push_back(school);
     RunInboundJob(session, ui);
     ASSERT_EQ(ui.errors.size(), 1u);
@@ -276,7 +266,7 @@ TEST_P(InboundJobTest, TablesHeldByAnotherProgramStopBeforeAnyTableIsTouched) {
         std::vector<std::string> held;
         int lock;
     };
-    ScratchFolder::Write(workDir / "JORNADAS.DBF", kEarlierTable);
+    WriteBytes(workDir / "JORNADAS.DBF", kEarlierTable);
     const std::vector<HeldCase> cases = {
         {"a later step's table, shared lock", {"AULAT.DBF"}, LOCK_SH},
         {"a later step's table, exclusive lock", {"AULAT.DBF"}, LOCK_EX},
@@ -311,7 +301,7 @@ TEST_P(InboundJobTest, TablesHeldByAnotherProgramStopBeforeAnyTableIsTouched) {
 
 TEST_P(InboundJobTest, SecondRunAfterFailureStartsWithFreshLists) {
     fs::remove(workDir / "PROFT.DBF");
-    ScratchFolder::Write(workDir / "PROFT.DBF" / "ocupado", "x");
+    WriteBytes(workDir / "PROFT.DBF" / "ocupado", "x");
     ui.picks.push_back(school);
     RunInboundJob(session, ui);
     ASSERT_EQ(ui.errors.size(), 1u);

@@ -6,20 +6,20 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "app/RunModes.h"
-#include "inbound/SmallSchool.h"
 #include "support/FakeInteraction.h"
+#include "support/ScratchFolder.h"
 
 namespace velmaro {
 namespace {
 
 using testing::FakeInteraction;
-using testing::TempFolder;
+using testing::ReadBytes;
+using testing::ScratchFolder;
+using testing::WriteBytes;
 
 const std::string kNoFile = "No existe archivo";
 const std::string kNoReferenceTable = "ATENCIÓN - NIVELLARI.DBF No encontrado - Reinstale VELMARO";
@@ -27,22 +27,15 @@ const std::string kNoReferenceTable = "ATENCIÓN - NIVELLARI.DBF No encontrado -
 enum class Job { None, Inbound, Outbound };
 
 struct Folders {
-    TempFolder work, program, documents;
+    ScratchFolder work, program, documents;
     PlatformPaths Paths() const { return {work.Path(), program.Path()}; }
     std::filesystem::path Ini() const { return program.Path() / "Tavolin.ini"; }
     std::filesystem::path Document() const {
         const auto file = documents.Path() / "centro.xml";
-        std::ofstream(file) << "<SERVICIO><BLOQUE_DATOS>2024</BLOQUE_DATOS></SERVICIO>";
+        WriteBytes(file, "<SERVICIO><BLOQUE_DATOS>2024</BLOQUE_DATOS></SERVICIO>");
         return file;
     }
 };
-
-std::string ReadBytes(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 bool Contains(const std::vector<std::string>& texts, const std::string& text) {
     return std::find(texts.begin(), texts.end(), text) != texts.end();
@@ -132,7 +125,7 @@ TEST(CloseSession, KeepsTheOtherSectionsAndKeysOfAnExistingIni) {
     Folders folders;
     const std::string before =
         "[Tavolin]\r\nVersion=30\r\n[Transformadores]\r\nTransformado=-1\r\nOtro=si\r\n";
-    std::ofstream(folders.Ini(), std::ios::binary) << before;
+    WriteBytes(folders.Ini(), before);
     Session session = CreateSession({"exportar", "x"}, folders.Paths());
     session.resultCode = 1;
 

@@ -26,6 +26,7 @@ using testing::FakeInteraction;
 using testing::ReadBytes;
 using testing::SchoolXml;
 using testing::ScratchFolder;
+using testing::WriteBytes;
 
 SchoolXml SmallSchool() {
     return SchoolXml()
@@ -67,9 +68,9 @@ protected:
     void WriteEarlierTables() {
         for (const char* name :
              {"PROFT.DBF", "AULAT.DBF", "DIASHORAST2.MDX", "JORNADAS.DBF", "PROFT.MDX"}) {
-            ScratchFolder::Write(workDir / name, std::string("anterior ") + name);
+            WriteBytes(workDir / name, std::string("anterior ") + name);
         }
-        ScratchFolder::Write(workDir / "SOLUC.DBF", "solución de Tavolin");
+        WriteBytes(workDir / "SOLUC.DBF", "solución de Tavolin");
     }
 
     ScratchFolder scratch;
@@ -98,7 +99,7 @@ TEST_F(TableBackups, ConversionCopiesTheFilesItReplacesBeforeTouchingThem) {
 
 TEST_F(TableBackups, EveryFileTheConversionReplacesIsCopied) {
     for (const std::string& name : ReplacedWorkFiles()) {
-        ScratchFolder::Write(workDir / name, "anterior " + name);
+        WriteBytes(workDir / name, "anterior " + name);
     }
     ASSERT_TRUE(Convert(school).empty());
     const std::vector<TableBackup> backups = ListBackups(workDir);
@@ -125,7 +126,7 @@ TEST_F(TableBackups, NothingIsCopiedWhenNoTableExistsOrTheRunStopsEarly) {
 TEST_F(TableBackups, FailedRunKeepsItsBackup) {
     WriteEarlierTables();
     fs::remove(workDir / "AULAT.DBF");
-    ScratchFolder::Write(workDir / "AULAT.DBF" / "ocupado", "x");  // the rooms step fails
+    WriteBytes(workDir / "AULAT.DBF" / "ocupado", "x");  // the rooms step fails
     const std::vector<std::string> errors = Convert(school);
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_NE(errors[0].find("AULAT"), std::string::npos) << errors[0];
@@ -137,7 +138,7 @@ TEST_F(TableBackups, FailedRunKeepsItsBackup) {
 
 TEST_F(TableBackups, BackupThatCannotBeMadeStopsBeforeAnyTable) {
     WriteEarlierTables();
-    ScratchFolder::Write(workDir / kBackupFolderName, "un archivo donde iría la carpeta");
+    WriteBytes(workDir / kBackupFolderName, "un archivo donde iría la carpeta");
     const std::vector<std::string> errors = Convert(school);
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_NE(errors[0].find("copia de seguridad"), std::string::npos) << errors[0];
@@ -149,10 +150,10 @@ TEST_F(TableBackups, BackupThatCannotBeMadeStopsBeforeAnyTable) {
 }
 
 TEST_F(TableBackups, KeepsTheTenNewestAndListsNewestFirst) {
-    ScratchFolder::Write(workDir / "PROFT.DBF", "versión 0");
+    WriteBytes(workDir / "PROFT.DBF", "versión 0");
     std::vector<std::string> ids;
     for (int run = 1; run <= 12; ++run) {
-        ScratchFolder::Write(workDir / "PROFT.DBF", "versión " + std::to_string(run));
+        WriteBytes(workDir / "PROFT.DBF", "versión " + std::to_string(run));
         const std::optional<std::string> id = BackUpWorkFiles(workDir, {"PROFT.DBF", "AULAT.DBF"});
         ASSERT_TRUE(id.has_value());
         ids.push_back(*id);

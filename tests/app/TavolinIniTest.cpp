@@ -3,35 +3,21 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
-#include <sstream>
 #include <string>
 
 #include "app/Error.h"
 #include "app/TavolinIni.h"
-#include "inbound/SmallSchool.h"
+#include "support/ScratchFolder.h"
 #include "worktables/FaultInjection.h"
 #include "worktables/FileSystem.h"
-#include "support/FixtureCopies.h"
 
 namespace velmaro {
 namespace {
 
-using testing::TempFolder;
-
-std::string ReadBytes(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-void WriteBytes(const std::filesystem::path& file, const std::string& bytes) {
-    std::ofstream(file, std::ios::binary) << bytes;
-    testing::KeepFixtureCopy(file, bytes);
-}
+using testing::ReadBytes;
+using testing::ScratchFolder;
+using testing::WriteBytes;
 
 struct IniCase {
     const char* name;
@@ -47,7 +33,7 @@ class WriteProfileIntegerTest : public ::testing::TestWithParam<IniCase> {};
 
 TEST_P(WriteProfileIntegerTest, ChangesOnlyTheKeyLine) {
     const IniCase& c = GetParam();
-    TempFolder folder;
+    ScratchFolder folder;
     const auto ini = folder.Path() / "Tavolin.ini";
     if (c.before) WriteBytes(ini, *c.before);
 
@@ -113,7 +99,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, WriteProfileIntegerTest, ::testing::ValuesIn(kIn
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(WriteProfileIntegerErrors, UnwritableFolderNamesTheFile) {
-    TempFolder folder;
+    ScratchFolder folder;
     const auto ini = folder.Path() / "no-existe" / "Tavolin.ini";
     try {
         WriteProfileInteger(ini, "Transformadores", "Transformado", 1);
@@ -124,7 +110,7 @@ TEST(WriteProfileIntegerErrors, UnwritableFolderNamesTheFile) {
 }
 
 TEST(WriteProfileIntegerErrors, FolderInPlaceOfTheFileIsAnErrorAndStays) {
-    TempFolder folder;
+    ScratchFolder folder;
     const auto ini = folder.Path() / "Tavolin.ini";
     std::filesystem::create_directory(ini);
     EXPECT_THROW(WriteProfileInteger(ini, "Transformadores", "Transformado", 1), Error);
@@ -135,7 +121,7 @@ TEST(WriteProfileIntegerErrors, FailingDiskKeepsTheOldFileOrWritesTheNewOne) {
     const std::string before = "[Transformadores]\r\nTransformado=0\r\n";
     std::size_t changes = 0;
     {
-        TempFolder folder;
+        ScratchFolder folder;
         WriteBytes(folder.Path() / "Tavolin.ini", before);
         files::ScopedFaultInjection counter(0);
         WriteProfileInteger(folder.Path() / "Tavolin.ini", "Transformadores", "Transformado", 1);
@@ -144,7 +130,7 @@ TEST(WriteProfileIntegerErrors, FailingDiskKeepsTheOldFileOrWritesTheNewOne) {
     ASSERT_GE(changes, 3u) << "Tavolin.ini is not written through the file layer";
     for (std::size_t failAt = 1; failAt <= changes; ++failAt) {
         SCOPED_TRACE(failAt);
-        TempFolder folder;
+        ScratchFolder folder;
         const auto ini = folder.Path() / "Tavolin.ini";
         WriteBytes(ini, before);
         files::ScopedFaultInjection fault(failAt);

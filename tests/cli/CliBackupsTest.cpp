@@ -19,6 +19,7 @@ using testing::ProgramRun;
 using testing::ReadBytes;
 using testing::RunProgram;
 using testing::ScratchFolder;
+using testing::WriteBytes;
 
 const fs::path kCli = fs::path(VELMARO_RUNTIME_DIR) / "velmaro-cli";
 const fs::path kSample = fs::path(VELMARO_SOURCE_DIR) / "data" / "sample" / "RacimaEjemplo.xml";
@@ -44,7 +45,7 @@ TEST_F(CliBackupsTest, ListsTheBackupAndRestoresIt) {
 
     ASSERT_EQ(Exportar().status, 0);
     const std::string firstProft = ReadBytes(workDir / "PROFT.DBF");
-    ScratchFolder::Write(workDir / "JORNADAS.DBF", "jornadas anteriores");
+    WriteBytes(workDir / "JORNADAS.DBF", "jornadas anteriores");
     ASSERT_EQ(Exportar().status, 0);
 
     const ProgramRun listed = Cli({"backups", "--work-dir", workDir.string()});
@@ -55,7 +56,7 @@ TEST_F(CliBackupsTest, ListsTheBackupAndRestoresIt) {
     EXPECT_NE(listed.out.find("PROFT.DBF"), std::string::npos) << listed.out;
     EXPECT_NE(listed.out.find("/"), std::string::npos) << "a date" << listed.out;
 
-    ScratchFolder::Write(workDir / "PROFT.DBF", "estropeada");
+    WriteBytes(workDir / "PROFT.DBF", "estropeada");
     const ProgramRun restored = Cli({"restore", id, "--work-dir", workDir.string()});
     ASSERT_EQ(restored.status, 0) << restored.err;
     EXPECT_NE(restored.out.find("PROFT.DBF"), std::string::npos) << restored.out;

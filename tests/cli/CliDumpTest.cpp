@@ -1,59 +1,31 @@
 // velmaro-cli dump, run as a program: exact CSV output, exit statuses and messages.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <unistd.h>
-
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "support/RunProgram.h"
+#include "support/ScratchFolder.h"
 #include "worktables/DbfTable.h"
 
 namespace velmaro {
 namespace {
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Slurp(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-std::string Quoted(const std::string& argument) {
-    std::string quoted = "'";
-    for (char c : argument) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
+using testing::ProgramRun;
+using testing::ReadBytes;
+using testing::RunProgram;
+using testing::ScratchFolder;
+using testing::WriteBytes;
 
 class CliDump : public ::testing::Test {
 protected:
-    CliDump() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "velmaro-cli-XXXXXX").string();
-        folder_ = ::mkdtemp(pattern.data());
-    }
-    ~CliDump() override { std::filesystem::remove_all(folder_); }
-
-    CliRun Dump(const std::vector<std::string>& arguments) const {
-        std::string command = Quoted(std::string(VELMARO_RUNTIME_DIR) + "/velmaro-cli") + " dump";
-        for (const std::string& argument : arguments) command += " " + Quoted(argument);
-        const std::filesystem::path out = folder_ / "out.txt";
-        const std::filesystem::path err = folder_ / "err.txt";
-        command += " >" + Quoted(out.string()) + " 2>" + Quoted(err.string());
-        CliRun run;
-        const int raw = std::system(command.c_str());
-        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        run.out = Slurp(out);
-        run.err = Slurp(err);
-        return run;
+    ProgramRun Dump(std::vector<std::string> arguments) const {
+        arguments.insert(arguments.begin(), "dump");
+        return RunProgram(std::filesystem::path(VELMARO_RUNTIME_DIR) / "velmaro-cli", arguments,
+                          folder_);
     }
 
     // A table whose values need every kind of CSV quoting, with its second row deleted.
@@ -87,11 +59,11 @@ protected:
         return path;
     }
 
-    std::filesystem::path folder_;
+    ScratchFolder folder_;
 };
 
 TEST_F(CliDump, PrintsLiveRowsAsCsvWithAHeaderRow) {
-    const CliRun run = Dump({WriteFixture().string()});
+    const ProgramRun run = Dump({WriteFixture().string()});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out,
               "NOMBRE,HORAS,ACTIVO\n"
@@ -105,12 +77,12 @@ TEST_F(CliDump, PrintsLiveRowsAsCsvWithAHeaderRow) {
 TEST_F(CliDump, ProblemsGiveASpanishMessageNamingTheFile) {
     const std::filesystem::path missing = folder_ / "NOHAY.DBF";
     const std::filesystem::path notATable = folder_ / "TEXTO.DBF";
-    std::ofstream(notATable) << "esto no es una tabla dBase, solo texto suficiente para una cabecera";
+    WriteBytes(notATable, "esto no es una tabla dBase, solo texto suficiente para una cabecera");
     const std::filesystem::path cutHeader = folder_ / "CABECERA.DBF";
-    const std::string fixture = Slurp(WriteFixture());
-    std::ofstream(cutHeader, std::ios::binary) << fixture.substr(0, 50);
+    const std::string fixture = ReadBytes(WriteFixture());
+    WriteBytes(cutHeader, fixture.substr(0, 50));
     const std::filesystem::path cutRecords = folder_ / "CORTADA.DBF";
-    std::ofstream(cutRecords, std::ios::binary) << fixture.substr(0, fixture.size() - 30);
+    WriteBytes(cutRecords, fixture.substr(0, fixture.size() - 30));
 
     struct Case {
         const char* name;
@@ -121,7 +93,7 @@ TEST_F(CliDump, ProblemsGiveASpanishMessageNamingTheFile) {
                           Case{"notATable", notATable, "no es una tabla dBase válida"},
                           Case{"headerCut", cutHeader, "no es una tabla dBase válida"},
                           Case{"recordsCut", cutRecords, "está incompleta"}}) {
-        const CliRun run = Dump({c.file.string()});
+        const ProgramRun run = Dump({c.file.string()});
         EXPECT_EQ(run.status, 1) << c.name;
         EXPECT_NE(run.err.find(c.message), std::string::npos) << c.name << ": " << run.err;
         EXPECT_NE(run.err.find(c.file.string()), std::string::npos) << c.name << ": " << run.err;

@@ -2,15 +2,13 @@
 // and the runs that must stop before any table is touched.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "inbound/SmallSchool.h"
+#include "support/RunProgram.h"
+#include "support/ScratchFolder.h"
+#include "support/TableRows.h"
 
 namespace velmaro::testing {
 namespace {
@@ -24,35 +22,6 @@ const std::vector<std::string> kTables = {
     "ASIGNOMT.DBF", "ASIGNOMT2.DBF", "PROFT.DBF",      "AULAT.DBF",       "CURSOST.DBF",
     "GRUPOST.DBF",  "ASIGT.DBF",     "DIASHORAST.DBF", "DIASHORAST2.DBF", "PERIODOS.DBF"};
 
-std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-std::string ShellQuoted(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-struct CliResult {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-// Runs `command` through the shell with its output captured in `folder`.
-CliResult RunShell(const std::string& command, const fs::path& folder) {
-    const fs::path out = folder / "stdout.txt";
-    const fs::path err = folder / "stderr.txt";
-    const int raw = std::system(
-        ("( " + command + " ) > " + ShellQuoted(out.string()) + " 2> " + ShellQuoted(err.string()))
-            .c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(out), ReadFile(err)};
-}
-
 // A work-table folder for one run of the CLI, with the reference table built beside it.
 class ExportarRun {
 public:
@@ -61,7 +30,7 @@ public:
     fs::path ProgramDir() const { return VELMARO_RUNTIME_DIR; }
 
     // velmaro-cli exportar on the sample school with `extra` options, stdin from /dev/null.
-    CliResult Exportar(const std::string& extra) const {
+    ProgramRun Exportar(const std::string& extra) const {
         return RunShell(Command(extra) + " < /dev/null", root_.Path());
     }
     std::string Command(const std::string& extra) const {
@@ -73,13 +42,13 @@ public:
     const fs::path& Root() const { return root_.Path(); }
 
 private:
-    TempFolder root_;
+    ScratchFolder root_;
 };
 
 TEST(ExportarFrameworkChoice, MarcosChooseInListOrderAndAllTablesAreWritten) {
     ExportarRun run;
-    WriteTextFile(run.WorkDir() / "JORNADAS.DBF", "old");
-    const CliResult result = run.Exportar("--marcos ' 4402 ,4401'");
+    WriteBytes(run.WorkDir() / "JORNADAS.DBF", "old");
+    const ProgramRun result = run.Exportar("--marcos ' 4402 ,4401'");
     ASSERT_EQ(result.status, 0) << result.err;
 
     for (const std::string& table : kTables) {
@@ -112,14 +81,14 @@ TEST(ExportarFrameworkChoice, AnIndependentReaderReadsEveryTableWithOurRowCounts
         "import sys\nfrom dbfread import DBF\nfor name in sys.argv[1:]:\n"
         "    rows = list(DBF(name, encoding='cp1252', char_decode_errors='strict'))\n"
         "    print(name.rsplit('/', 1)[-1], len(rows))\n";
-    WriteTextFile(run.Root() / "count.py", script);
+    WriteBytes(run.Root() / "count.py", script);
     std::string command = "/usr/bin/python3 " + ShellQuoted((run.Root() / "count.py").string());
     std::string expected;
     for (const std::string& table : kTables) {
         command += " " + ShellQuoted((run.WorkDir() / table).string());
         expected += table + " " + std::to_string(ReadRows(run.WorkDir() / table).size()) + "\n";
     }
-    const CliResult counted = RunShell(command, run.Root());
+    const ProgramRun counted = RunShell(command, run.Root());
     ASSERT_EQ(counted.status, 0) << counted.err;
     EXPECT_EQ(counted.out, expected);
 }
@@ -140,8 +109,8 @@ class ExportarRefused : public ::testing::TestWithParam<RefusedCase> {};
 TEST_P(ExportarRefused, StopsBeforeAnyTableListingTheFrameworks) {
     const RefusedCase& c = GetParam();
     ExportarRun run;
-    WriteTextFile(run.WorkDir() / "PROFT.DBF", "tabla anterior");
-    const CliResult result = run.Exportar(c.options);
+    WriteBytes(run.WorkDir() / "PROFT.DBF", "tabla anterior");
+    const ProgramRun result = run.Exportar(c.options);
 
     EXPECT_EQ(result.status, 2);
     EXPECT_NE(result.err.find(c.reason), std::string::npos) << result.err;
@@ -149,7 +118,7 @@ TEST_P(ExportarRefused, StopsBeforeAnyTableListingTheFrameworks) {
          {"1) 4401", "2) 4402", "Jornada de tarde", "09/09/2026 - 22/06/2027"}) {
         EXPECT_NE(result.err.find(listed), std::string::npos) << listed << "\n" << result.err;
     }
-    EXPECT_EQ(ReadFile(run.WorkDir() / "PROFT.DBF"), "tabla anterior");
+    EXPECT_EQ(ReadBytes(run.WorkDir() / "PROFT.DBF"), "tabla anterior");
     EXPECT_EQ(std::distance(fs::directory_iterator(run.WorkDir()), fs::directory_iterator()), 1);
 }
 
@@ -166,7 +135,7 @@ TEST(ExportarFrameworkChoice, TerminalListAsksAgainUntilTheSelectionIsValid) {
     ExportarRun run;
     // script(1) gives the program a terminal; the answers: a number outside the list, an empty
     // line (nothing selected) and then both frameworks.
-    const CliResult result = RunShell(
+    const ProgramRun result = RunShell(
         "printf '7\\n\\n2,1\\n' | script -qec " + ShellQuoted(run.Command("")) + " /dev/null",
         run.Root());
     ASSERT_EQ(result.status, 0) << result.out << result.err;

@@ -5,18 +5,17 @@
 #include <gtest/gtest.h>
 #include <libxml/parser.h>
 #include <libxml/tree.h>
-#include <sys/wait.h>
 
-#include <cstdlib>
-#include <fstream>
 #include <map>
 #include <regex>
 #include <set>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "inbound/SmallSchool.h"
+#include "support/ReferenceTable.h"
+#include "support/RunProgram.h"
+#include "support/ScratchFolder.h"
+#include "support/TableRows.h"
 #include "text/TextHelpers.h"
 
 namespace velmaro::testing {
@@ -26,34 +25,6 @@ namespace fs = std::filesystem;
 
 const fs::path kBin = fs::path(VELMARO_RUNTIME_DIR);
 const fs::path kSampleSchool = fs::path(VELMARO_SOURCE_DIR) / "data/sample/RacimaEjemplo.xml";
-
-std::string Slurp(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-std::string Quoted(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-Outcome Shell(const std::string& command, const fs::path& folder) {
-    const fs::path out = folder / "stdout.txt";
-    const fs::path err = folder / "stderr.txt";
-    const int raw = std::system(("( " + command + " ) < /dev/null > " + Quoted(out.string()) +
-                                 " 2> " + Quoted(err.string()))
-                                    .c_str());
-    return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Slurp(out), Slurp(err)};
-}
 
 std::string Attr(xmlNode* node, const char* name) {
     xmlChar* value = xmlGetProp(node, reinterpret_cast<const xmlChar*>(name));
@@ -207,28 +178,32 @@ protected:
     fs::path Exchange() const { return root_.Path() / "racima" / "Centro.xml"; }
     fs::path Result() const { return root_.Path() / "racima" / "ResultadoOrvikCentro.xml"; }
 
-    Outcome Cli(const std::string& job, const std::string& extra) const {
-        return Shell(Quoted((kBin / "velmaro-cli").string()) + " " + job + " --xml " +
-                         Quoted(Exchange().string()) + " --work-dir " + Quoted(WorkDir().string()) +
-                         " --program-dir " + Quoted(ProgramDir().string()) + extra,
-                     root_.Path());
+    ProgramRun Cli(const std::string& job, const std::vector<std::string>& options) const {
+        std::vector<std::string> arguments = {job,
+                                              "--xml",
+                                              Exchange().string(),
+                                              "--work-dir",
+                                              WorkDir().string(),
+                                              "--program-dir",
+                                              ProgramDir().string()};
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        return RunProgram(kBin / "velmaro-cli", arguments, root_);
     }
-    Outcome Sim(const std::string& format) const {
-        return Shell(Quoted((kBin / "tavolin-sim").string()) + " --work-dir " +
-                         Quoted(WorkDir().string()) + " --format " + format,
-                     root_.Path());
+    ProgramRun Sim(const std::string& format) const {
+        return RunProgram(kBin / "tavolin-sim",
+                          {"--work-dir", WorkDir().string(), "--format", format}, root_);
     }
 
-    TempFolder root_;
+    ScratchFolder root_;
 };
 
 TEST_F(RoundTrip, SampleSchoolThroughBothFormatsOfTheTimetable) {
-    const Outcome exported = Cli("exportar", " --marcos 4401,4402");
+    const ProgramRun exported = Cli("exportar", {"--marcos", "4401,4402"});
     ASSERT_EQ(exported.status, 0) << exported.err;
 
     std::string previous;
     for (const std::string format : {"dbase", "foxpro"}) {
-        const Outcome simulated = Sim(format);
+        const ProgramRun simulated = Sim(format);
         ASSERT_EQ(simulated.status, 0) << simulated.err;
         std::smatch counts;
         ASSERT_TRUE(std::regex_search(
@@ -238,7 +213,7 @@ TEST_F(RoundTrip, SampleSchoolThroughBothFormatsOfTheTimetable) {
         const std::size_t placed = std::stoul(counts[2]);
         EXPECT_GT(std::stoul(counts[3]), 0u) << "some rows stay unplaced";
 
-        const Outcome imported = Cli("importar", "");
+        const ProgramRun imported = Cli("importar", {});
         ASSERT_EQ(imported.status, 0) << imported.err;
         const ResultFacts facts = CheckResult(Result(), Exchange());
         EXPECT_EQ(facts.teachers, ReadRows(WorkDir() / "PROFT.DBF").size());
@@ -250,7 +225,7 @@ TEST_F(RoundTrip, SampleSchoolThroughBothFormatsOfTheTimetable) {
                                     " actividades\n");
         EXPECT_NE(imported.err.find("Proceso finalizado"), std::string::npos);
 
-        const std::string result = WithoutFecha(Slurp(Result()));
+        const std::string result = WithoutFecha(ReadBytes(Result()));
         if (!previous.empty()) {
             EXPECT_EQ(result, previous) << "the formats are read alike";
         }
@@ -261,19 +236,19 @@ TEST_F(RoundTrip, SampleSchoolThroughBothFormatsOfTheTimetable) {
 // The FoxPro table that tavolin-sim writes byte by byte, read by an independent reader: its
 // live rows are those the tool reports, and the deleted row is not among them.
 TEST_F(RoundTrip, FoxProTimetableReadsWithAnIndependentReader) {
-    ASSERT_EQ(Cli("exportar", " --marcos 4401").status, 0);
-    const Outcome simulated = Sim("foxpro");
+    ASSERT_EQ(Cli("exportar", {"--marcos", "4401"}).status, 0);
+    const ProgramRun simulated = Sim("foxpro");
     ASSERT_EQ(simulated.status, 0) << simulated.err;
-    WriteTextFile(root_.Path() / "read.py",
-                  "import sys\nfrom dbfread import DBF\n"
-                  "t = DBF(sys.argv[1], encoding='cp1252', char_decode_errors='strict')\n"
-                  "rows = list(t)\n"
-                  "print(t.dbversion, [(f.name, f.type, f.length) for f in t.fields])\n"
-                  "print(len(rows), 'filas', sum(1 for r in rows if r['DIA'] != 0), 'colocadas')\n"
-                  "print(len(list(t.deleted)), 'borradas')\n");
-    const Outcome read = Shell("/usr/bin/python3 " + Quoted((root_.Path() / "read.py").string()) +
-                                   " " + Quoted((WorkDir() / "SOLUC.DBF").string()),
-                               root_.Path());
+    WriteBytes(root_.Path() / "read.py",
+               "import sys\nfrom dbfread import DBF\n"
+               "t = DBF(sys.argv[1], encoding='cp1252', char_decode_errors='strict')\n"
+               "rows = list(t)\n"
+               "print(t.dbversion, [(f.name, f.type, f.length) for f in t.fields])\n"
+               "print(len(rows), 'filas', sum(1 for r in rows if r['DIA'] != 0), 'colocadas')\n"
+               "print(len(list(t.deleted)), 'borradas')\n");
+    const ProgramRun read =
+        RunProgram("/usr/bin/python3",
+                   {(root_ / "read.py").string(), (WorkDir() / "SOLUC.DBF").string()}, root_);
     ASSERT_EQ(read.status, 0) << read.err;
     std::smatch counts;
     ASSERT_TRUE(
@@ -290,21 +265,19 @@ TEST_F(RoundTrip, FoxProTimetableReadsWithAnIndependentReader) {
 TEST_F(RoundTrip, ImportarExitStatus) {
     struct Case {
         const char* name;
-        std::string arguments;
+        std::vector<std::string> arguments;
         int status;
     };
     const Case cases[] = {
-        {"no such document", " importar --xml " + Quoted((root_.Path() / "nada.xml").string()), 3},
-        {"no --xml", " importar", 2},
-        {"unknown option", " importar --xml a.xml --otra x", 2},
+        {"no such document", {"importar", "--xml", (root_ / "nada.xml").string()}, 3},
+        {"no --xml", {"importar"}, 2},
+        {"unknown option", {"importar", "--xml", "a.xml", "--otra", "x"}, 2},
         {"work tables missing",
-         " importar --xml " + Quoted(Exchange().string()) + " --work-dir " +
-             Quoted((root_.Path() / "vacia").string()),
+         {"importar", "--xml", Exchange().string(), "--work-dir", (root_ / "vacia").string()},
          1},
     };
     for (const Case& c : cases) {
-        const Outcome run =
-            Shell(Quoted((kBin / "velmaro-cli").string()) + c.arguments, root_.Path());
+        const ProgramRun run = RunProgram(kBin / "velmaro-cli", c.arguments, root_);
         EXPECT_EQ(run.status, c.status) << c.name << ": " << run.err;
         EXPECT_TRUE(run.out.empty()) << c.name << ": " << run.out;
     }

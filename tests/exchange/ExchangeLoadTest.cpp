@@ -19,8 +19,8 @@
 namespace velmaro {
 namespace {
 
+using testing::ScratchFolder;
 using testing::SectionValues;
-using testing::TempFolder;
 using Rows = std::vector<std::vector<std::string>>;
 
 // The message of the Error that loading `path` throws; fails the test when none is thrown.
@@ -49,8 +49,8 @@ class ExchangeMalformed : public ::testing::TestWithParam<MalformedCase> {};
 
 TEST_P(ExchangeMalformed, StopsNamingFileLineAndReason) {
     const MalformedCase& c = GetParam();
-    TempFolder folder;
-    const auto path = folder.Write("roto.xml", c.xml);
+    ScratchFolder folder;
+    const auto path = folder.File("roto.xml", c.xml);
     ::testing::internal::CaptureStderr();
     const std::string message = LoadFailure(path);
     const std::string printed = ::testing::internal::GetCapturedStderr();
@@ -95,14 +95,14 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 TEST(ExchangeLoad, MissingFile) {
-    TempFolder folder;
+    ScratchFolder folder;
     const auto path = folder.Path() / "no_existe.xml";
     EXPECT_EQ(LoadFailure(path), "No se puede leer el documento de intercambio " + Quoted(path) +
                                      ": el archivo no existe");
 }
 
 TEST(ExchangeLoad, Folder) {
-    TempFolder folder;
+    ScratchFolder folder;
     const auto path = folder.Path() / "carpeta.xml";
     std::filesystem::create_directory(path);
     EXPECT_EQ(LoadFailure(path), "No se puede leer el documento de intercambio " + Quoted(path) +
@@ -110,8 +110,8 @@ TEST(ExchangeLoad, Folder) {
 }
 
 TEST(ExchangeLoad, EmptyFile) {
-    TempFolder folder;
-    const auto path = folder.Write("vacio.xml", "");
+    ScratchFolder folder;
+    const auto path = folder.File("vacio.xml", "");
     EXPECT_EQ(LoadFailure(path), "No se puede leer el documento de intercambio " + Quoted(path) +
                                      ": el archivo está vacío");
 }
@@ -123,8 +123,8 @@ TEST(ExchangeLoad, DeviceIsNotADocument) {
 
 TEST(ExchangeLoad, UnreadableFile) {
     if (geteuid() == 0) GTEST_SKIP() << "root reads files whatever their permissions";
-    TempFolder folder;
-    const auto path = folder.Write("cerrado.xml", "<SERVICIO/>");
+    ScratchFolder folder;
+    const auto path = folder.File("cerrado.xml", "<SERVICIO/>");
     ASSERT_EQ(chmod(path.c_str(), 0), 0);
     EXPECT_EQ(LoadFailure(path), "No se puede leer el documento de intercambio " + Quoted(path) +
                                      ": no hay permiso para leer el archivo");
@@ -146,23 +146,23 @@ std::string EverythingReadable(const ExchangeDocument& document,
 constexpr const char* kSecret = "SECRETO-DEL-SERVIDOR";
 
 TEST(ExchangeHostile, ExternalEntitiesAreNeverRead) {
-    TempFolder folder;
-    const auto secret = folder.Write("secreto.txt", kSecret);
-    folder.Write("secreto.ent", std::string("<!ENTITY fuga \"") + kSecret + "\">");
+    ScratchFolder folder;
+    const auto secret = folder.File("secreto.txt", kSecret);
+    folder.File("secreto.ent", std::string("<!ENTITY fuga \"") + kSecret + "\">");
     const auto path =
-        folder.Write("xxe.xml",
-                     "<?xml version=\"1.0\"?>\n<!DOCTYPE SERVICIO [\n"
-                     "  <!ENTITY absoluta SYSTEM \"file://" +
-                         secret.string() +
-                         "\">\n"
-                         "  <!ENTITY relativa SYSTEM \"secreto.txt\">\n"
-                         "  <!ENTITY % parametro SYSTEM \"secreto.ent\">\n"
-                         "  %parametro;\n"
-                         "]>\n"
-                         "<SERVICIO><BLOQUE_DATOS>&absoluta;<grupo_datos seq=\"EMPLEADOS\">"
-                         "<grupo_datos><dato>&absoluta;</dato><dato>a&relativa;b</dato>"
-                         "<dato>&fuga;</dato></grupo_datos>"
-                         "</grupo_datos></BLOQUE_DATOS></SERVICIO>\n");
+        folder.File("xxe.xml",
+                    "<?xml version=\"1.0\"?>\n<!DOCTYPE SERVICIO [\n"
+                    "  <!ENTITY absoluta SYSTEM \"file://" +
+                        secret.string() +
+                        "\">\n"
+                        "  <!ENTITY relativa SYSTEM \"secreto.txt\">\n"
+                        "  <!ENTITY % parametro SYSTEM \"secreto.ent\">\n"
+                        "  %parametro;\n"
+                        "]>\n"
+                        "<SERVICIO><BLOQUE_DATOS>&absoluta;<grupo_datos seq=\"EMPLEADOS\">"
+                        "<grupo_datos><dato>&absoluta;</dato><dato>a&relativa;b</dato>"
+                        "<dato>&fuga;</dato></grupo_datos>"
+                        "</grupo_datos></BLOQUE_DATOS></SERVICIO>\n");
     try {
         const ExchangeDocument document = ExchangeDocument::Load(path);
         EXPECT_EQ(EverythingReadable(document, {"EMPLEADOS"}).find(kSecret), std::string::npos);
@@ -173,13 +173,13 @@ TEST(ExchangeHostile, ExternalEntitiesAreNeverRead) {
 }
 
 TEST(ExchangeHostile, ExternalDtdIsNeverRead) {
-    TempFolder outside;
+    ScratchFolder outside;
     // Were this DTD read, it would either fail the parse or put the secret into the fields.
     const auto dtd =
-        outside.Write("racima.dtd", std::string("<!ENTITY fuga \"") + kSecret +
-                                        "\">\n<!ATTLIST grupo_datos seq CDATA \"EMPLEADOS\">\n");
-    TempFolder folder;
-    const auto path = folder.Write(
+        outside.File("racima.dtd", std::string("<!ENTITY fuga \"") + kSecret +
+                                       "\">\n<!ATTLIST grupo_datos seq CDATA \"EMPLEADOS\">\n");
+    ScratchFolder folder;
+    const auto path = folder.File(
         "dtd.xml", "<?xml version=\"1.0\"?>\n<!DOCTYPE SERVICIO SYSTEM \"" + dtd.string() +
                        "\">\n<SERVICIO><BLOQUE_DATOS><grupo_datos>"
                        "<grupo_datos><dato>x&fuga;</dato></grupo_datos>"
@@ -192,9 +192,9 @@ TEST(ExchangeHostile, ExternalDtdIsNeverRead) {
 TEST(ExchangeHostile, LeavesLibxml2HandlersAsFound) {
     const xmlExternalEntityLoader loader = xmlGetExternalEntityLoader();
     const xmlGenericErrorFunc genericError = xmlGenericError;
-    TempFolder folder;
-    ExchangeDocument::Load(folder.Write("bien.xml", "<SERVICIO/>"));
-    LoadFailure(folder.Write("mal.xml", "<SERVICIO>"));
+    ScratchFolder folder;
+    ExchangeDocument::Load(folder.File("bien.xml", "<SERVICIO/>"));
+    LoadFailure(folder.File("mal.xml", "<SERVICIO>"));
     EXPECT_EQ(xmlGetExternalEntityLoader(), loader);
     EXPECT_EQ(xmlGenericError, genericError);
 }
@@ -234,8 +234,8 @@ void PrintTo(const BombCase& c, std::ostream* os) { *os << c.name; }
 class ExchangeEntityBomb : public ::testing::TestWithParam<BombCase> {};
 
 TEST_P(ExchangeEntityBomb, StopsWithAnError) {
-    TempFolder folder;
-    const auto path = folder.Write("bomba.xml", GetParam().xml);
+    ScratchFolder folder;
+    const auto path = folder.File("bomba.xml", GetParam().xml);
     const std::string message = LoadFailure(path);
     EXPECT_NE(message.find("No se puede leer el documento de intercambio " + Quoted(path) + ": "),
               std::string::npos)
@@ -295,9 +295,9 @@ void PrintTo(const EncodingCase& c, std::ostream* os) { *os << c.name; }
 class ExchangeEncodings : public ::testing::TestWithParam<EncodingCase> {};
 
 TEST_P(ExchangeEncodings, DeclaredEncodingIsDecoded) {
-    TempFolder folder;
+    ScratchFolder folder;
     const ExchangeDocument document =
-        ExchangeDocument::Load(folder.Write("codificado.xml", GetParam().bytes));
+        ExchangeDocument::Load(folder.File("codificado.xml", GetParam().bytes));
     EXPECT_EQ(SectionValues(document, "EMPLEADOS"), (Rows{{"Álvaro Muñoz, 1º A", "10 € ‘ok’"}}));
     EXPECT_EQ(document.FirstDataBlockChildText(), "2024");
 }

@@ -12,25 +12,26 @@
 #include <string>
 #include <vector>
 
-#include "inbound/SmallSchool.h"
+#include "support/SchoolXml.h"
+#include "support/ScratchFolder.h"
 
 namespace velmaro::testing {
 
 // A framework section of three frameworks (A with two slots, B with one, C without) and its slots.
-inline std::vector<Section> ThreeFrameworks() {
+inline SchoolXml ThreeFrameworks() {
     return {
-        Section{"JORNADAS_ESCOLARES",
-                {
-                    {"A", "Jornada de mañana", "01/09/2024", "30/06/2025"},
-                    {"B", "Jornada de tarde", "02/09/2024", "27/06/2025"},
-                    {"CODIGOLARGO12", "Sin tramos", "03/09/2024", "26/06/2025"},
-                }},
-        Section{"TRAMOS_HORARIOS",
-                {
-                    {"1", "1ª hora", "480", "535", "A"},
-                    {"2", "1ª tarde", "900", "955", "B"},
-                    {"3", "2ª hora", "535", "590", "A"},
-                }},
+        XmlSection{"JORNADAS_ESCOLARES",
+                   {
+                       {"A", "Jornada de mañana", "01/09/2024", "30/06/2025"},
+                       {"B", "Jornada de tarde", "02/09/2024", "27/06/2025"},
+                       {"CODIGOLARGO12", "Sin tramos", "03/09/2024", "26/06/2025"},
+                   }},
+        XmlSection{"TRAMOS_HORARIOS",
+                   {
+                       {"1", "1ª hora", "480", "535", "A"},
+                       {"2", "1ª tarde", "900", "955", "B"},
+                       {"3", "2ª hora", "535", "590", "A"},
+                   }},
     };
 }
 

@@ -5,24 +5,15 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "app/HelpViewer.h"
-#include "inbound/SmallSchool.h"
+#include "support/ScratchFolder.h"
 
 namespace velmaro::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ReadText(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // Runs Free Pascal's chmls in `folder` (it writes its output files there); its exit status.
 int Chmls(const fs::path& folder, const std::string& arguments) {
@@ -37,11 +28,11 @@ TEST_P(HelpFilesTest, HoldsItsPagesAndMapsContext3) {
     const std::string name = GetParam();
     const fs::path chm = fs::path(VELMARO_RUNTIME_DIR) / (name + ".chm");
     ASSERT_TRUE(fs::is_regular_file(chm));
-    EXPECT_EQ(ReadText(chm).substr(0, 4), "ITSF");
+    EXPECT_EQ(ReadBytes(chm).substr(0, 4), "ITSF");
 
-    TempFolder work;
+    ScratchFolder work;
     ASSERT_EQ(Chmls(work.Path(), "-p list '" + chm.string() + "'"), 0);
-    const std::string listing = ReadText(work.Path() / "listado.txt");
+    const std::string listing = ReadBytes(work.Path() / "listado.txt");
     EXPECT_NE(listing.find("/index.html"), std::string::npos) << listing;
     EXPECT_NE(listing.find("/" + *HelpTopicPage(kMainWindowHelpContext)), std::string::npos)
         << listing;
@@ -49,8 +40,8 @@ TEST_P(HelpFilesTest, HoldsItsPagesAndMapsContext3) {
     // extractalias writes NAME.h and NAME.ali beside the file it reads, so it reads a copy.
     fs::copy_file(chm, work.Path() / chm.filename());
     ASSERT_EQ(Chmls(work.Path(), "extractalias " + chm.filename().string()), 0);
-    const std::string map = ReadText(work.Path() / (name + ".h"));
-    const std::string aliases = ReadText(work.Path() / (name + ".ali"));
+    const std::string map = ReadBytes(work.Path() / (name + ".h"));
+    const std::string aliases = ReadBytes(work.Path() / (name + ".ali"));
     EXPECT_NE(map.find("#define helpid3 3"), std::string::npos) << map;
     EXPECT_NE(aliases.find("helpid3="), std::string::npos) << aliases;
     EXPECT_NE(aliases.find("/" + *HelpTopicPage(kMainWindowHelpContext)), std::string::npos)

@@ -13,13 +13,14 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <sstream>
 
 #include "GuiTestSupport.h"
 #include "ScriptedDialogs.h"
+#include "app/Error.h"
 #include "app/GradientPanel.h"
 #include "app/HelpSystem.h"
 #include "app/MainForm.h"
+#include "support/FileBytes.h"
 
 namespace velmaro::testing {
 namespace {
@@ -31,13 +32,6 @@ const QString kNoFile = "No existe archivo";
 const QString kNoReferenceTable = "ATENCIÓN - NIVELLARI.DBF No encontrado - Reinstale VELMARO";
 const fs::path kSampleSchool =
     fs::path(VELMARO_SOURCE_DIR) / "data" / "sample" / "RacimaEjemplo.xml";
-
-std::string ReadBytes(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 class MainFormTest : public ::testing::Test {
 protected:
@@ -72,7 +66,7 @@ protected:
     QPushButton& Button(const char* name) { return *form_->findChild<QPushButton*>(name); }
     void Click(const char* name) { QTest::mouseClick(&Button(name), Qt::LeftButton); }
 
-    TempFolder root_;
+    ScratchFolder root_;
     ScriptedDialogs dialogs_;
     HelpSystem help_{VELMARO_RUNTIME_DIR, "RUVED.chm", dialogs_};
     std::unique_ptr<TMForm> form_;
@@ -282,7 +276,7 @@ TEST_F(MainFormTest, ClosingKeepsTheOtherSectionsAndKeysOfTavolinIni) {
     const std::string before =
         "[Tavolin]\r\nRuta=C:\\TTEMP\r\n\r\n[Transformadores]\r\nTransformado=1\r\n"
         "Version=3\r\n";
-    std::ofstream(Ini(), std::ios::binary) << before;
+    WriteBytes(Ini(), before);
     TMForm& form = Start({"convertir", "x"});
     form.close();
     EXPECT_EQ(ReadBytes(Ini()),
@@ -358,7 +352,7 @@ TEST_F(HelpTest, F1ShowsTopic3OfRuvedThenOfRacimaAfterF1Ayuda) {
 
 TEST_F(HelpTest, F1InTheFrameworkDialogShowsTopic3OfTheCurrentFile) {
     InstallViewer();
-    WriteTextFile(Document(), ExchangeXml(ThreeFrameworks()));
+    WriteBytes(Document(), ThreeFrameworks().Text());
     Start({});
     TPlantillas dialog(Document(), dialogs_, &help_, form_.get());
     dialog.show();

@@ -31,9 +31,7 @@ class PlantihorasTest : public ::testing::Test {
 protected:
     void SetUp() override { WriteDocument(ThreeFrameworks()); }
 
-    void WriteDocument(const std::vector<Section>& sections) {
-        WriteTextFile(document_, ExchangeXml(sections));
-    }
+    void WriteDocument(const SchoolXml& school) { WriteBytes(document_, school.Text()); }
 
     // Shows the dialog and waits until it is active (its lists are built then).
     void Open() {
@@ -48,7 +46,7 @@ protected:
         QTest::mouseClick(dialog_.findChild<QPushButton*>("BitBtnContinuar"), Qt::LeftButton);
     }
 
-    TempFolder folder_;
+    ScratchFolder folder_;
     std::filesystem::path document_ = folder_.Path() / "centro.xml";
     ScriptedDialogs dialogs_;
     TPlantillas dialog_{document_, dialogs_, nullptr, nullptr};
@@ -142,7 +140,7 @@ TEST_F(PlantihorasTest, EnterPressesContinuar) {
 TEST_F(PlantihorasTest, EveryActivationRereadsTheDocumentAndClearsTheSelection) {
     Open();
     ClickRow(Frameworks(), 1);
-    WriteDocument({Section{"JORNADAS_ESCOLARES", {{"X", "Nueva"}, {"Y", "Otra"}}}});
+    WriteDocument({XmlSection{"JORNADAS_ESCOLARES", {{"X", "Nueva"}, {"Y", "Otra"}}}});
     QWidget other;
     other.show();
     ASSERT_TRUE(ActivateAndWait(other));

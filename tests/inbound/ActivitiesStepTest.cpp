@@ -8,16 +8,11 @@
 #include <vector>
 
 #include "inbound/ActivitiesStep.h"
-#include "inbound/StepFixture.h"
 #include "inbound/SubjectNameStep.h"
+#include "support/StepFixture.h"
 
-namespace velmaro {
+namespace velmaro::testing {
 namespace {
-
-using testing::SchoolXml;
-using testing::StepFixture;
-using testing::TableRow;
-using testing::XmlRecord;
 
 const std::vector<std::string> kFields = {"COD", "CODLARGO", "NOMBRE", "CODTAREA", "ESTAREA"};
 const TableRow kSubjectRow = {"LCL", "Lengua Cas", "Lengua Castellana y Literatura", "", "F"};
@@ -81,4 +76,4 @@ TEST(ActivitiesStep, ReleasesTheSubjectNameLists) {
 }
 
 }  // namespace
-}  // namespace velmaro
+}  // namespace velmaro::testing

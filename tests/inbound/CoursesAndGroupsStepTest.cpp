@@ -2,7 +2,8 @@
 
 #include "app/Error.h"
 #include "inbound/CoursesAndGroupsStep.h"
-#include "inbound/SmallSchool.h"
+#include "support/ReferenceTable.h"
+#include "support/StepFixture.h"
 
 namespace velmaro::testing {
 namespace {
@@ -14,18 +15,18 @@ const std::vector<LevelRow> kReference = {
     {101, "OTRO", "Fila posterior con la misma clave"},
 };
 
-const Section kCourses{"CURSOS_DEL_CENTRO",
-                       {
-                           {"101", "1º ESO"},
-                           {"202", "2º Bachillerato"},
-                           {"999", "3º Otros"},
-                           {" 303 ", " bachillerato"},
-                           {"solo un campo"},
-                           {"101", ""},
-                       }};
+const XmlSection kCourses{"CURSOS_DEL_CENTRO",
+                          {
+                              {"101", "1º ESO"},
+                              {"202", "2º Bachillerato"},
+                              {"999", "3º Otros"},
+                              {" 303 ", " bachillerato"},
+                              {"solo un campo"},
+                              {"101", ""},
+                          }};
 
 TEST(CoursesAndGroupsStep, CourseRowsTakeLevelAndStudyFromTheReferenceTable) {
-    StepRun run({kCourses});
+    StepFixture run({kCourses});
     WriteReferenceTable(run.ProgramDir(), kReference);
     InboundContext ctx = run.Context();
     RunCoursesAndGroupsStep(ctx);
@@ -57,22 +58,22 @@ TEST(CoursesAndGroupsStep, CourseRowsTakeLevelAndStudyFromTheReferenceTable) {
 }
 
 TEST(CoursesAndGroupsStep, GroupRowsGetUniqueCodesCourseDataAndDescriptions) {
-    const Section units{"UNIDADES",
-                        {
-                            {"u1", "1º ESO A", "101"},
-                            {"u2", "1º ESO A", "101"},
-                            {"u3", "1º eso a", "101"},
-                            {"u4", "2º Bachillerato Ciencias B", "202"},
-                            {"u5", "2º Bachillerato Ciencias B", "202"},
-                            {"u6", "2º Bachillerato Ciencias B", "202"},
-                            {"u7", "3º Otros 2", "999"},
-                            {"u8", "Sin Curso C", "404"},
-                            {"u9", "Dos Campos"},
-                            {"u10"},
-                            {"u11", "ABCDE FGHIJK", "303"},
-                            {"u12", " ABCDEFGHIJ ", "303"},
-                        }};
-    StepRun run({kCourses, units});
+    const XmlSection units{"UNIDADES",
+                           {
+                               {"u1", "1º ESO A", "101"},
+                               {"u2", "1º ESO A", "101"},
+                               {"u3", "1º eso a", "101"},
+                               {"u4", "2º Bachillerato Ciencias B", "202"},
+                               {"u5", "2º Bachillerato Ciencias B", "202"},
+                               {"u6", "2º Bachillerato Ciencias B", "202"},
+                               {"u7", "3º Otros 2", "999"},
+                               {"u8", "Sin Curso C", "404"},
+                               {"u9", "Dos Campos"},
+                               {"u10"},
+                               {"u11", "ABCDE FGHIJK", "303"},
+                               {"u12", " ABCDEFGHIJ ", "303"},
+                           }};
+    StepFixture run({kCourses, units});
     WriteReferenceTable(run.ProgramDir(), kReference);
     InboundContext ctx = run.Context();
     RunCoursesAndGroupsStep(ctx);
@@ -120,8 +121,8 @@ TEST(CoursesAndGroupsStep, GroupRowsGetUniqueCodesCourseDataAndDescriptions) {
 }
 
 TEST(CoursesAndGroupsStep, NonIntegerCourseKeyStopsTheJobKeepingRowsWritten) {
-    StepRun run({Section{"CURSOS_DEL_CENTRO", {{"101", "1º"}, {"abc", "2º"}, {"202", "3º"}}},
-                 Section{"UNIDADES", {{"u1", "1º A", "101"}}}});
+    StepFixture run({XmlSection{"CURSOS_DEL_CENTRO", {{"101", "1º"}, {"abc", "2º"}, {"202", "3º"}}},
+                     XmlSection{"UNIDADES", {{"u1", "1º A", "101"}}}});
     WriteReferenceTable(run.ProgramDir(), kReference);
     InboundContext ctx = run.Context();
     try {
@@ -137,8 +138,8 @@ TEST(CoursesAndGroupsStep, NonIntegerCourseKeyStopsTheJobKeepingRowsWritten) {
 }
 
 TEST(CoursesAndGroupsStep, EveryRunReadsTheReferenceTableAfreshAndReplacesOldTables) {
-    StepRun run({Section{"CURSOS_DEL_CENTRO", {{"101", "1º"}}}});
-    WriteTextFile(run.WorkTable("GRUPOST.MDX"), "old index");
+    StepFixture run({XmlSection{"CURSOS_DEL_CENTRO", {{"101", "1º"}}}});
+    WriteBytes(run.WorkTable("GRUPOST.MDX"), "old index");
     WriteReferenceTable(run.ProgramDir(), {{101, "ESO", ""}});
     InboundContext first = run.Context();
     RunCoursesAndGroupsStep(first);
@@ -154,7 +155,7 @@ TEST(CoursesAndGroupsStep, EveryRunReadsTheReferenceTableAfreshAndReplacesOldTab
 }
 
 TEST(CoursesAndGroupsStep, MissingSectionsLeaveBothTablesEmpty) {
-    StepRun run({});
+    StepFixture run{SchoolXml()};
     WriteReferenceTable(run.ProgramDir(), kReference);
     InboundContext ctx = run.Context();
     RunCoursesAndGroupsStep(ctx);

@@ -2,7 +2,7 @@
 
 #include "app/Error.h"
 #include "inbound/FrameworkChoice.h"
-#include "inbound/SmallSchool.h"
+#include "support/StepFixture.h"
 
 namespace velmaro::testing {
 namespace {
@@ -69,24 +69,24 @@ INSTANTIATE_TEST_SUITE_P(
         return std::string(info.param.name);
     });
 
-const Section kFrameworks{"JORNADAS_ESCOLARES",
-                          {
-                              {" M ", "Mañana", "01/09/2024", "30/06/2025"},
-                              {"T", "Tarde", "02/09/2024", "27/06/2025"},
-                              {"T", "Tarde (revisada)", "03/09/2024", "26/06/2025"},
-                              {"SIN"},
-                          }};
-const Section kSlots{"TRAMOS_HORARIOS",
-                     {
-                         {"1", " 1ª hora", "480", "535", " M "},
-                         {"2", "1ª tarde", "900", "955", "T"},
-                         {"3", "2ª hora", "535", "590", " M "},
-                         {"4", "corto", "590", "645"},
-                         {"5", "2ª tarde", "955", "1010", "T"},
-                     }};
+const XmlSection kFrameworks{"JORNADAS_ESCOLARES",
+                             {
+                                 {" M ", "Mañana", "01/09/2024", "30/06/2025"},
+                                 {"T", "Tarde", "02/09/2024", "27/06/2025"},
+                                 {"T", "Tarde (revisada)", "03/09/2024", "26/06/2025"},
+                                 {"SIN"},
+                             }};
+const XmlSection kSlots{"TRAMOS_HORARIOS",
+                        {
+                            {"1", " 1ª hora", "480", "535", " M "},
+                            {"2", "1ª tarde", "900", "955", "T"},
+                            {"3", "2ª hora", "535", "590", " M "},
+                            {"4", "corto", "590", "645"},
+                            {"5", "2ª tarde", "955", "1010", "T"},
+                        }};
 
-FrameworkCatalog CatalogOf(const std::vector<Section>& sections) {
-    StepRun run(sections);
+FrameworkCatalog CatalogOf(const SchoolXml& school) {
+    StepFixture run(school);
     return FrameworkCatalog::Load(run.DocumentPath());
 }
 
@@ -125,14 +125,14 @@ TEST(FrameworkCatalog, DetailsFollowTheLastMatchingRecordAndItsSlots) {
 
 TEST(FrameworkCatalog, SingleSlotRecordLeavesTheSlotListAsItWas) {
     const FrameworkCatalog catalog =
-        CatalogOf({kFrameworks, Section{"TRAMOS_HORARIOS", {{"1", "1ª", "480", "535", " M "}}}});
+        CatalogOf({kFrameworks, XmlSection{"TRAMOS_HORARIOS", {{"1", "1ª", "480", "535", " M "}}}});
     EXPECT_EQ(catalog.Details(" M ").name, "Mañana");
     EXPECT_FALSE(catalog.Details(" M ").slotLabels.has_value());
 }
 
 TEST(FrameworkCatalog, SingleFrameworkListsNothingAndShowsDefaults) {
-    StepRun run(
-        {Section{"JORNADAS_ESCOLARES", {{"M", "Mañana", "01/09/2024", "30/06/2025"}}}, kSlots});
+    StepFixture run(
+        {XmlSection{"JORNADAS_ESCOLARES", {{"M", "Mañana", "01/09/2024", "30/06/2025"}}}, kSlots});
     const ExchangeDocument document = ExchangeDocument::Load(run.DocumentPath());
     const FrameworkCatalog catalog(document);
     EXPECT_TRUE(catalog.Codes().empty());
@@ -140,10 +140,10 @@ TEST(FrameworkCatalog, SingleFrameworkListsNothingAndShowsDefaults) {
 }
 
 TEST(FrameworkCatalog, LoadFailsNamingTheFileWhenNoChoiceCanBeMade) {
-    TempFolder folder;
+    ScratchFolder folder;
     const auto missing = folder.Path() / "no-existe.xml";
     const auto oneFramework = folder.Path() / "una.xml";
-    WriteTextFile(oneFramework, ExchangeXml({Section{"JORNADAS_ESCOLARES", {{"M"}}}}));
+    WriteBytes(oneFramework, SchoolXml{XmlSection{"JORNADAS_ESCOLARES", {{"M"}}}}.Text());
     for (const auto& path : {missing, oneFramework}) {
         try {
             FrameworkCatalog::Load(path);

@@ -2,7 +2,7 @@
 
 #include "app/Error.h"
 #include "inbound/FrameworkStep.h"
-#include "inbound/SmallSchool.h"
+#include "support/StepFixture.h"
 #include "worktables/WorkTableLayouts.h"
 
 namespace velmaro::testing {
@@ -11,11 +11,13 @@ namespace {
 // A valid selection whose resultado is `resultado`.
 FrameworkSelection Chosen(const std::string& resultado) { return {true, resultado}; }
 
-Section Frameworks(const std::vector<Record>& records) { return {"JORNADAS_ESCOLARES", records}; }
-Section Slots(const std::vector<Record>& records) { return {"TRAMOS_HORARIOS", records}; }
+XmlSection Frameworks(const std::vector<XmlRecord>& records) {
+    return {"JORNADAS_ESCOLARES", records};
+}
+XmlSection Slots(const std::vector<XmlRecord>& records) { return {"TRAMOS_HORARIOS", records}; }
 
-const Record kFrameworkA{"A", "Mañana", "01/09/2024", "30/06/2025"};
-const Record kFrameworkB{"B", "Tarde", "01/09/2024", "30/06/2025"};
+const XmlRecord kFrameworkA{"A", "Mañana", "01/09/2024", "30/06/2025"};
+const XmlRecord kFrameworkB{"B", "Tarde", "01/09/2024", "30/06/2025"};
 
 // The rows of one table as a list of one field's values.
 std::vector<std::string> Column(const Rows& rows, const std::string& field) {
@@ -27,7 +29,7 @@ std::vector<std::string> Column(const Rows& rows, const std::string& field) {
 // A document, the dialog's answers and what DIASHORAST.DBF must hold afterwards.
 struct GridCase {
     const char* name;
-    std::vector<Section> sections;
+    SchoolXml school;
     std::vector<FrameworkSelection> answers;
     std::size_t rowCount;
     // Expected values of the first rows, field by field.
@@ -41,7 +43,7 @@ class FrameworkGrid : public ::testing::TestWithParam<GridCase> {};
 
 TEST_P(FrameworkGrid, WritesDaysPeriodsAndFlags) {
     const GridCase& c = GetParam();
-    StepRun run(c.sections);
+    StepFixture run(c.school);
     for (const auto& answer : c.answers) run.user.frameworkAnswers.push_back(answer);
     InboundContext ctx = run.Context();
     RunFrameworkStep(ctx);
@@ -148,12 +150,12 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<GridCase>& info) { return std::string(info.param.name); });
 
 TEST(FrameworkStep, TwelveSlotsNumberPeriodTwelveOfDayThreeAs312) {
-    std::vector<Record> slots;
+    std::vector<XmlRecord> slots;
     for (int i = 0; i < 12; ++i) {
         slots.push_back({"s" + std::to_string(i), "", std::to_string(480 + 50 * i),
                          std::to_string(530 + 50 * i), "A"});
     }
-    StepRun run({Frameworks({kFrameworkA}), Slots(slots)});
+    StepFixture run({Frameworks({kFrameworkA}), Slots(slots)});
     InboundContext ctx = run.Context();
     RunFrameworkStep(ctx);
     const Rows rows = ReadRows(run.WorkTable("DIASHORAST.DBF"));
@@ -165,7 +167,7 @@ TEST(FrameworkStep, TwelveSlotsNumberPeriodTwelveOfDayThreeAs312) {
 
 TEST(FrameworkStep, PeriodsHoldTheChosenFrameworksWithTheirDates) {
     const std::string longCode = "MANANA2024X1";
-    StepRun run(
+    StepFixture run(
         {Frameworks({{longCode, "Mañana larga", "01/09/2024", "30/06/2025"},
                      {"TARDE", "Tarde", "02/09/2024", "27/06/2025"},
                      {"NOCHE", "Noche", "03/09/2024", "26/06/2025"}}),
@@ -189,12 +191,12 @@ TEST(FrameworkStep, PeriodsHoldTheChosenFrameworksWithTheirDates) {
 }
 
 TEST(FrameworkStep, RebuildsItsTablesAndRemovesJornadas) {
-    StepRun run(
+    StepFixture run(
         {Frameworks({{"A", "Única", "01/09/2024"}}), Slots({{"a", "1", "480", "535", "A"}})});
     WriteRows(run.WorkTable("PERIODOS.DBF"), layouts::PERIODOS, {{{"CJORNADA", "VIEJA"}}});
     WriteRows(run.WorkTable("DIASHORAST.DBF"), layouts::DIASHORAST, {{{"DIHO", "99"}}});
     for (const char* file : {"DIASHORAST.MDX", "JORNADAS.DBF", "JORNADAS.MDX"}) {
-        WriteTextFile(run.WorkTable(file), "old");
+        WriteBytes(run.WorkTable(file), "old");
     }
     InboundContext ctx = run.Context();
     RunFrameworkStep(ctx);
@@ -214,8 +216,8 @@ TEST(FrameworkStep, RebuildsItsTablesAndRemovesJornadas) {
 }
 
 TEST(FrameworkStep, StartTimeThatIsNotAWholeNumberStopsTheJob) {
-    StepRun run({Frameworks({kFrameworkA}),
-                 Slots({{"a", "1", "480", "535", "A"}, {"b", "2", "8:00", "9:00", "A"}})});
+    StepFixture run({Frameworks({kFrameworkA}),
+                     Slots({{"a", "1", "480", "535", "A"}, {"b", "2", "8:00", "9:00", "A"}})});
     InboundContext ctx = run.Context();
     try {
         RunFrameworkStep(ctx);
@@ -229,7 +231,7 @@ TEST(FrameworkStep, StartTimeThatIsNotAWholeNumberStopsTheJob) {
 }
 
 TEST(FrameworkStep, DocumentWithoutFrameworksStopsNamingTheFile) {
-    StepRun run({Slots({{"a", "1", "480", "535", "A"}})});
+    StepFixture run({Slots({{"a", "1", "480", "535", "A"}})});
     InboundContext ctx = run.Context();
     try {
         RunFrameworkStep(ctx);
@@ -246,7 +248,8 @@ TEST(FrameworkStep, DocumentWithoutFrameworksStopsNamingTheFile) {
 }
 
 TEST(FrameworkStep, AsksAgainAfterAnInvalidSelection) {
-    StepRun run({Frameworks({kFrameworkA, kFrameworkB}), Slots({{"b", "1", "480", "535", "B"}})});
+    StepFixture run(
+        {Frameworks({kFrameworkA, kFrameworkB}), Slots({{"b", "1", "480", "535", "B"}})});
     run.user.frameworkAnswers.push_back({false, ""});
     run.user.frameworkAnswers.push_back(Chosen("B         "));
     InboundContext ctx = run.Context();
@@ -260,7 +263,8 @@ TEST(FrameworkStep, AsksAgainAfterAnInvalidSelection) {
 }
 
 TEST(FrameworkStep, UnreadableFrameworkListEndsTheJobInsteadOfAskingForever) {
-    StepRun run({Frameworks({kFrameworkA, kFrameworkB}), Slots({{"b", "1", "480", "535", "B"}})});
+    StepFixture run(
+        {Frameworks({kFrameworkA, kFrameworkB}), Slots({{"b", "1", "480", "535", "B"}})});
     run.user.frameworkAnswers.push_back({false, "A         B         C         "});
     InboundContext ctx = run.Context();
     EXPECT_THROW(RunFrameworkStep(ctx), Error);

@@ -1,19 +1,15 @@
 // The step list: fixed order, and the tables every step leaves even without its section.
 
-#include "inbound/InboundSteps.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "inbound/StepFixture.h"
+#include "inbound/InboundSteps.h"
+#include "support/StepFixture.h"
 
-namespace velmaro {
+namespace velmaro::testing {
 namespace {
-
-using testing::SchoolXml;
-using testing::StepFixture;
 
 // The steps of subject names, activities, teachers and rooms, which need neither the reference
 // table nor a framework.
@@ -39,8 +35,8 @@ TEST(InboundSteps, RunInTheFixedOrder) {
 TEST(InboundSteps, MissingSectionsLeaveEmptyTablesAndRemoveOldIndexes) {
     StepFixture step;
     for (const char* table : {"ASIGNOMT", "ASIGNOMT2", "PROFT", "AULAT"}) {
-        testing::ScratchFolder::Write(step.WorkDir() / (std::string(table) + ".DBF"), "antiguo");
-        testing::ScratchFolder::Write(step.WorkDir() / (std::string(table) + ".MDX"), "antiguo");
+        WriteBytes(step.WorkDir() / (std::string(table) + ".DBF"), "antiguo");
+        WriteBytes(step.WorkDir() / (std::string(table) + ".MDX"), "antiguo");
     }
     step.Run(SchoolXml().Section("CURSOS_DEL_CENTRO", {}), FirstFourSteps());
     for (const char* table : {"ASIGNOMT", "ASIGNOMT2", "PROFT", "AULAT"}) {
@@ -51,4 +47,4 @@ TEST(InboundSteps, MissingSectionsLeaveEmptyTablesAndRemoveOldIndexes) {
 }
 
 }  // namespace
-}  // namespace velmaro
+}  // namespace velmaro::testing

@@ -8,15 +8,10 @@
 #include <vector>
 
 #include "inbound/RoomsStep.h"
-#include "inbound/StepFixture.h"
+#include "support/StepFixture.h"
 
-namespace velmaro {
+namespace velmaro::testing {
 namespace {
-
-using testing::SchoolXml;
-using testing::StepFixture;
-using testing::TableRow;
-using testing::XmlRecord;
 
 struct RoomCase {
     const char* name;
@@ -67,4 +62,4 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
-}  // namespace velmaro
+}  // namespace velmaro::testing

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "inbound/SmallSchool.h"
 #include "inbound/SubjectAssignmentStep.h"
+#include "support/StepFixture.h"
 #include "worktables/WorkTableLayouts.h"
 
 namespace velmaro::testing {
@@ -35,22 +35,22 @@ const Rows kGroups = {
 };
 
 TEST(SubjectAssignmentStep, EverySubjectGoesToEveryGroupOfItsCourse) {
-    StepRun run({Section{"MATERIAS",
-                         {
-                             {"101", "m1", "Lengua Extranjera"},
-                             {"101", "m2", " LENGUA EXTRANJERA "},
-                             {"202", "m3", "MATEMÁTICAS"},
-                             {"202", "m4", "Matemáticas"},
-                             {"202", "m5", "guardia"},
-                             {"101", "m6", "Sin Código"},
-                             {"101", "m7", "Desconocida"},
-                             {"303", "m8", "Lengua Extranjera"},
-                             {"12345678901", "m9", "Lengua Extranjera"},
-                             {"1234567890", "m10", kLongName + "yyyyy"},
-                             {"101", "m11"},
-                             {"101"},
-                             {"101", "m12", "   "},
-                         }}});
+    StepFixture run({XmlSection{"MATERIAS",
+                                {
+                                    {"101", "m1", "Lengua Extranjera"},
+                                    {"101", "m2", " LENGUA EXTRANJERA "},
+                                    {"202", "m3", "MATEMÁTICAS"},
+                                    {"202", "m4", "Matemáticas"},
+                                    {"202", "m5", "guardia"},
+                                    {"101", "m6", "Sin Código"},
+                                    {"101", "m7", "Desconocida"},
+                                    {"303", "m8", "Lengua Extranjera"},
+                                    {"12345678901", "m9", "Lengua Extranjera"},
+                                    {"1234567890", "m10", kLongName + "yyyyy"},
+                                    {"101", "m11"},
+                                    {"101"},
+                                    {"101", "m12", "   "},
+                                }}});
     WriteRows(run.WorkTable("ASIGNOMT.DBF"), layouts::ASIGNOMT, kSubjectNames);
     WriteRows(run.WorkTable("GRUPOST.DBF"), layouts::GRUPOST, kGroups);
     InboundContext ctx = run.Context();
@@ -103,11 +103,11 @@ TEST(SubjectAssignmentStep, EverySubjectGoesToEveryGroupOfItsCourse) {
 }
 
 TEST(SubjectAssignmentStep, ReplacesAnOlderTableAndLeavesItsInputsUnchanged) {
-    StepRun run({});
+    StepFixture run{SchoolXml()};
     WriteRows(run.WorkTable("ASIGNOMT.DBF"), layouts::ASIGNOMT, kSubjectNames);
     WriteRows(run.WorkTable("GRUPOST.DBF"), layouts::GRUPOST, kGroups);
     WriteRows(run.WorkTable("ASIGT.DBF"), layouts::ASIGT, {{{"CASIG", "VIEJA"}}});
-    WriteTextFile(run.WorkTable("ASIGT.MDX"), "old index");
+    WriteBytes(run.WorkTable("ASIGT.MDX"), "old index");
     InboundContext ctx = run.Context();
     RunSubjectAssignmentStep(ctx);
 

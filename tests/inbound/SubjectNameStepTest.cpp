@@ -7,16 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "inbound/StepFixture.h"
 #include "inbound/SubjectNameStep.h"
+#include "support/StepFixture.h"
 
-namespace velmaro {
+namespace velmaro::testing {
 namespace {
-
-using testing::SchoolXml;
-using testing::StepFixture;
-using testing::TableRow;
-using testing::XmlRecord;
 
 struct DeriveCase {
     const char* name;
@@ -176,4 +171,4 @@ TEST(SubjectNameStep, FillsTheListsOfTheRun) {
 }
 
 }  // namespace
-}  // namespace velmaro
+}  // namespace velmaro::testing

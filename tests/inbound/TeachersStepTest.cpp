@@ -7,17 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "inbound/StepFixture.h"
 #include "inbound/TeachersStep.h"
+#include "support/StepFixture.h"
 #include "text/TextHelpers.h"
 
-namespace velmaro {
+namespace velmaro::testing {
 namespace {
-
-using testing::SchoolXml;
-using testing::StepFixture;
-using testing::TableRow;
-using testing::XmlRecord;
 
 struct TeacherCase {
     const char* name;
@@ -75,4 +70,4 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
-}  // namespace velmaro
+}  // namespace velmaro::testing

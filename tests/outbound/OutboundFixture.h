@@ -6,15 +6,14 @@
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "app/Session.h"
+#include "support/ScratchFolder.h"
 #include "worktables/DbfTable.h"
 #include "worktables/TableLayout.h"
 #include "worktables/WorkTableLayouts.h"
@@ -70,15 +69,6 @@ inline void MakeTable(const fs::path& folder, const TableLayout& layout,
     table.Close();
 }
 
-inline void WriteFile(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-inline std::string ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 // The names of the work tables that the outbound conversion opens for exclusive use.
 inline const std::vector<std::string>& OutboundTableNames() {
     static const std::vector<std::string> names = {
@@ -91,17 +81,9 @@ inline const std::vector<std::string>& OutboundTableNames() {
 class OutboundFolder {
 public:
     OutboundFolder() {
-        std::string pattern = (fs::temp_directory_path() / "velmaro-outbound-XXXXXX").string();
-        root_ = mkdtemp(pattern.data());
-        fs::create_directories(WorkDir());
-        fs::create_directories(root_ / "racima");
+        root_.Folder("work");
+        root_.Folder("racima");
     }
-    ~OutboundFolder() {
-        std::error_code ignored;
-        fs::remove_all(root_, ignored);
-    }
-    OutboundFolder(const OutboundFolder&) = delete;
-    OutboundFolder& operator=(const OutboundFolder&) = delete;
 
     fs::path WorkDir() const { return root_ / "work"; }
     fs::path Exchange() const { return root_ / "racima" / "horario.xml"; }
@@ -110,13 +92,13 @@ public:
     Session MakeSession(bool batch) const {
         Session session;
         session.paths.workDir = WorkDir();
-        session.paths.programDir = root_;
+        session.paths.programDir = root_.Path();
         session.batchMode = batch;
         return session;
     }
 
 private:
-    fs::path root_;
+    ScratchFolder root_;
 };
 
 // The result document in a compact form, one line per group:

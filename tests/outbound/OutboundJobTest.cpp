@@ -21,11 +21,11 @@ namespace {
 using testing::FakeInteraction;
 using testing::MakeTable;
 using testing::OutboundFolder;
-using testing::ReadFile;
+using testing::ReadBytes;
 using testing::ReadResultOutline;
 using testing::Row;
 using testing::SolucLayout;
-using testing::WriteFile;
+using testing::WriteBytes;
 namespace layouts = velmaro::layouts;
 namespace fs = std::filesystem;
 
@@ -51,7 +51,7 @@ Row Slot(const char* diho, const char* marco, const char* dia, const char* code,
 // A small school whose rows exercise every lookup of an activity.
 void MakeSchool(const OutboundFolder& folder) {
     const auto dir = folder.WorkDir();
-    WriteFile(folder.Exchange(), kExchange);
+    WriteBytes(folder.Exchange(), kExchange);
     MakeTable(dir, layouts::PROFT,
               {{{"ABREV", "GAR"}, {"X_EMPLEADO", "E1"}, {"F_TOMAPOS", "01/09/2020"}},
                {{"ABREV", "O'NEIL"}, {"X_EMPLEADO", "E2"}, {"F_TOMAPOS", ""}},
@@ -274,17 +274,17 @@ TEST(OutboundJob, ComponentFailures) {
          },
          "'ab' is not a valid integer value"},
         {"document without BLOQUE_DATOS",
-         [](const OutboundFolder& f) { WriteFile(f.Exchange(), "<SERVICIO><OTRO/></SERVICIO>"); },
+         [](const OutboundFolder& f) { WriteBytes(f.Exchange(), "<SERVICIO><OTRO/></SERVICIO>"); },
          "horario.xml"},
         {"document not well-formed",
-         [](const OutboundFolder& f) { WriteFile(f.Exchange(), "<SERVICIO><BLOQUE_DATOS>"); },
+         [](const OutboundFolder& f) { WriteBytes(f.Exchange(), "<SERVICIO><BLOQUE_DATOS>"); },
          "horario.xml"},
     };
     for (const Case& c : cases) {
         OutboundFolder folder;
         MakeSchool(folder);
         c.spoil(folder);
-        WriteFile(folder.Result(), "resultado anterior");
+        WriteBytes(folder.Result(), "resultado anterior");
         Session session = folder.MakeSession(true);
         FakeInteraction ui;
         ui.picks.push_back(folder.Exchange());
@@ -299,7 +299,7 @@ TEST(OutboundJob, ComponentFailures) {
         EXPECT_FALSE(session.closeRequested) << c.name;
         EXPECT_TRUE(session.jobButtonsEnabled) << c.name;
         EXPECT_FALSE(ui.waiting) << c.name;
-        EXPECT_EQ(ReadFile(folder.Result()), "resultado anterior") << c.name;
+        EXPECT_EQ(ReadBytes(folder.Result()), "resultado anterior") << c.name;
         ExpectNoTableHeld(folder);
     }
 }
@@ -324,10 +324,10 @@ TEST(OutboundJob, TableHeldByAnotherIsAnErrorNamingIt) {
 TEST(OutboundJob, IsoLatinExchangeDocumentGivesAnIsoLatinResult) {
     OutboundFolder folder;
     MakeSchool(folder);
-    WriteFile(folder.Exchange(),
-              "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<!-- Racima -->\n"
-              "<SERVICIO><BLOQUE_DATOS><grupo_datos seq=\"C_ANNO\"><dato>2023 a\xF1o</dato>"
-              "</grupo_datos></BLOQUE_DATOS></SERVICIO>\n");
+    WriteBytes(folder.Exchange(),
+               "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<!-- Racima -->\n"
+               "<SERVICIO><BLOQUE_DATOS><grupo_datos seq=\"C_ANNO\"><dato>2023 a\xF1o</dato>"
+               "</grupo_datos></BLOQUE_DATOS></SERVICIO>\n");
     MakeTable(folder.WorkDir(), layouts::PROFT,
               {{{"ABREV", "GAR"},
                 {"X_EMPLEADO",
@@ -341,7 +341,7 @@ TEST(OutboundJob, IsoLatinExchangeDocumentGivesAnIsoLatinResult) {
     RunOutboundJob(session, ui);
 
     ASSERT_TRUE(ui.errors.empty()) << ui.errors.front();
-    const std::string bytes = ReadFile(folder.Result());
+    const std::string bytes = ReadBytes(folder.Result());
     EXPECT_EQ(bytes.rfind("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n<!-- Racima -->\n"
                           "<SERVICIO modulo=\"HORARIOS\" tipo=\"I\" autor=\"HORARIOS\" fecha=\"",
                           0),
@@ -379,10 +379,10 @@ TEST(OutboundJob, EveryFailingFileChangeKeepsTheEarlierResultOrWritesTheNewOne) 
                          std::to_string(changes));
             OutboundFolder folder;
             MakeSchool(folder);
-            WriteFile(folder.Result(), earlier);
+            WriteBytes(folder.Result(), earlier);
             std::map<std::string, std::string> tablesBefore;
             for (const std::string& name : testing::OutboundTableNames()) {
-                tablesBefore[name] = ReadFile(folder.WorkDir() / name);
+                tablesBefore[name] = ReadBytes(folder.WorkDir() / name);
             }
             Session session = folder.MakeSession(true);
             FakeInteraction ui;
@@ -392,7 +392,7 @@ TEST(OutboundJob, EveryFailingFileChangeKeepsTheEarlierResultOrWritesTheNewOne) 
                 RunOutboundJob(session, ui);
                 EXPECT_TRUE(fault.Injected());
             }
-            const std::string result = ReadFile(folder.Result());
+            const std::string result = ReadBytes(folder.Result());
             if (ui.errors.empty()) {
                 EXPECT_EQ(ReadResultOutline(folder.Result()), cleanOutline);
             } else {
@@ -405,7 +405,7 @@ TEST(OutboundJob, EveryFailingFileChangeKeepsTheEarlierResultOrWritesTheNewOne) 
                 EXPECT_EQ(result, earlier) << "a failed save replaced the earlier result";
             }
             for (const auto& [name, bytes] : tablesBefore) {
-                EXPECT_EQ(ReadFile(folder.WorkDir() / name), bytes) << name;
+                EXPECT_EQ(ReadBytes(folder.WorkDir() / name), bytes) << name;
             }
             ExpectNoTableHeld(folder);
             if (persistence == files::FaultPersistence::Once) {

@@ -7,20 +7,23 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
-#include <sstream>
 #include <string>
+#include <vector>
 
 #include "app/Error.h"
 #include "outbound/ResultDocument.h"
+#include "support/ScratchFolder.h"
 
 namespace velmaro {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::ReadBytes;
+using testing::ScratchFolder;
+using testing::WriteBytes;
 
 struct DocDeleter {
     void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
@@ -34,42 +37,17 @@ ParsedDoc Parse(const std::string& bytes) {
     return ParsedDoc(doc);
 }
 
-std::string ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+// Names of the entries in `folder`, sorted, each followed by ";".
+std::string Listing(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    std::string text;
+    for (const auto& name : names) text += name + ";";
+    return text;
 }
-
-void WriteBytes(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-class TempDir {
-public:
-    TempDir() {
-        std::string pattern = (fs::temp_directory_path() / "velmaro-result-XXXXXX").string();
-        path_ = mkdtemp(pattern.data());
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
-        fs::remove_all(path_, ignored);
-    }
-    const fs::path& Path() const { return path_; }
-    // Names of the entries in the folder, sorted.
-    std::string Listing() const {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(path_)) {
-            names.push_back(entry.path().filename().string());
-        }
-        std::sort(names.begin(), names.end());
-        std::string text;
-        for (const auto& name : names) text += name + ";";
-        return text;
-    }
-
-private:
-    fs::path path_;
-};
 
 const char* kExchange =
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
@@ -114,7 +92,7 @@ std::string ExpectedActivity(const std::string& seq, const std::string& day,
 }
 
 TEST(ResultDocument, TreeAndTextExactly) {
-    TempDir dir;
+    ScratchFolder dir;
     ParsedDoc doc = Parse(kExchange);
     ResultDocument result(doc.get(), "exchange.xml", "2023", 3, "15/03/2024 14:05:09");
     TeacherGroup first = result.AddTeacher(1, "E1", "01/09/2020", 2);
@@ -154,11 +132,11 @@ TEST(ResultDocument, TreeAndTextExactly) {
         "<dato nombre_dato=\"F_TOMAPOS\">x</dato></grupo_datos>"
         "</grupo_datos></BLOQUE_DATOS></SERVICIO>\n";
     EXPECT_EQ(ReadBytes(target), expected);
-    EXPECT_EQ(dir.Listing(), "ResultadoOrvikexchange.xml;");
+    EXPECT_EQ(Listing(dir.Path()), "ResultadoOrvikexchange.xml;");
 }
 
 TEST(ResultDocument, NoTeachersStillWritesTheAcademicYear) {
-    TempDir dir;
+    ScratchFolder dir;
     ParsedDoc doc = Parse("<SERVICIO><BLOQUE_DATOS><x>2019</x></BLOQUE_DATOS></SERVICIO>");
     ResultDocument result(doc.get(), "exchange.xml", "2019", 0, "f");
     result.Save(dir.Path() / "r.xml");
@@ -182,7 +160,7 @@ class ResultEncoding : public ::testing::TestWithParam<EncodingCase> {};
 
 TEST_P(ResultEncoding, DeclarationKeptAndUsed) {
     const EncodingCase& c = GetParam();
-    TempDir dir;
+    ScratchFolder dir;
     ParsedDoc doc = Parse(c.exchange);
     ResultDocument result(doc.get(), "exchange.xml", "2023", 1, "f");
     result.AddTeacher(1,
@@ -237,13 +215,13 @@ TEST(ResultDocument, DocumentWithoutRootIsAnError) {
 // Atomic save: a failing save keeps the earlier result whole, leaves no temporary file and
 // names the file.
 TEST(ResultDocumentSave, ReplacesAnEarlierResult) {
-    TempDir dir;
+    ScratchFolder dir;
     const fs::path target = dir.Path() / "r.xml";
     WriteBytes(target, "viejo");
     ParsedDoc doc = Parse("<SERVICIO/>");
     ResultDocument(doc.get(), "e.xml", "2023", 0, "f").Save(target);
     EXPECT_EQ(ReadBytes(target).substr(0, 9), "<SERVICIO");
-    EXPECT_EQ(dir.Listing(), "r.xml;");
+    EXPECT_EQ(Listing(dir.Path()), "r.xml;");
     struct stat info {};
     ASSERT_EQ(stat(target.c_str(), &info), 0);
     EXPECT_NE(info.st_mode & S_IRUSR, 0u);
@@ -251,7 +229,7 @@ TEST(ResultDocumentSave, ReplacesAnEarlierResult) {
 
 TEST(ResultDocumentSave, ReadOnlyFolderKeepsTheEarlierResult) {
     if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
-    TempDir dir;
+    ScratchFolder dir;
     const fs::path target = dir.Path() / "r.xml";
     WriteBytes(target, "viejo");
     fs::permissions(dir.Path(), fs::perms::owner_read | fs::perms::owner_exec);
@@ -265,11 +243,11 @@ TEST(ResultDocumentSave, ReadOnlyFolderKeepsTheEarlierResult) {
     }
     fs::permissions(dir.Path(), fs::perms::owner_all);
     EXPECT_EQ(ReadBytes(target), "viejo");
-    EXPECT_EQ(dir.Listing(), "r.xml;");
+    EXPECT_EQ(Listing(dir.Path()), "r.xml;");
 }
 
 TEST(ResultDocumentSave, TargetThatIsAFolderStaysAndNoTemporaryFileIsLeft) {
-    TempDir dir;
+    ScratchFolder dir;
     const fs::path target = dir.Path() / "r.xml";
     fs::create_directory(target);
     WriteBytes(target / "dentro", "x");
@@ -277,11 +255,11 @@ TEST(ResultDocumentSave, TargetThatIsAFolderStaysAndNoTemporaryFileIsLeft) {
     ResultDocument result(doc.get(), "e.xml", "2023", 0, "f");
     EXPECT_THROW(result.Save(target), Error);
     EXPECT_EQ(ReadBytes(target / "dentro"), "x");
-    EXPECT_EQ(dir.Listing(), "r.xml;");
+    EXPECT_EQ(Listing(dir.Path()), "r.xml;");
 }
 
 TEST(ResultDocumentSave, MissingFolderNamesTheFile) {
-    TempDir dir;
+    ScratchFolder dir;
     const fs::path target = dir.Path() / "no-existe" / "r.xml";
     ParsedDoc doc = Parse("<SERVICIO/>");
     ResultDocument result(doc.get(), "e.xml", "2023", 0, "f");
@@ -291,7 +269,7 @@ TEST(ResultDocumentSave, MissingFolderNamesTheFile) {
     } catch (const Error& error) {
         EXPECT_NE(std::string(error.what()).find(target.string()), std::string::npos);
     }
-    EXPECT_EQ(dir.Listing(), "");
+    EXPECT_EQ(Listing(dir.Path()), "");
 }
 
 TEST(MinutesAfterMidnight, ClockTexts) {

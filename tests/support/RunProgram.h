@@ -1,5 +1,5 @@
 #pragma once
-// Runs a program of the build with arguments and captures its exit status and output.
+// Runs a program of the build, or a shell command, and captures its exit status and output.
 
 #include <sys/wait.h>
 
@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "support/FileBytes.h"
 #include "support/ScratchFolder.h"
 
 namespace velmaro::testing {
@@ -25,21 +26,28 @@ inline std::string ShellQuoted(const std::string& text) {
     return quoted + "'";
 }
 
-// Runs `program` with `arguments`; standard output and error go through files in `scratch`.
-inline ProgramRun RunProgram(const std::filesystem::path& program,
-                             const std::vector<std::string>& arguments,
-                             const ScratchFolder& scratch) {
-    const std::filesystem::path out = scratch.Path() / "salida.txt";
-    const std::filesystem::path err = scratch.Path() / "errores.txt";
-    std::string command = ShellQuoted(program.string());
-    for (const std::string& argument : arguments) command += " " + ShellQuoted(argument);
-    command += " >" + ShellQuoted(out.string()) + " 2>" + ShellQuoted(err.string()) + " </dev/null";
-    const int raw = std::system(command.c_str());
+// Runs `command` through the shell; standard output and error go through files in `folder`.
+inline ProgramRun RunShell(const std::string& command, const std::filesystem::path& folder) {
+    const std::filesystem::path out = folder / "salida.txt";
+    const std::filesystem::path err = folder / "errores.txt";
+    const int raw = std::system(
+        ("( " + command + " ) >" + ShellQuoted(out.string()) + " 2>" + ShellQuoted(err.string()))
+            .c_str());
     ProgramRun run;
     if (raw != -1 && WIFEXITED(raw)) run.status = WEXITSTATUS(raw);
     run.out = ReadBytes(out);
     run.err = ReadBytes(err);
     return run;
+}
+
+// Runs `program` with `arguments` and nothing on standard input; its output goes through files
+// in `scratch`.
+inline ProgramRun RunProgram(const std::filesystem::path& program,
+                             const std::vector<std::string>& arguments,
+                             const ScratchFolder& scratch) {
+    std::string command = ShellQuoted(program.string());
+    for (const std::string& argument : arguments) command += " " + ShellQuoted(argument);
+    return RunShell(command + " </dev/null", scratch.Path());
 }
 
 }  // namespace velmaro::testing

@@ -2,6 +2,7 @@
 // Small Racima exchange documents for tests: sections of records whose fields are given as
 // texts, written inside the SERVICIO/BLOQUE_DATOS envelope.
 
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -10,6 +11,12 @@
 namespace velmaro::testing {
 
 using XmlRecord = std::vector<std::string>;  // the dato texts of one record, by position
+
+// One section of a document: its seq and its records.
+struct XmlSection {
+    std::string seq;
+    std::vector<XmlRecord> records;
+};
 
 // Escapes the characters that XML text and attributes cannot hold as they are.
 inline std::string EscapeXml(std::string_view text) {
@@ -37,9 +44,13 @@ inline std::string EscapeXml(std::string_view text) {
 
 class SchoolXml {
 public:
+    SchoolXml() = default;
+    // A document with `sections`, in order.
+    SchoolXml(std::initializer_list<XmlSection> sections) : sections_(sections) {}
+
     // Adds section `seq` with `records` (UTF-8 texts).
     SchoolXml& Section(std::string seq, std::vector<XmlRecord> records) {
-        sections_.emplace_back(std::move(seq), std::move(records));
+        sections_.push_back({std::move(seq), std::move(records)});
         return *this;
     }
 
@@ -50,9 +61,9 @@ public:
             "<SERVICIO modulo=\"HORARIOS\" tipo=\"O\" autor=\"PRUEBA\">\n<BLOQUE_DATOS>\n"
             "<grupo_datos seq=\"ANNO_ACADEMICO\"><dato nombre_dato=\"C_ANNO\">2026</dato>"
             "</grupo_datos>\n";
-        for (const auto& [seq, records] : sections_) {
-            xml += "<grupo_datos seq=\"" + EscapeXml(seq) + "\">\n";
-            for (const XmlRecord& record : records) {
+        for (const XmlSection& section : sections_) {
+            xml += "<grupo_datos seq=\"" + EscapeXml(section.seq) + "\">\n";
+            for (const XmlRecord& record : section.records) {
                 xml += "  <grupo_datos>";
                 for (std::size_t i = 0; i < record.size(); ++i) {
                     xml += "<dato nombre_dato=\"F" + std::to_string(i) + "\">" +
@@ -66,7 +77,7 @@ public:
     }
 
 private:
-    std::vector<std::pair<std::string, std::vector<XmlRecord>>> sections_;
+    std::vector<XmlSection> sections_;
 };
 
 }  // namespace velmaro::testing

@@ -5,11 +5,12 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
-#include "support/FixtureCopies.h"
+#include "support/FileBytes.h"
+
 namespace velmaro::testing {
 
 class ScratchFolder {
@@ -32,6 +33,9 @@ public:
 
     const std::filesystem::path& Path() const { return path_; }
 
+    // The path of `name` inside this folder (nothing is created).
+    std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
+
     // Creates (if needed) and returns the subfolder `name`.
     std::filesystem::path Folder(const std::string& name) const {
         std::filesystem::create_directories(path_ / name);
@@ -39,16 +43,9 @@ public:
     }
 
     // Writes `bytes` to the file `name` and returns its path.
-    std::filesystem::path File(const std::string& name, const std::string& bytes) const {
-        Write(path_ / name, bytes);
+    std::filesystem::path File(const std::string& name, std::string_view bytes) const {
+        WriteBytes(path_ / name, bytes);
         return path_ / name;
-    }
-
-    // Writes `bytes` to `file`, creating its folder when needed.
-    static void Write(const std::filesystem::path& file, const std::string& bytes) {
-        std::filesystem::create_directories(file.parent_path());
-        std::ofstream(file, std::ios::binary) << bytes;
-        KeepFixtureCopy(file, bytes);
     }
 
 private:
@@ -64,12 +61,6 @@ inline std::filesystem::path MemoryBackedTemporaryFolder() {
         return memory;
     }
     return std::filesystem::temp_directory_path();
-}
-
-// The whole content of `file` (empty when it cannot be read).
-inline std::string ReadBytes(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 }  // namespace velmaro::testing

@@ -4,11 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <filesystem>
 #include <string>
 
-#include "support/ScratchFolder.h"
+#include "support/FileBytes.h"
+#include "support/LittleEndian.h"
 #include "worktables/DbfTable.h"
 
 namespace velmaro::testing {
@@ -20,14 +20,12 @@ inline void ExpectWholeTable(const std::filesystem::path& path) {
     SCOPED_TRACE(path.string());
     const std::string bytes = ReadBytes(path);
     ASSERT_GE(bytes.size(), 33u) << "shorter than a header";
-    const auto byte = [&](std::size_t at) { return static_cast<std::uint8_t>(bytes[at]); };
-    const std::uint32_t records =
-        byte(4) | (byte(5) << 8) | (byte(6) << 16) | (static_cast<std::uint32_t>(byte(7)) << 24);
-    const std::size_t headerLength = byte(8) | (byte(9) << 8);
-    const std::size_t recordLength = byte(10) | (byte(11) << 8);
+    const std::size_t records = Little32(bytes, 4);
+    const std::size_t headerLength = Little16(bytes, 8);
+    const std::size_t recordLength = Little16(bytes, 10);
     EXPECT_EQ(bytes.size(), headerLength + records * recordLength + 1)
         << "the header's record count does not match the file";
-    EXPECT_EQ(byte(bytes.size() - 1), 0x1A) << "no end mark";
+    EXPECT_EQ(Byte(bytes, bytes.size() - 1), 0x1Au) << "no end mark";
     try {
         const DbfTable table = DbfTable::Open(path, TableAccess::Shared);
         EXPECT_EQ(table.Damage(), "");

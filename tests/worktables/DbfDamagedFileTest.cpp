@@ -7,15 +7,15 @@
 #include <random>
 #include <string>
 
-#include "TempFolder.h"
 #include "app/Error.h"
+#include "support/ScratchFolder.h"
 #include "worktables/DbfTable.h"
 
 namespace velmaro {
 namespace {
 
 using testing::ReadBytes;
-using testing::TempFolder;
+using testing::ScratchFolder;
 using testing::WriteBytes;
 
 const TableLayout kLayout{"ROTA.DBF",
@@ -25,7 +25,7 @@ constexpr std::size_t kHeaderLength = 32 + 2 * 32 + 1;  // 97
 constexpr std::size_t kRecordLength = 1 + 8 + 11;       // 20
 
 // A sound table of three rows, as bytes.
-std::string SoundTable(const TempFolder& folder) {
+std::string SoundTable(const ScratchFolder& folder) {
     {
         DbfTable table = DbfTable::Create(folder / "SANA.DBF", kLayout);
         for (int i = 1; i <= 3; ++i) {
@@ -53,7 +53,7 @@ class DamagedFile : public ::testing::TestWithParam<DamageCase> {};
 
 TEST_P(DamagedFile, GivesAnErrorOrTheReadableRows) {
     const DamageCase& c = GetParam();
-    TempFolder folder;
+    ScratchFolder folder;
     std::string bytes = SoundTable(folder);
     c.damage(bytes);
     const std::filesystem::path path = folder / "ROTA.DBF";
@@ -98,11 +98,11 @@ INSTANTIATE_TEST_SUITE_P(
                            b.substr(kHeaderLength + 2 * kRecordLength, kRecordLength) + "xx\x1A";
                    },
                    3, false},
-        DamageCase{"recordLengthShorterThanFields", [](std::string& b) { Patch16(b, 10, 12); },
-                   -1, false},
+        DamageCase{"recordLengthShorterThanFields", [](std::string& b) { Patch16(b, 10, 12); }, -1,
+                   false},
         DamageCase{"recordLengthZero", [](std::string& b) { Patch16(b, 10, 0); }, -1, false},
-        DamageCase{"headerLengthInsideDescriptors", [](std::string& b) { Patch16(b, 8, 40); },
-                   -1, false},
+        DamageCase{"headerLengthInsideDescriptors", [](std::string& b) { Patch16(b, 8, 40); }, -1,
+                   false},
         DamageCase{"headerLengthPastTheFile", [](std::string& b) { Patch16(b, 8, 60000); }, -1,
                    false},
         DamageCase{"noTerminator", [](std::string& b) { b = b.substr(0, 96); }, -1, false},
@@ -111,13 +111,14 @@ INSTANTIATE_TEST_SUITE_P(
         DamageCase{"empty", [](std::string& b) { b.clear(); }, -1, false},
         DamageCase{"unknownVersion", [](std::string& b) { b[0] = 0x02; }, -1, false},
         DamageCase{"noFields", [](std::string& b) { b = b.substr(0, 32) + "\x0D"; }, -1, false},
-        DamageCase{"textFile", [](std::string& b) { b = "NOMBRE;DIA\nFILA1;1\n" + std::string(40, 'x'); },
-                   -1, false}),
+        DamageCase{"textFile",
+                   [](std::string& b) { b = "NOMBRE;DIA\nFILA1;1\n" + std::string(40, 'x'); }, -1,
+                   false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Random damage to the header and random cuts: every outcome is an Error or readable rows.
 TEST(DamagedFile, RandomDamageNeverCrashes) {
-    TempFolder folder;
+    ScratchFolder folder;
     const std::string sound = SoundTable(folder);
     const std::filesystem::path path = folder / "ROTA.DBF";
     std::mt19937 random(20240917);
@@ -145,7 +146,8 @@ TEST(DamagedFile, RandomDamageNeverCrashes) {
             table.Close();
             ++opened;
         } catch (const Error& error) {
-            EXPECT_NE(std::string(error.what()).find("ROTA.DBF"), std::string::npos) << error.what();
+            EXPECT_NE(std::string(error.what()).find("ROTA.DBF"), std::string::npos)
+                << error.what();
             ++refused;
         }
     }

@@ -8,15 +8,15 @@
 #include <string>
 #include <vector>
 
-#include "TempFolder.h"
 #include "app/Error.h"
+#include "support/ScratchFolder.h"
 #include "worktables/DbfTable.h"
 #include "worktables/WorkTableLayouts.h"
 
 namespace velmaro {
 namespace {
 
-using testing::TempFolder;
+using testing::ScratchFolder;
 using testing::WriteBytes;
 
 // --- Byte helpers: each returns the bytes of one piece of a file ----------------------------
@@ -24,16 +24,20 @@ using testing::WriteBytes;
 std::string Little16(unsigned value) {
     return {static_cast<char>(value & 0xFF), static_cast<char>((value >> 8) & 0xFF)};
 }
-std::string Little32(std::uint32_t value) { return Little16(value & 0xFFFF) + Little16(value >> 16); }
+std::string Little32(std::uint32_t value) {
+    return Little16(value & 0xFFFF) + Little16(value >> 16);
+}
 std::string Little64(std::uint64_t value) {
-    return Little32(static_cast<std::uint32_t>(value)) + Little32(static_cast<std::uint32_t>(value >> 32));
+    return Little32(static_cast<std::uint32_t>(value)) +
+           Little32(static_cast<std::uint32_t>(value >> 32));
 }
 std::string Big32(std::uint32_t value) {
     return {static_cast<char>(value >> 24), static_cast<char>((value >> 16) & 0xFF),
             static_cast<char>((value >> 8) & 0xFF), static_cast<char>(value & 0xFF)};
 }
 std::string Big64(std::uint64_t value) {
-    return Big32(static_cast<std::uint32_t>(value >> 32)) + Big32(static_cast<std::uint32_t>(value));
+    return Big32(static_cast<std::uint32_t>(value >> 32)) +
+           Big32(static_cast<std::uint32_t>(value));
 }
 std::string Zeros(std::size_t count) { return std::string(count, '\0'); }
 
@@ -76,28 +80,28 @@ std::string DBase7Double(double value) {
 }
 std::string LittleDouble(double value) { return Little64(std::bit_cast<std::uint64_t>(value)); }
 
-DbfTable OpenFixture(const TempFolder& folder, const std::string& bytes) {
+DbfTable OpenFixture(const ScratchFolder& folder, const std::string& bytes) {
     WriteBytes(folder / "FIXTURE.DBF", bytes);
     return DbfTable::Open(folder / "FIXTURE.DBF", TableAccess::Shared);
 }
 
 std::vector<std::string> Column(const DbfTable& table, const std::string& field) {
     std::vector<std::string> values;
-    for (std::size_t row = 0; row < table.RecordCount(); ++row) values.push_back(table.Text(row, field));
+    for (std::size_t row = 0; row < table.RecordCount(); ++row)
+        values.push_back(table.Text(row, field));
     return values;
 }
 
 using Values = std::vector<std::string>;
 
 TEST(ForeignFormats, DBase3WithNumbersDatesLogicalsAndADeletedRecord) {
-    TempFolder folder;
+    ScratchFolder folder;
     // 4 fields: NOMBRE C(10), HORAS N(5,1), FECHA D(8), ACTIVO L(1); record = 1+10+5+8+1 = 25.
     const std::string file =
         MainHeader(0x03, 3, 32 + 4 * 32 + 1, 25) + Descriptor("NOMBRE", 'C', 10) +
-        Descriptor("HORAS", 'N', 5, 1) + Descriptor("FECHA", 'D', 8) + Descriptor("ACTIVO", 'L', 1) +
-        "\x0D" +
-        " Ana         2.520240915T" +   // live
-        "*Borrado     1.020240101F" +   // deleted: left out
+        Descriptor("HORAS", 'N', 5, 1) + Descriptor("FECHA", 'D', 8) +
+        Descriptor("ACTIVO", 'L', 1) + "\x0D" + " Ana         2.520240915T" +  // live
+        "*Borrado     1.020240101F" +                                          // deleted: left out
         " Luis \xC1ngel -3.0        ?" +  // Windows-1252 "Á"; blank date; '?' logical
         "\x1A";
     DbfTable table = OpenFixture(folder, file);
@@ -111,15 +115,15 @@ TEST(ForeignFormats, DBase3WithNumbersDatesLogicalsAndADeletedRecord) {
 }
 
 TEST(ForeignFormats, DBase4WithFloatAndMemoReference) {
-    TempFolder folder;
+    ScratchFolder folder;
     // Version 0x8B (dBase IV with memo): PESO F(10,3), NOTA M(10) holding a block number,
     // CLAVE C(4); record = 1+10+10+4 = 25.
-    const std::string file =
-        MainHeader(0x8B, 2, 32 + 3 * 32 + 1, 25) + Descriptor("PESO", 'F', 10, 3) +
-        Descriptor("NOTA", 'M', 10) + Descriptor("CLAVE", 'C', 4) + "\x0D" +
-        " " + "     1.250" + "        12" + "AB12" +  // memo in block 12
-        " " + "   -42.000" + "          " + "CD34" +  // no memo
-        "\x1A";
+    const std::string file = MainHeader(0x8B, 2, 32 + 3 * 32 + 1, 25) +
+                             Descriptor("PESO", 'F', 10, 3) + Descriptor("NOTA", 'M', 10) +
+                             Descriptor("CLAVE", 'C', 4) + "\x0D" + " " + "     1.250" +
+                             "        12" + "AB12" +                       // memo in block 12
+                             " " + "   -42.000" + "          " + "CD34" +  // no memo
+                             "\x1A";
     DbfTable table = OpenFixture(folder, file);
     EXPECT_EQ(Column(table, "PESO"), (Values{"1.25", "-42"}));
     EXPECT_EQ(Column(table, "NOTA"), (Values{"", ""})) << "memo text lives in another file";
@@ -128,16 +132,15 @@ TEST(ForeignFormats, DBase4WithFloatAndMemoReference) {
 }
 
 TEST(ForeignFormats, DBase7ReferenceTableWithIntegerKeyAndDouble) {
-    TempFolder folder;
+    ScratchFolder folder;
     // NIVELLARI.DBF as another dBase 7 tool writes it: X_OFERTAMATRIG I(4), NIVEL_ABREV C(5),
     // ESTUDIO C(12), PESO O(8); record = 1+4+5+12+8 = 30. The header's record count (9) lies:
     // the file size tells there are 3 records.
     const std::string file =
         DBase7Header(9, 68 + 4 * 48 + 1, 30) + Descriptor7("X_OFERTAMATRIG", 'I', 4) +
         Descriptor7("NIVEL_ABREV", 'C', 5) + Descriptor7("ESTUDIO", 'C', 12) +
-        Descriptor7("PESO", 'O', 8) + "\x0D" +
-        " " + DBase7Int(60101) + "ESO  " + "Secundaria  " + DBase7Double(1.5) +
-        " " + DBase7Int(-7) + "     " + "Negativo    " + DBase7Double(-2.25) +
+        Descriptor7("PESO", 'O', 8) + "\x0D" + " " + DBase7Int(60101) + "ESO  " + "Secundaria  " +
+        DBase7Double(1.5) + " " + DBase7Int(-7) + "     " + "Negativo    " + DBase7Double(-2.25) +
         " " + Zeros(4) + "X    " + "Vac\xEDo       " + Zeros(8) +  // null integer and double
         "\x1A";
     DbfTable table = OpenFixture(folder, file);
@@ -154,12 +157,12 @@ TEST(ForeignFormats, DBase7ReferenceTableWithIntegerKeyAndDouble) {
 }
 
 TEST(ForeignFormats, FoxPro2WithNumericAndFloat) {
-    TempFolder folder;
+    ScratchFolder folder;
     // Version 0xF5 (FoxPro 2 with memo): DIA N(2,0), HORA F(4,1), PROF C(6); record = 13.
     const std::string file = MainHeader(0xF5, 2, 32 + 3 * 32 + 1, 13) + Descriptor("DIA", 'N', 2) +
                              Descriptor("HORA", 'F', 4, 1) + Descriptor("PROF", 'C', 6) + "\x0D" +
-                             " " + " 1" + " 3.0" + "ANA   " +
-                             " " + " 5" + " 0.5" + "LUIS  " + "\x1A";
+                             " " + " 1" + " 3.0" + "ANA   " + " " + " 5" + " 0.5" + "LUIS  " +
+                             "\x1A";
     DbfTable table = OpenFixture(folder, file);
     EXPECT_EQ(Column(table, "DIA"), (Values{"1", "5"}));
     EXPECT_EQ(Column(table, "HORA"), (Values{"3", "0.5"}));
@@ -167,18 +170,17 @@ TEST(ForeignFormats, FoxPro2WithNumericAndFloat) {
 }
 
 TEST(ForeignFormats, VisualFoxProWithBacklinkAndBinaryNumbers) {
-    TempFolder folder;
+    ScratchFolder folder;
     // Version 0x30: DIA I(4) little-endian, HORAS B(8) little-endian double, PAGO Y(8)
     // currency in ten-thousandths, PROF C(5); record = 1+4+8+8+5 = 26. After the terminator
     // comes the 263-byte backlink, which the header length counts.
     const unsigned headerLength = 32 + 4 * 32 + 1 + 263;
-    const std::string file =
-        MainHeader(0x30, 2, headerLength, 26) + Descriptor("DIA", 'I', 4) +
-        Descriptor("HORAS", 'B', 8, 2) + Descriptor("PAGO", 'Y', 8, 4) + Descriptor("PROF", 'C', 5) +
-        "\x0D" + Zeros(263) +
-        " " + Little32(3) + LittleDouble(1.75) + Little64(125000) + "ANA  " +
-        " " + Little32(static_cast<std::uint32_t>(-2)) + LittleDouble(-0.5) + Little64(0) + "LUIS " +
-        "\x1A";
+    const std::string file = MainHeader(0x30, 2, headerLength, 26) + Descriptor("DIA", 'I', 4) +
+                             Descriptor("HORAS", 'B', 8, 2) + Descriptor("PAGO", 'Y', 8, 4) +
+                             Descriptor("PROF", 'C', 5) + "\x0D" + Zeros(263) + " " + Little32(3) +
+                             LittleDouble(1.75) + Little64(125000) + "ANA  " + " " +
+                             Little32(static_cast<std::uint32_t>(-2)) + LittleDouble(-0.5) +
+                             Little64(0) + "LUIS " + "\x1A";
     DbfTable table = OpenFixture(folder, file);
     ASSERT_EQ(table.RecordCount(), 2u);
     EXPECT_EQ(Column(table, "DIA"), (Values{"3", "-2"}));
@@ -190,7 +192,8 @@ TEST(ForeignFormats, VisualFoxProWithBacklinkAndBinaryNumbers) {
 }
 
 TEST(ForeignFormats, OurDBase7ReferenceTableReadsBack) {
-    const std::filesystem::path shipped = std::filesystem::path(VELMARO_RUNTIME_DIR) / "NIVELLARI.DBF";
+    const std::filesystem::path shipped =
+        std::filesystem::path(VELMARO_RUNTIME_DIR) / "NIVELLARI.DBF";
     const std::string bytes = testing::ReadBytes(shipped);
     ASSERT_GT(bytes.size(), 68u) << "built beside the executables";
     EXPECT_EQ(static_cast<unsigned char>(bytes[0]), 0x04) << "dBase 7";
@@ -219,13 +222,12 @@ TEST(ForeignFormats, OurDBase7ReferenceTableReadsBack) {
 }
 
 TEST(ForeignFormats, DBase7WrittenByUsKeepsLongNamesAndValues) {
-    TempFolder folder;
-    const TableLayout layout{
-        "LARGO.DBF",
-        {{"UN_NOMBRE_DE_CAMPO_MUY_LARGO_32C", FieldKind::Character, 10},
-         {"CANTIDAD", FieldKind::Float, 0},
-         {"VALE", FieldKind::Logical, 0}},
-        std::nullopt};
+    ScratchFolder folder;
+    const TableLayout layout{"LARGO.DBF",
+                             {{"UN_NOMBRE_DE_CAMPO_MUY_LARGO_32C", FieldKind::Character, 10},
+                              {"CANTIDAD", FieldKind::Float, 0},
+                              {"VALE", FieldKind::Logical, 0}},
+                             std::nullopt};
     {
         DbfTable table = DbfTable::Create(folder / "LARGO.DBF", layout, DbfLevel::DBase7);
         const std::size_t row = table.Append();
@@ -243,7 +245,7 @@ TEST(ForeignFormats, DBase7WrittenByUsKeepsLongNamesAndValues) {
 }
 
 TEST(ForeignFormats, NamesTooLongForTheLevelAreRefused) {
-    TempFolder folder;
+    ScratchFolder folder;
     const TableLayout layout{"T.DBF", {{"X_OFERTAMATRIG", FieldKind::Integer, 0}}, std::nullopt};
     EXPECT_THROW(DbfTable::Create(folder / "T.DBF", layout), Error) << "dBase III holds 11";
 }

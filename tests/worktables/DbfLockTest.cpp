@@ -1,18 +1,18 @@
 // Tables held by another process: a clear error naming the table, and nothing deleted.
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <fcntl.h>
-
 #include <functional>
 #include <stdexcept>
 #include <string>
 
-#include "TempFolder.h"
 #include "app/Error.h"
+#include "support/HeldFile.h"
+#include "support/ScratchFolder.h"
 #include "worktables/DbfTable.h"
 #include "worktables/WorkTableLayouts.h"
 #include "worktables/WorkTableRebuild.h"
@@ -20,47 +20,9 @@
 namespace velmaro {
 namespace {
 
+using testing::HeldFile;
 using testing::ReadBytes;
-using testing::TempFolder;
-
-// A child process that holds an flock lock on a file until it is destroyed.
-class LockingProcess {
-public:
-    LockingProcess(const std::filesystem::path& path, int operation) {
-        int ready[2];
-        int release[2];
-        if (::pipe(ready) != 0 || ::pipe(release) != 0) throw std::runtime_error("pipe");
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::close(ready[0]);
-            ::close(release[1]);
-            const int fd = ::open(path.c_str(), O_RDONLY);
-            const char ok = (fd >= 0 && ::flock(fd, operation) == 0) ? '1' : '0';
-            (void)!::write(ready[1], &ok, 1);
-            char ignored;
-            (void)!::read(release[0], &ignored, 1);  // returns when the parent closes its end
-            ::_exit(0);
-        }
-        ::close(ready[1]);
-        ::close(release[0]);
-        releaseFd_ = release[1];
-        char ok = '0';
-        (void)!::read(ready[0], &ok, 1);
-        ::close(ready[0]);
-        locked_ = ok == '1';
-    }
-    ~LockingProcess() {
-        ::close(releaseFd_);
-        int status = 0;
-        ::waitpid(pid_, &status, 0);
-    }
-    bool Locked() const { return locked_; }
-
-private:
-    pid_t pid_ = -1;
-    int releaseFd_ = -1;
-    bool locked_ = false;
-};
+using testing::ScratchFolder;
 
 void ExpectHeldError(const std::function<void()>& action, const std::string& file) {
     try {
@@ -80,13 +42,13 @@ protected:
         table.SetText(table.Append(), "DIHO", "L1");
     }
     std::filesystem::path Table() const { return folder_ / "DIASHORAST2.DBF"; }
-    TempFolder folder_;
+    ScratchFolder folder_;
 };
 
 TEST_F(HeldTable, ExclusiveHolderBlocksEveryOpenCreateAndRebuild) {
     const std::string before = ReadBytes(Table());
     const std::string indexBefore = ReadBytes(folder_ / "DIASHORAST2.MDX");
-    LockingProcess holder(Table(), LOCK_EX);
+    HeldFile holder(Table(), LOCK_EX);
     ASSERT_TRUE(holder.Locked());
     ExpectHeldError([&] { DbfTable::Open(Table(), TableAccess::Shared); }, Table().string());
     ExpectHeldError([&] { DbfTable::Open(Table(), TableAccess::Exclusive); }, Table().string());
@@ -98,7 +60,7 @@ TEST_F(HeldTable, ExclusiveHolderBlocksEveryOpenCreateAndRebuild) {
 }
 
 TEST_F(HeldTable, SharedHolderAllowsSharedReadersOnly) {
-    LockingProcess holder(Table(), LOCK_SH);
+    HeldFile holder(Table(), LOCK_SH);
     ASSERT_TRUE(holder.Locked());
     EXPECT_EQ(DbfTable::Open(Table(), TableAccess::Shared).Text(0, "DIHO"), "L1");
     ExpectHeldError([&] { DbfTable::Open(Table(), TableAccess::Exclusive); }, Table().string());
@@ -108,7 +70,7 @@ TEST_F(HeldTable, OurOwnExclusiveOpenHoldsTheTableUntilClosed) {
     DbfTable first = DbfTable::Open(Table(), TableAccess::Exclusive);
     ExpectHeldError([&] { DbfTable::Open(Table(), TableAccess::Shared); }, Table().string());
     {
-        LockingProcess other(Table(), LOCK_SH | LOCK_NB);
+        HeldFile other(Table(), LOCK_SH | LOCK_NB);
         EXPECT_FALSE(other.Locked()) << "the lock is an OS lock that other processes see";
     }
     first.Close();
@@ -116,7 +78,7 @@ TEST_F(HeldTable, OurOwnExclusiveOpenHoldsTheTableUntilClosed) {
 }
 
 TEST(MissingTable, OpenIsAnErrorNamingTheFile) {
-    TempFolder folder;
+    ScratchFolder folder;
     try {
         DbfTable::Open(folder / "SOLUC.DBF", TableAccess::Shared);
         FAIL() << "no error";

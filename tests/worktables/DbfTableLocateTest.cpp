@@ -7,14 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "TempFolder.h"
 #include "app/Error.h"
+#include "support/ScratchFolder.h"
 #include "worktables/DbfTable.h"
 
 namespace velmaro {
 namespace {
 
-using testing::TempFolder;
+using testing::ScratchFolder;
 
 const TableLayout kLayout{"SOLUC.DBF",
                           {{"PROF", FieldKind::Character, 10},
@@ -26,14 +26,14 @@ class LocateTest : public ::testing::Test {
 protected:
     LocateTest() : table_(DbfTable::Create(folder_ / "SOLUC.DBF", kLayout)) {
         // row: PROF, ASIG, DIA
-        Add("ANA", "MAT", 1);        // 0
-        Add("LUIS", "LEN", 2);       // 1
-        Add("ANA", "LEN", 3);        // 2
-        Add("ana", "MAT", 4);        // 3
-        Add("O'NEIL", "MAT", 5);     // 4
-        Add("ANA", "MAT", 6);        // 5
-        Add("JOSÉ", "FIS", 7);       // 6
-        Add("ABCDEFGHIJ", "X", 8);   // 7: fills the width
+        Add("ANA", "MAT", 1);       // 0
+        Add("LUIS", "LEN", 2);      // 1
+        Add("ANA", "LEN", 3);       // 2
+        Add("ana", "MAT", 4);       // 3
+        Add("O'NEIL", "MAT", 5);    // 4
+        Add("ANA", "MAT", 6);       // 5
+        Add("JOSÉ", "FIS", 7);      // 6
+        Add("ABCDEFGHIJ", "X", 8);  // 7: fills the width
     }
     void Add(const std::string& prof, const std::string& asig, long long dia) {
         const std::size_t row = table_.Append();
@@ -42,7 +42,7 @@ protected:
         table_.SetInteger(row, "DIA", dia);
     }
 
-    TempFolder folder_;
+    ScratchFolder folder_;
     DbfTable table_;
 };
 
@@ -106,9 +106,8 @@ TEST_F(LocateTest, FilterGivesEveryMatchInStoredOrder) {
 }
 
 TEST_F(LocateTest, OtherFilterExpressionsAreErrors) {
-    for (const char* expression :
-         {"PROF", "PROF= ANA", "PROF= 'ANA", "PROF= 'ANA' AND ASIG= 'MAT'", "= 'ANA'",
-          "PROF<> 'ANA'", "PROF= 'O'NEIL'"}) {
+    for (const char* expression : {"PROF", "PROF= ANA", "PROF= 'ANA", "PROF= 'ANA' AND ASIG= 'MAT'",
+                                   "= 'ANA'", "PROF<> 'ANA'", "PROF= 'O'NEIL'"}) {
         EXPECT_THROW(table_.FilterRows(expression), Error) << expression;
     }
     EXPECT_THROW(table_.FilterRows("NOEXISTE= 'A'"), Error);

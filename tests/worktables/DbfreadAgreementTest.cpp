@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "TempFolder.h"
+#include "support/ScratchFolder.h"
 #include "worktables/DbfTable.h"
 #include "worktables/WorkTableLayouts.h"
 #include "worktables/WorkTableRebuild.h"
@@ -15,7 +15,7 @@
 namespace velmaro {
 namespace {
 
-using testing::TempFolder;
+using testing::ScratchFolder;
 
 std::string RunDbfread(const std::filesystem::path& table) {
     const std::string command = std::string("/usr/bin/python3 '") + VELMARO_TEST_DATA_DIR +
@@ -69,7 +69,7 @@ class DbfreadAgreement : public ::testing::TestWithParam<const TableLayout*> {};
 
 TEST_P(DbfreadAgreement, SeesOurFieldsAndValues) {
     const TableLayout& layout = *GetParam();
-    TempFolder folder;
+    ScratchFolder folder;
     {
         DbfTable table = RebuildWorkTable(folder.Path(), layout);
         FillSample(table, layout, table.Append());
@@ -81,15 +81,15 @@ TEST_P(DbfreadAgreement, SeesOurFieldsAndValues) {
     DbfTable table = DbfTable::Open(folder / layout.fileName, TableAccess::Shared);
     for (std::size_t row = 0; row < table.RecordCount(); ++row) {
         expected += "ROW";
-        for (const FieldLayout& field : layout.fields) expected += "\t" + table.Text(row, field.name);
+        for (const FieldLayout& field : layout.fields)
+            expected += "\t" + table.Text(row, field.name);
         expected += "\n";
     }
     EXPECT_EQ(RunDbfread(folder / layout.fileName), expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(AllWorkTables, DbfreadAgreement,
-                         ::testing::ValuesIn(layouts::AllWorkTables()),
-                         [](const auto& info) {
+                         ::testing::ValuesIn(layouts::AllWorkTables()), [](const auto& info) {
                              return info.param->fileName.substr(0, info.param->fileName.find('.'));
                          });
 

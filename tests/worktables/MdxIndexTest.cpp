@@ -5,25 +5,20 @@
 
 #include <string>
 
-#include "TempFolder.h"
+#include "support/LittleEndian.h"
+#include "support/ScratchFolder.h"
 #include "worktables/WorkTableLayouts.h"
 #include "worktables/WorkTableRebuild.h"
 
 namespace velmaro {
 namespace {
 
+using testing::Byte;
+using testing::Little16;
+using testing::Little32;
 using testing::ReadBytes;
-using testing::TempFolder;
+using testing::ScratchFolder;
 
-unsigned Byte(const std::string& bytes, std::size_t at) {
-    return static_cast<unsigned char>(bytes.at(at));
-}
-unsigned Little16(const std::string& bytes, std::size_t at) {
-    return Byte(bytes, at) | Byte(bytes, at + 1) << 8;
-}
-unsigned Little32(const std::string& bytes, std::size_t at) {
-    return Little16(bytes, at) | Little16(bytes, at + 2) << 16;
-}
 bool AllZero(const std::string& bytes, std::size_t from, std::size_t to) {
     return bytes.substr(from, to - from).find_first_not_of('\0') == std::string::npos;
 }
@@ -35,7 +30,7 @@ protected:
         mdx_ = ReadBytes(folder_ / "DIASHORAST2.MDX");
         dbf_ = ReadBytes(folder_ / "DIASHORAST2.DBF");
     }
-    TempFolder folder_;
+    ScratchFolder folder_;
     std::string mdx_;
     std::string dbf_;
 };

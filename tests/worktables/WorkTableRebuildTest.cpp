@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "TempFolder.h"
 #include "app/Error.h"
+#include "support/ScratchFolder.h"
 #include "worktables/DbfTable.h"
 #include "worktables/WorkTableLayouts.h"
 #include "worktables/WorkTableRebuild.h"
@@ -15,11 +15,11 @@ namespace velmaro {
 namespace {
 
 using testing::ReadBytes;
-using testing::TempFolder;
+using testing::ScratchFolder;
 using testing::WriteBytes;
 
 TEST(WorkTableRebuild, ReplacesAnOlderTableAndRemovesItsIndexFile) {
-    TempFolder folder;
+    ScratchFolder folder;
     {
         DbfTable old = RebuildWorkTable(folder.Path(), layouts::PROFT);
         old.SetText(old.Append(), "ABREV", "VIEJO");
@@ -33,7 +33,7 @@ TEST(WorkTableRebuild, ReplacesAnOlderTableAndRemovesItsIndexFile) {
 }
 
 TEST(WorkTableRebuild, EmptyTableWithIndexGetsItsIndexFile) {
-    TempFolder folder;
+    ScratchFolder folder;
     RebuildWorkTable(folder.Path(), layouts::DIASHORAST2).Close();
     EXPECT_TRUE(std::filesystem::exists(folder / "DIASHORAST2.DBF"));
     EXPECT_EQ(ReadBytes(folder / "DIASHORAST2.MDX").size(), 4096u);
@@ -41,7 +41,7 @@ TEST(WorkTableRebuild, EmptyTableWithIndexGetsItsIndexFile) {
 }
 
 TEST(WorkTableRebuild, CreateReplacesATableWithoutDeletingFirst) {
-    TempFolder folder;
+    ScratchFolder folder;
     {
         DbfTable old = DbfTable::Create(folder / "PERIODOS.DBF", layouts::PERIODOS);
         old.SetText(old.Append(), "CJORNADA", "J1");
@@ -51,7 +51,7 @@ TEST(WorkTableRebuild, CreateReplacesATableWithoutDeletingFirst) {
 }
 
 TEST(WorkTableRebuild, MissingFolderIsAnErrorNamingTableAndFolder) {
-    TempFolder folder;
+    ScratchFolder folder;
     const std::filesystem::path missing = folder / "TTEMP";
     try {
         RebuildWorkTable(missing, layouts::AULAT);
@@ -64,7 +64,7 @@ TEST(WorkTableRebuild, MissingFolderIsAnErrorNamingTableAndFolder) {
 }
 
 TEST(WorkTableRebuild, RemoveWorkFileIgnoresMissingFiles) {
-    TempFolder folder;
+    ScratchFolder folder;
     WriteBytes(folder / "JORNADAS.DBF", "x");
     RemoveWorkFile(folder.Path(), "JORNADAS.DBF");
     RemoveWorkFile(folder.Path(), "JORNADAS.DBF");

@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "TempFolder.h"
 #include "app/Error.h"
+#include "support/LittleEndian.h"
+#include "support/ScratchFolder.h"
 #include "worktables/DbfTable.h"
 #include "worktables/WorkTableLayouts.h"
 #include "worktables/WorkTableRebuild.h"
@@ -16,24 +17,18 @@
 namespace velmaro {
 namespace {
 
+using testing::Byte;
+using testing::Little16;
+using testing::Little32;
 using testing::ReadBytes;
-using testing::TempFolder;
-
-unsigned Byte(const std::string& bytes, std::size_t at) {
-    return static_cast<unsigned char>(bytes.at(at));
-}
-unsigned Little16(const std::string& bytes, std::size_t at) {
-    return Byte(bytes, at) | Byte(bytes, at + 1) << 8;
-}
-unsigned Little32(const std::string& bytes, std::size_t at) {
-    return Little16(bytes, at) | Little16(bytes, at + 2) << 16;
-}
+using testing::ScratchFolder;
 
 // The value the round trip stores in a field of a row, as text.
 std::string SampleText(const FieldLayout& field, std::size_t row) {
     switch (field.kind) {
         case FieldKind::Character:
-            return (field.name + std::to_string(row)).substr(0, static_cast<std::size_t>(field.width));
+            return (field.name + std::to_string(row))
+                .substr(0, static_cast<std::size_t>(field.width));
         case FieldKind::Integer:
             return std::to_string(static_cast<long long>(row) * 1000 - 7);
         case FieldKind::Float:
@@ -85,7 +80,7 @@ class LayoutRoundTrip : public ::testing::TestWithParam<const TableLayout*> {};
 
 TEST_P(LayoutRoundTrip, RowsComeBackAfterReopening) {
     const TableLayout& layout = *GetParam();
-    TempFolder folder;
+    ScratchFolder folder;
     constexpr std::size_t kRows = 3;
     {
         DbfTable table = RebuildWorkTable(folder.Path(), layout);
@@ -113,7 +108,7 @@ TEST_P(LayoutRoundTrip, RowsComeBackAfterReopening) {
 
 TEST_P(LayoutRoundTrip, HeaderBytesDescribeTheLayoutExactly) {
     const TableLayout& layout = *GetParam();
-    TempFolder folder;
+    ScratchFolder folder;
     {
         DbfTable table = RebuildWorkTable(folder.Path(), layout);
         table.Append();
@@ -161,10 +156,10 @@ INSTANTIATE_TEST_SUITE_P(AllWorkTables, LayoutRoundTrip,
 TEST(WorkTableLayouts, ListsTheTenTablesInCreationOrder) {
     std::vector<std::string> files;
     for (const TableLayout* layout : layouts::AllWorkTables()) files.push_back(layout->fileName);
-    EXPECT_EQ(files, (std::vector<std::string>{"ASIGNOMT.DBF", "ASIGNOMT2.DBF", "PROFT.DBF",
-                                               "AULAT.DBF", "CURSOST.DBF", "GRUPOST.DBF",
-                                               "ASIGT.DBF", "DIASHORAST.DBF", "DIASHORAST2.DBF",
-                                               "PERIODOS.DBF"}));
+    EXPECT_EQ(files,
+              (std::vector<std::string>{"ASIGNOMT.DBF", "ASIGNOMT2.DBF", "PROFT.DBF", "AULAT.DBF",
+                                        "CURSOST.DBF", "GRUPOST.DBF", "ASIGT.DBF", "DIASHORAST.DBF",
+                                        "DIASHORAST2.DBF", "PERIODOS.DBF"}));
     EXPECT_EQ(layouts::DIASHORAST2.fields.size(), layouts::DIASHORAST.fields.size() + 1);
     EXPECT_EQ(layouts::DIASHORAST2.fields.back().name, "ORDEN");
     EXPECT_EQ(layouts::DIASHORAST2.indexTag, std::optional<std::string>("ORDEN"));
@@ -183,7 +178,7 @@ class CharacterValue : public ::testing::TestWithParam<TextCase> {};
 
 TEST_P(CharacterValue, IsEncodedThenCutToTheWidth) {
     const TextCase& c = GetParam();
-    TempFolder folder;
+    ScratchFolder folder;
     const TableLayout layout{"T.DBF", {{"VALOR", FieldKind::Character, c.width}}, std::nullopt};
     {
         DbfTable table = DbfTable::Create(folder / "T.DBF", layout);
@@ -198,21 +193,20 @@ TEST_P(CharacterValue, IsEncodedThenCutToTheWidth) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, CharacterValue,
-    ::testing::Values(
-        TextCase{"name85To80", std::string(85, 'N'), 80, std::string(80, 'N')},
-        TextCase{"accentedCountOneByteEach", "ñññññññññññ", 10, "ññññññññññ"},
-        TextCase{"unmappableBecomeQuestionMarks", "Ωmega ñandú €", 10, "?mega ñand"},
-        TextCase{"euroAndQuotesAreWindows1252", "€ “x” …", 20, "€ “x” …"},
-        TextCase{"trailingBlanksAreNotKept", "ab   ", 10, "ab"},
-        TextCase{"leadingBlanksAreKept", "  ab", 10, "  ab"},
-        TextCase{"emptyIsBlank", "", 5, ""}),
+    ::testing::Values(TextCase{"name85To80", std::string(85, 'N'), 80, std::string(80, 'N')},
+                      TextCase{"accentedCountOneByteEach", "ñññññññññññ", 10, "ññññññññññ"},
+                      TextCase{"unmappableBecomeQuestionMarks", "Ωmega ñandú €", 10, "?mega ñand"},
+                      TextCase{"euroAndQuotesAreWindows1252", "€ “x” …", 20, "€ “x” …"},
+                      TextCase{"trailingBlanksAreNotKept", "ab   ", 10, "ab"},
+                      TextCase{"leadingBlanksAreKept", "  ab", 10, "  ab"},
+                      TextCase{"emptyIsBlank", "", 5, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CharacterValue, ElevenCharacterFieldNameFillsTheNameArea) {
-    TempFolder folder;
+    ScratchFolder folder;
     RebuildWorkTable(folder.Path(), layouts::ASIGNOMT2).Close();
     const std::string bytes = ReadBytes(folder / "ASIGNOMT2.DBF");
-    const std::size_t descriptor = 32 + 32 * 4;  // fifth field
+    const std::size_t descriptor = 32 + 32 * 4;               // fifth field
     EXPECT_EQ(bytes.substr(descriptor, 12), "OFERTAMATRIC");  // name, then the type letter
     DbfTable table = DbfTable::Open(folder / "ASIGNOMT2.DBF", TableAccess::Shared);
     EXPECT_TRUE(table.HasField("OFERTAMATRI"));
@@ -222,7 +216,7 @@ TEST(CharacterValue, ElevenCharacterFieldNameFillsTheNameArea) {
 // --- Numbers and logicals ------------------------------------------------------------------
 
 TEST(NumericValue, ReadsAsCanonicalTextAndRoundsToIntegers) {
-    TempFolder folder;
+    ScratchFolder folder;
     const TableLayout layout{"N.DBF",
                              {{"ENTERO", FieldKind::Integer, 0},
                               {"REAL", FieldKind::Float, 0},
@@ -236,8 +230,11 @@ TEST(NumericValue, ReadsAsCanonicalTextAndRoundsToIntegers) {
         int realRounded;
     };
     const std::vector<Row> rows = {
-        {4, 4.0, "4", 4},          {-45, 2.5, "2.5", 2},        {0, 3.5, "3.5", 4},
-        {2147483647, -0.0001, "-0.0001", 0}, {-2147483648LL, 1234567.125, "1234567.125", 1234567},
+        {4, 4.0, "4", 4},
+        {-45, 2.5, "2.5", 2},
+        {0, 3.5, "3.5", 4},
+        {2147483647, -0.0001, "-0.0001", 0},
+        {-2147483648LL, 1234567.125, "1234567.125", 1234567},
     };
     {
         DbfTable table = DbfTable::Create(folder / "N.DBF", layout);
@@ -263,7 +260,7 @@ TEST(NumericValue, ReadsAsCanonicalTextAndRoundsToIntegers) {
 }
 
 TEST(NumericValue, TooWideForTheFieldIsAnErrorNamingIt) {
-    TempFolder folder;
+    ScratchFolder folder;
     const TableLayout layout{"N.DBF", {{"ENTERO", FieldKind::Integer, 0}}, std::nullopt};
     DbfTable table = DbfTable::Create(folder / "N.DBF", layout);
     const std::size_t row = table.Append();
@@ -276,7 +273,7 @@ TEST(NumericValue, TooWideForTheFieldIsAnErrorNamingIt) {
 }
 
 TEST(TextToInteger, CharacterFieldsConvertTheirText) {
-    TempFolder folder;
+    ScratchFolder folder;
     const TableLayout layout{"C.DBF", {{"TEXTO", FieldKind::Character, 12}}, std::nullopt};
     DbfTable table = DbfTable::Create(folder / "C.DBF", layout);
     const std::vector<std::pair<std::string, int>> good = {{"12", 12}, {"  -7", -7}, {"", 0}};
@@ -296,7 +293,7 @@ TEST(TextToInteger, CharacterFieldsConvertTheirText) {
 }
 
 TEST(DbfTableErrors, UnknownFieldAndRowNameTheTable) {
-    TempFolder folder;
+    ScratchFolder folder;
     DbfTable table = RebuildWorkTable(folder.Path(), layouts::PERIODOS);
     EXPECT_THROW(table.Text(0, "JORNADA"), Error) << "no row 0 yet";
     table.Append();
@@ -311,7 +308,7 @@ TEST(DbfTableErrors, UnknownFieldAndRowNameTheTable) {
 }
 
 TEST(DbfTableLifetime, RowsPostedBeforeAFailureAreOnDisk) {
-    TempFolder folder;
+    ScratchFolder folder;
     try {
         DbfTable table = RebuildWorkTable(folder.Path(), layouts::AULAT);
         table.SetText(table.Append(), "ABREV", "A1");
@@ -325,7 +322,7 @@ TEST(DbfTableLifetime, RowsPostedBeforeAFailureAreOnDisk) {
 }
 
 TEST(DbfTableLifetime, CloseTwiceAndEditingAfterOpenRewritesInPlace) {
-    TempFolder folder;
+    ScratchFolder folder;
     {
         DbfTable table = RebuildWorkTable(folder.Path(), layouts::PERIODOS);
         table.SetText(table.Append(), "CJORNADA", "J1");
