@@ -14,6 +14,16 @@ bool IsCapitalAToZ(char c) { return c >= 'A' && c <= 'Z'; }
 
 std::string TrimBlanks(std::string_view s) { return TrimLeadingBlanks(TrimTrailingBlanks(s)); }
 
+void TrimBlanksInPlace(std::string& s) {
+    const std::size_t last = s.find_last_not_of(kBlank);
+    if (last == std::string::npos) {
+        s.clear();
+        return;
+    }
+    s.resize(last + 1);
+    s.erase(0, s.find_first_not_of(kBlank));
+}
+
 std::string TrimLeadingBlanks(std::string_view s) {
     const std::size_t first = s.find_first_not_of(kBlank);
     return first == std::string_view::npos ? std::string() : std::string(s.substr(first));
@@ -58,10 +68,14 @@ std::string WordInitials(std::string_view s) {
 
 std::string UpperCaseAsciiLetters(std::string_view s) {
     std::string upper(s);
-    for (char& c : upper) {
+    UpperCaseAsciiLettersInPlace(upper);
+    return upper;
+}
+
+void UpperCaseAsciiLettersInPlace(std::string& s) {
+    for (char& c : s) {
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     }
-    return upper;
 }
 
 std::size_t CharCount(std::string_view s) {

@@ -161,21 +161,22 @@ void AppendStoredCharacters(std::string_view utf8, int width, std::string& bytes
     bytes.resize(start + static_cast<std::size_t>(width), ' ');
 }
 
-std::optional<std::string> FormattedNumber(double value, int width, int decimals) {
-    if (!std::isfinite(value)) return std::nullopt;
+bool AppendFormattedNumber(double value, int width, int decimals, std::string& bytes) {
+    if (!std::isfinite(value)) return false;
     if (value == 0.0) value = 0.0;  // no "-0"
     char buffer[400];
     // Fixed notation with a precision gives exactly what printf's "%.*f" gives.
     const auto result =
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
-    if (result.ec != std::errc()) return std::nullopt;
-    const auto length = result.ptr - buffer;
-    if (length > width) return std::nullopt;
-    std::string digits(buffer, static_cast<std::size_t>(length));
-    if (digits.find_first_not_of("-0.") == std::string::npos && digits.front() == '-') {
-        digits.erase(0, 1);  // a value that rounds to zero shows no sign
+    if (result.ec != std::errc()) return false;
+    std::string_view digits(buffer, static_cast<std::size_t>(result.ptr - buffer));
+    if (digits.size() > static_cast<std::size_t>(width)) return false;
+    if (digits.find_first_not_of("-0.") == std::string_view::npos && digits.front() == '-') {
+        digits.remove_prefix(1);  // a value that rounds to zero shows no sign
     }
-    return RightAligned(digits, width);
+    bytes.append(static_cast<std::size_t>(width) - digits.size(), ' ');
+    bytes += digits;
+    return true;
 }
 
 std::optional<std::string> FormattedInteger(long long value, int width, int decimals) {

@@ -38,8 +38,9 @@ std::optional<double> ParseDecimal(std::string_view text);
 // cut to the width, padded with blanks.
 void AppendStoredCharacters(std::string_view utf8, int width, std::string& bytes);
 
-// `value` right-aligned in `width` bytes with `decimals` decimals; nothing when it does not fit.
-std::optional<std::string> FormattedNumber(double value, int width, int decimals);
+// Appends `value` right-aligned in `width` bytes with `decimals` decimals; false (and nothing
+// appended) when it does not fit.
+bool AppendFormattedNumber(double value, int width, int decimals, std::string& bytes);
 // `value` right-aligned in `width` bytes with `decimals` zero decimals; nothing when it does
 // not fit.
 std::optional<std::string> FormattedInteger(long long value, int width, int decimals);

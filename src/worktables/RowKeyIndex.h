@@ -30,6 +30,13 @@ void AppendKeyPart(std::string& key, AppendPart appendPart) {
 
 class RowKeyIndex {
 public:
+    // The rows of one key in stored order: the first inline (most keys have one row, and
+    // locating asks only for it), the others after it.
+    struct KeyRows {
+        std::size_t first;
+        std::vector<std::size_t> more;
+    };
+
     explicit RowKeyIndex(std::vector<std::size_t> fields) : fields_(std::move(fields)) {}
 
     const std::vector<std::size_t>& Fields() const { return fields_; }
@@ -42,17 +49,23 @@ public:
     template <typename KeyOf>
     void CatchUp(std::size_t rowCount, KeyOf keyOf) {
         for (; indexedRows_ < rowCount; ++indexedRows_) {
-            rows_[keyOf(indexedRows_)].push_back(indexedRows_);
+            const auto [entry, added] = rows_.try_emplace(keyOf(indexedRows_), KeyRows{indexedRows_, {}});
+            if (!added) entry->second.more.push_back(indexedRows_);
         }
     }
-    // The rows with `key`, in stored order; nullptr when there is none.
-    const std::vector<std::size_t>* Rows(const std::string& key) const;
+    // The rows with `key`; nullptr when there is none.
+    const KeyRows* Rows(const std::string& key) const;
     // Moves an indexed `row` from key `from` to key `to`, keeping stored order.
     void Move(std::size_t row, const std::string& from, const std::string& to);
 
 private:
     std::vector<std::size_t> fields_;
-    std::unordered_map<std::string, std::vector<std::size_t>> rows_;
+    // Removes `row` from the rows of `key`, and the key when no row is left.
+    void Remove(std::size_t row, const std::string& key);
+    // Adds `row` to the rows of `key`, keeping stored order.
+    void Add(std::size_t row, const std::string& key);
+
+    std::unordered_map<std::string, KeyRows> rows_;
     std::size_t indexedRows_ = 0;
 };
 
