@@ -30,6 +30,9 @@ TEST(TrimBlanks, OnlyTheSpaceCharacterIsABlank) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(TrimBlanks(c.input), c.expected);
+        std::string inPlace = c.input;
+        TrimBlanksInPlace(inPlace);
+        EXPECT_EQ(inPlace, c.expected);
     }
 }
 
@@ -129,6 +132,9 @@ TEST(UpperCaseAsciiLetters, ChangesOnlyAToZ) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(UpperCaseAsciiLetters(c.input), c.expected);
+        std::string inPlace = c.input;
+        UpperCaseAsciiLettersInPlace(inPlace);
+        EXPECT_EQ(inPlace, c.expected);
     }
 }
 
