@@ -65,7 +65,8 @@ public:
         if (!FitsField(record.SubjectKey(), kStoredKey) || !FitsField(record.CourseKey(), kStoredKey)) {
             return false;
         }
-        return keys_.Locate({{"MATERIA", record.SubjectKey()}, {"OFERTAMATRI", record.CourseKey()}})
+        return keys_.Locate({{keyFields_.subjectKey, record.SubjectKey()},
+                             {keyFields_.courseKey, record.CourseKey()}})
             .has_value();
     }
 
@@ -74,7 +75,7 @@ public:
                                                 const std::string& name) {
         const std::string longCode = LeftChars(codes.longCode, kStoredLongCode);
         const std::string storedName = LeftChars(name, kStoredName);
-        const auto row = names_.Locate({{"CODLARGO", longCode}, {"NOMBRE", storedName}});
+        const auto row = names_.Locate({{nameFields_.longCode, longCode}, {nameFields_.name, storedName}});
         if (!row) return std::nullopt;
         return names_.Text(*row, nameFields_.code);
     }

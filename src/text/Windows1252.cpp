@@ -47,6 +47,19 @@ void AppendUtf8(std::string& out, char32_t cp) {
     }
 }
 
+// The byte of the character that starts at `pos` of `utf8` (not ASCII), or '?' when the code
+// page cannot hold it (an invalid UTF-8 byte counts as one such character); moves `pos` past it.
+char NonAsciiByte(std::string_view utf8, std::size_t& pos) {
+    const std::size_t length = Utf8CharLength(utf8, pos);
+    const char32_t cp = length == 1 ? U'?' : Utf8Decode(utf8, pos);
+    pos += length;
+    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<char>(cp);
+    if (auto found = ByteOfCodePoint().find(cp); found != ByteOfCodePoint().end()) {
+        return found->second;
+    }
+    return '?';
+}
+
 }  // namespace
 
 std::string EncodeWindows1252(std::string_view utf8) {
@@ -67,17 +80,20 @@ void AppendWindows1252(std::string_view utf8, std::string& bytes) {
             pos = asciiEnd;
             continue;
         }
-        const std::size_t length = Utf8CharLength(utf8, pos);
-        const char32_t cp = length == 1 ? U'?' : Utf8Decode(utf8, pos);
-        pos += length;
-        if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
-            bytes += static_cast<char>(cp);
-        } else if (auto found = ByteOfCodePoint().find(cp); found != ByteOfCodePoint().end()) {
-            bytes += found->second;
+        bytes += NonAsciiByte(utf8, pos);
+    }
+}
+
+std::size_t WriteWindows1252(std::string_view utf8, std::span<char> out) {
+    std::size_t written = 0;
+    for (std::size_t pos = 0; pos < utf8.size() && written < out.size(); ++written) {
+        if (static_cast<unsigned char>(utf8[pos]) < 0x80) {
+            out[written] = utf8[pos++];
         } else {
-            bytes += '?';
+            out[written] = NonAsciiByte(utf8, pos);
         }
     }
+    return written;
 }
 
 std::string DecodeWindows1252(std::string_view bytes) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <span>
 #include <unordered_map>
 
 #include "app/Error.h"
@@ -86,10 +87,15 @@ struct DbfTable::Impl {
     void CheckRow(std::size_t row) const;
     void CheckWritable() const;
     void Store(std::size_t row, std::size_t field, std::string_view bytes);
+    // Has write(at) change the bytes of `field` in `row` (`at` points to them), keeping the
+    // indexes in step.
+    template <typename Writer>
+    void StoreWith(std::size_t row, std::size_t field, Writer write);
     std::string KeyOfRow(const std::vector<std::size_t>& fields, std::size_t row) const;
-    // The rows whose fields equal the values; nullptr when none does.
-    const dbf::RowKeyIndex::KeyRows* Matches(
-        std::initializer_list<std::pair<std::string_view, std::string_view>> fieldValues);
+    // The rows whose fields equal the values; nullptr when none does. `fieldValues` holds
+    // pairs of a field (as indexOf takes it) and a value.
+    template <typename FieldValues, typename IndexOf>
+    const dbf::RowKeyIndex::KeyRows* Matches(const FieldValues& fieldValues, IndexOf indexOf);
     [[noreturn]] void CannotStore(std::size_t field, std::string_view value) const;
     void Write();
 };
@@ -227,10 +233,15 @@ void DbfTable::Impl::CheckWritable() const {
 }
 
 void DbfTable::Impl::Store(std::size_t row, std::size_t field, std::string_view bytes) {
+    StoreWith(row, field, [&](char* at) { std::copy(bytes.begin(), bytes.end(), at); });
+}
+
+template <typename Writer>
+void DbfTable::Impl::StoreWith(std::size_t row, std::size_t field, Writer write) {
     CheckWritable();
     CheckRow(row);
     char* at = records.MutableRecord(row) + header.fields[field].offset;
-    indexes.Update(row, field, [&] { std::copy(bytes.begin(), bytes.end(), at); },
+    indexes.Update(row, field, [&] { write(at); },
                    [&](const std::vector<std::size_t>& fields) { return KeyOfRow(fields, row); });
     dirty = true;
 }
@@ -246,12 +257,13 @@ std::string DbfTable::Impl::KeyOfRow(const std::vector<std::size_t>& fields,
     return key;
 }
 
-const dbf::RowKeyIndex::KeyRows* DbfTable::Impl::Matches(
-    std::initializer_list<std::pair<std::string_view, std::string_view>> fieldValues) {
+template <typename FieldValues, typename IndexOf>
+const dbf::RowKeyIndex::KeyRows* DbfTable::Impl::Matches(const FieldValues& fieldValues,
+                                                         IndexOf indexOf) {
     searchFields.clear();
     searchKey.clear();
     for (const auto& [name, value] : fieldValues) {
-        const std::size_t field = FieldIndex(name);
+        const std::size_t field = indexOf(name);
         searchFields.push_back(field);
         dbf::AppendKeyPart(searchKey, [&](std::string& out) {
             dbf::AppendSearchKey(Field(field), value, order, out);
@@ -425,9 +437,9 @@ void DbfTable::SetText(std::size_t row, FieldHandle field, std::string_view valu
     const std::size_t index = field.index;
     const DbfField& f = impl_->Field(index);
     if (dbf::IsTextType(f.type)) {
-        impl_->fieldBytes.clear();
-        dbf::AppendStoredCharacters(value, f.width, impl_->fieldBytes);
-        impl_->Store(row, index, impl_->fieldBytes);
+        impl_->StoreWith(row, index, [&](char* at) {
+            dbf::WriteStoredCharacters(value, std::span<char>(at, static_cast<std::size_t>(f.width)));
+        });
     } else if (f.type == dbf::kTypeNumeric || f.type == dbf::kTypeFloat) {
         if (IsBlankText(value)) {
             impl_->Store(row, index, std::string(static_cast<std::size_t>(f.width), ' '));
@@ -492,7 +504,16 @@ void DbfTable::SetLogical(std::size_t row, FieldHandle field, bool value) {
 
 std::optional<std::size_t> DbfTable::Locate(
     std::initializer_list<std::pair<std::string_view, std::string_view>> fieldValues) {
-    const dbf::RowKeyIndex::KeyRows* rows = impl_->Matches(fieldValues);
+    const dbf::RowKeyIndex::KeyRows* rows = impl_->Matches(
+        fieldValues, [this](std::string_view name) { return impl_->FieldIndex(name); });
+    if (rows == nullptr) return std::nullopt;
+    return rows->first;
+}
+
+std::optional<std::size_t> DbfTable::Locate(
+    std::initializer_list<std::pair<FieldHandle, std::string_view>> fieldValues) {
+    const dbf::RowKeyIndex::KeyRows* rows =
+        impl_->Matches(fieldValues, [](FieldHandle field) { return field.index; });
     if (rows == nullptr) return std::nullopt;
     return rows->first;
 }
@@ -504,7 +525,9 @@ std::vector<std::size_t> DbfTable::FilterRows(std::string_view expression) {
         throw Error("La tabla '" + impl_->TableName() + "' no admite el filtro '" +
                     std::string(expression) + "'");
     }
-    const dbf::RowKeyIndex::KeyRows* rows = impl_->Matches({{field, value}});
+    const std::pair<std::string_view, std::string_view> fieldValue{field, value};
+    const dbf::RowKeyIndex::KeyRows* rows = impl_->Matches(
+        std::span(&fieldValue, 1), [this](std::string_view name) { return impl_->FieldIndex(name); });
     if (rows == nullptr) return {};
     std::vector<std::size_t> all{rows->first};
     all.insert(all.end(), rows->more.begin(), rows->more.end());

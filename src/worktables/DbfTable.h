@@ -107,6 +107,9 @@ public:
     // fields builds a hash index, later calls cost O(1) and see appended rows.
     std::optional<std::size_t> Locate(
         std::initializer_list<std::pair<std::string_view, std::string_view>> fieldValues);
+    // Locate for fields found beforehand.
+    std::optional<std::size_t> Locate(
+        std::initializer_list<std::pair<FieldHandle, std::string_view>> fieldValues);
 
     // The rows, in stored order, that satisfy a filter expression of the form
     //   FIELD= 'text'      (single quotes inside the text doubled)

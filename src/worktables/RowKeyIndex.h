@@ -79,6 +79,10 @@ public:
     // the field and already holds the row; keyOf(fields) gives the row's key for an index.
     template <typename Write, typename KeyOf>
     void Update(std::size_t row, std::size_t field, Write write, KeyOf keyOf) {
+        if (indexes_.empty()) {  // the common case while a table is being written
+            write();
+            return;
+        }
         std::vector<std::pair<RowKeyIndex*, std::string>> affected;
         for (auto& [signature, index] : indexes_) {
             if (row < index.IndexedRows() && index.Covers(field)) {
