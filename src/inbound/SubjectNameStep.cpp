@@ -49,7 +49,9 @@ bool IsCapitalAtoZ(char32_t c) { return c >= U'A' && c <= U'Z'; }
 
 // True when `value` is stored whole in a character field of `width` characters. A longer
 // value is cut when stored, so looking it up uncut never finds the stored row.
-bool FitsField(std::string_view value, std::size_t width) { return CharCount(value) <= width; }
+bool FitsField(std::string_view value, std::size_t width) {
+    return value.size() <= width || CharCount(value) <= width;  // no more characters than bytes
+}
 
 // The two tables of the step, open while the records are walked.
 class SubjectNameTables {

@@ -1,5 +1,6 @@
 #include "text/Windows1252.h"
 
+#include <algorithm>
 #include <array>
 #include <unordered_map>
 
@@ -86,12 +87,15 @@ void AppendWindows1252(std::string_view utf8, std::string& bytes) {
 
 std::size_t WriteWindows1252(std::string_view utf8, std::span<char> out) {
     std::size_t written = 0;
-    for (std::size_t pos = 0; pos < utf8.size() && written < out.size(); ++written) {
-        if (static_cast<unsigned char>(utf8[pos]) < 0x80) {
-            out[written] = utf8[pos++];
-        } else {
-            out[written] = NonAsciiByte(utf8, pos);
-        }
+    std::size_t pos = 0;
+    while (pos < utf8.size() && written < out.size()) {
+        const std::size_t room = std::min(utf8.size() - pos, out.size() - written);
+        std::size_t ascii = 0;  // a run of ASCII stays as it is
+        while (ascii < room && static_cast<unsigned char>(utf8[pos + ascii]) < 0x80) ++ascii;
+        std::copy_n(utf8.data() + pos, ascii, out.data() + written);
+        pos += ascii;
+        written += ascii;
+        if (ascii < room) out[written++] = NonAsciiByte(utf8, pos);
     }
     return written;
 }

@@ -45,8 +45,9 @@ void RowKeyIndex::Add(std::size_t row, const std::string& key) {
 }
 
 RowKeyIndex& RowKeyIndexes::For(const std::vector<std::size_t>& fields) {
-    if (const auto found = indexes_.find(fields); found != indexes_.end()) return found->second;
-    return indexes_.try_emplace(fields, fields).first->second;
+    if (lastUsed_ != nullptr && lastUsed_->Fields() == fields) return *lastUsed_;
+    lastUsed_ = &indexes_.try_emplace(fields, fields).first->second;
+    return *lastUsed_;
 }
 
 }  // namespace velmaro::dbf

@@ -98,6 +98,7 @@ public:
 
 private:
     std::map<std::vector<std::size_t>, RowKeyIndex> indexes_;
+    RowKeyIndex* lastUsed_ = nullptr;  // the index For gave last: callers ask for one many times
 };
 
 }  // namespace velmaro::dbf
