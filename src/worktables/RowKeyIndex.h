@@ -14,18 +14,27 @@
 namespace velmaro::dbf {
 
 // Appends one part of a key made of several parts: appendPart(key) appends the part's bytes,
-// and its length goes in front of them (four bytes, least significant first), so that no part
-// can run into the next.
+// and its length goes in front of them, so that no part can run into the next. The length takes
+// one byte when it is below 255 (every stored field is), which keeps most keys short enough to
+// live inside the string; otherwise the byte 255 and four bytes, least significant first.
 template <typename AppendPart>
 void AppendKeyPart(std::string& key, AppendPart appendPart) {
-    constexpr std::size_t kLengthBytes = 4;
+    constexpr std::size_t kLongPart = 255;
+    constexpr std::size_t kLongLengthBytes = 4;
     const std::size_t at = key.size();
-    key.append(kLengthBytes, '\0');
+    key += '\0';
     appendPart(key);
-    const auto length = static_cast<std::uint32_t>(key.size() - at - kLengthBytes);
-    for (std::size_t i = 0; i < kLengthBytes; ++i) {
-        key[at + i] = static_cast<char>((length >> (8 * i)) & 0xFF);
+    const std::size_t length = key.size() - at - 1;
+    if (length < kLongPart) {
+        key[at] = static_cast<char>(length);
+        return;
     }
+    key[at] = static_cast<char>(kLongPart);
+    char bytes[kLongLengthBytes];
+    for (std::size_t i = 0; i < kLongLengthBytes; ++i) {
+        bytes[i] = static_cast<char>((static_cast<std::uint32_t>(length) >> (8 * i)) & 0xFF);
+    }
+    key.insert(at + 1, bytes, kLongLengthBytes);
 }
 
 class RowKeyIndex {
