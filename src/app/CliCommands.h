@@ -24,4 +24,12 @@ int RunImportar(const std::vector<std::string>& arguments);
 // then one line per live row, UTF-8, RFC 4180 quoting, lines ended by LF).
 int RunDump(const std::vector<std::string>& arguments);
 
+// `backups [--work-dir DIR]`: lists the backups of the work tables, newest first, one line each:
+// the id, the date and the files it holds.
+int RunBackups(const std::vector<std::string>& arguments);
+
+// `restore ID [--work-dir DIR]`: puts the tables of backup ID back into the work-table folder;
+// refuses, naming them, while another program holds any of them.
+int RunRestore(const std::vector<std::string>& arguments);
+
 }  // namespace velmaro::cli

@@ -22,6 +22,8 @@ const std::vector<Command> kCommands = {
     {"importar", "importar --xml ARCHIVO [--work-dir CARPETA] [--program-dir CARPETA]",
      velmaro::cli::RunImportar},
     {"dump", "dump TABLA.DBF", velmaro::cli::RunDump},
+    {"backups", "backups [--work-dir CARPETA]", velmaro::cli::RunBackups},
+    {"restore", "restore ID [--work-dir CARPETA]", velmaro::cli::RunRestore},
 };
 
 void PrintUsage(std::ostream& out) {

@@ -7,11 +7,15 @@
 #include <optional>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 #include "app/Error.h"
+#include "app/TableBackups.h"
 #include "exchange/ExchangeDocument.h"
 #include "inbound/InboundContext.h"
 #include "inbound/InboundSteps.h"
+#include "inbound/ReplacedWorkFiles.h"
+#include "worktables/HeldFiles.h"
 
 namespace velmaro {
 
@@ -77,6 +81,16 @@ void CheckWorkDir(const fs::path& workDir) {
     }
 }
 
+// Stops the job before any table is touched when another program holds open any of the files
+// the conversion would replace, naming every one of them.
+void CheckNoneHeld(const fs::path& workDir) {
+    const std::vector<std::string> held = HeldWorkFiles(workDir, ReplacedWorkFiles());
+    if (!held.empty()) {
+        throw Error(HeldWorkFilesMessage(workDir, held) +
+                    ". Ciérrelo y vuelva a convertir. No se ha modificado ninguna tabla.");
+    }
+}
+
 void RunSteps(const Session& session, const ExchangeDocument& document, UserInteraction& ui) {
     InboundContext context{
         document, session.paths.workDir, session.paths.programDir, session.filenameXML, ui, {}};
@@ -115,6 +129,9 @@ void Convert(Session& session, UserInteraction& ui, const ExchangeDocument* load
     }
     CheckConvertible(*loaded);
     CheckWorkDir(session.paths.workDir);
+    CheckNoneHeld(session.paths.workDir);
+    // The tables about to be replaced are copied first; a copy that fails stops the job here.
+    BackUpWorkFiles(session.paths.workDir, ReplacedWorkFiles());
     {
         WaitCursor waiting(ui);
         RunSteps(session, *loaded, ui);
@@ -124,9 +141,7 @@ void Convert(Session& session, UserInteraction& ui, const ExchangeDocument* load
 
 }  // namespace
 
-void RunInboundJob(Session& session, UserInteraction& ui) {
-    RunInboundJob(session, ui, nullptr);
-}
+void RunInboundJob(Session& session, UserInteraction& ui) { RunInboundJob(session, ui, nullptr); }
 
 void RunInboundJob(Session& session, UserInteraction& ui, const ExchangeDocument* loaded) {
     try {

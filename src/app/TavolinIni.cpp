@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "app/Error.h"
+#include "worktables/FileSystem.h"
 
 namespace velmaro {
 namespace {
@@ -166,24 +167,11 @@ std::string JoinLines(std::string_view bom, const std::vector<IniLine>& lines) {
 // Writes `bytes` to a temporary file beside `file`, then renames it over `file`, so that a
 // failed write never leaves a half-written file behind.
 void ReplaceFileAtomically(const fs::path& file, const std::string& bytes) {
-    const fs::path temporary = file.string() + ".velmaro-tmp";
-    const auto fail = [&](const std::string& reason) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
-        throw Error("No se puede escribir el archivo " + Quoted(file) + ": " + reason);
-    };
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) fail(std::strerror(errno));
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        if (!out) fail("error de escritura");
+    const files::Replacement replacement = files::ReplaceFile(file, {bytes});
+    if (replacement.error != 0) {
+        throw Error("No se puede escribir el archivo " + Quoted(file) + ": " +
+                    files::SystemReason(replacement.error));
     }
-    std::error_code error;
-    const auto status = fs::status(file, error);
-    if (fs::exists(status)) fs::permissions(temporary, status.permissions(), error);
-    fs::rename(temporary, file, error);
-    if (error) fail(error.message());
 }
 
 }  // namespace

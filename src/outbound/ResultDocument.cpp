@@ -1,21 +1,15 @@
 #include "outbound/ResultDocument.h"
 
-#include <fcntl.h>
 #include <libxml/tree.h>
 #include <libxml/xmlsave.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
+#include <memory>
 #include <string>
-#include <system_error>
-#include <vector>
 
 #include "app/Error.h"
 #include "text/IntegerText.h"
 #include "text/TextHelpers.h"
+#include "worktables/FileSystem.h"
 
 namespace velmaro {
 namespace {
@@ -58,13 +52,6 @@ void AppendDato(xmlNodePtr parent, const char* name, std::string_view value) {
 // `standalone` only when there was none.
 bool HadXmlDeclaration(const xmlDoc* doc) { return doc->standalone != -1; }
 
-// The process's file-creation mask (reading it means setting it, so it is set back at once).
-mode_t CurrentUmask() {
-    const mode_t mask = umask(0);
-    umask(mask);
-    return mask;
-}
-
 // The encoding the result is written in: the one the exchange document's declaration names, or
 // UTF-8 when it named none or had no declaration.
 std::string SaveEncoding(const xmlDoc* doc) {
@@ -85,67 +72,26 @@ std::string DeclarationWithoutEncoding(const xmlDoc* doc) {
     return declaration + "?>\n";
 }
 
-std::string SystemReason(int error) { return std::generic_category().message(error); }
-
 Error SaveError(const std::filesystem::path& target, const std::string& reason) {
     return Error("No se puede guardar el documento de resultado '" + target.string() +
                  "': " + reason);
 }
 
-void WriteAll(int fd, std::string_view bytes, const std::filesystem::path& target) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            throw SaveError(target, SystemReason(errno));
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
+// The document's text in `encoding`, as libxml2 serialises it with `options`.
+std::string Serialised(xmlDoc* doc, const std::string& encoding, int options,
+                       const std::filesystem::path& target) {
+    std::unique_ptr<xmlBuffer, decltype(&xmlBufferFree)> buffer(xmlBufferCreate(), xmlBufferFree);
+    xmlSaveCtxtPtr context =
+        buffer ? xmlSaveToBuffer(buffer.get(), encoding.c_str(), options) : nullptr;
+    if (context == nullptr) {
+        throw SaveError(target, "no se puede escribir en la codificación '" + encoding + "'");
     }
+    const long written = xmlSaveDoc(context, doc);
+    const int closed = xmlSaveClose(context);
+    if (written < 0 || closed < 0) throw SaveError(target, "la escritura ha fallado");
+    return std::string(reinterpret_cast<const char*>(xmlBufferContent(buffer.get())),
+                       static_cast<std::size_t>(xmlBufferLength(buffer.get())));
 }
-
-// A temporary file beside the target, removed again unless it was committed.
-class TemporaryFile {
-public:
-    explicit TemporaryFile(const std::filesystem::path& target) : target_(target) {
-        std::string pattern =
-            (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
-        std::vector<char> name(pattern.begin(), pattern.end());
-        name.push_back('\0');
-        fd_ = mkstemp(name.data());
-        if (fd_ < 0) throw SaveError(target, SystemReason(errno));
-        path_ = name.data();
-        // mkstemp makes the file private; the result file gets the usual permissions instead.
-        fchmod(fd_, 0666 & ~CurrentUmask());
-    }
-    ~TemporaryFile() {
-        if (fd_ >= 0) ::close(fd_);
-        if (!committed_) std::remove(path_.c_str());
-    }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-
-    int Descriptor() const { return fd_; }
-
-    // Flushes the file to disk, closes it and renames it over the target.
-    void Commit() {
-        const bool synced = fsync(fd_) == 0;
-        const int syncError = errno;
-        const bool closed = ::close(fd_) == 0;
-        fd_ = -1;
-        if (!synced) throw SaveError(target_, SystemReason(syncError));
-        if (!closed) throw SaveError(target_, SystemReason(errno));
-        if (std::rename(path_.c_str(), target_.c_str()) != 0) {
-            throw SaveError(target_, SystemReason(errno));
-        }
-        committed_ = true;
-    }
-
-private:
-    std::filesystem::path target_;
-    std::string path_;
-    int fd_ = -1;
-    bool committed_ = false;
-};
 
 }  // namespace
 
@@ -204,22 +150,18 @@ void ResultDocument::AddActivity(TeacherGroup teacher, std::size_t activityNumbe
 }
 
 void ResultDocument::Save(const std::filesystem::path& target) const {
-    TemporaryFile file(target);
     const std::string encoding = SaveEncoding(doc_);
-    if (HadXmlDeclaration(doc_) && doc_->encoding == nullptr) {
-        WriteAll(file.Descriptor(), DeclarationWithoutEncoding(doc_), target);
-    }
     // libxml2 writes the declaration itself only when it names an encoding; otherwise it is
-    // left out (and written above when the exchange document had one).
+    // left out (and written here when the exchange document had one).
+    const std::string declaration = HadXmlDeclaration(doc_) && doc_->encoding == nullptr
+                                        ? DeclarationWithoutEncoding(doc_)
+                                        : std::string();
     const int options = doc_->encoding != nullptr && HadXmlDeclaration(doc_) ? 0 : XML_SAVE_NO_DECL;
-    xmlSaveCtxtPtr context = xmlSaveToFd(file.Descriptor(), encoding.c_str(), options);
-    if (context == nullptr) {
-        throw SaveError(target, "no se puede escribir en la codificación '" + encoding + "'");
-    }
-    const long written = xmlSaveDoc(context, doc_);
-    const int closed = xmlSaveClose(context);
-    if (written < 0 || closed < 0) throw SaveError(target, "la escritura ha fallado");
-    file.Commit();
+    const std::string content = Serialised(doc_, encoding, options, target);
+    // Written beside the target and renamed over it, so an earlier result stays whole until
+    // the new one is complete on disk.
+    const files::Replacement replacement = files::ReplaceFile(target, {declaration, content});
+    if (replacement.error != 0) throw SaveError(target, files::SystemReason(replacement.error));
 }
 
 int MinutesAfterMidnight(std::string_view clockText) {

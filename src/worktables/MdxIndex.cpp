@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <ctime>
-#include <fstream>
 
 #include "app/Error.h"
 #include "worktables/DbfFormat.h"
+#include "worktables/FileSystem.h"
 
 namespace velmaro::dbf {
 
@@ -153,10 +153,11 @@ std::string EmptyProductionIndex(const TableLayout& layout) {
 
 void WriteEmptyProductionIndex(const std::filesystem::path& path, const TableLayout& layout) {
     const std::string bytes = EmptyProductionIndex(layout);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) throw Error("No se puede escribir el índice '" + path.string() + "'");
+    const files::Replacement replacement = files::ReplaceFile(path, {bytes});
+    if (replacement.error != 0) {
+        throw Error("No se puede escribir el índice '" + path.string() + "': " +
+                    files::SystemReason(replacement.error));
+    }
 }
 
 }  // namespace velmaro::dbf

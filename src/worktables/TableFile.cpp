@@ -3,44 +3,20 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <sys/uio.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
-#include <climits>
-#include <cstring>
 #include <system_error>
 #include <utility>
 
 #include "app/Error.h"
+#include "worktables/FileSystem.h"
 
 namespace velmaro::dbf {
 
 namespace {
 
-constexpr mode_t kNewFileMode = 0666;  // narrowed by the user's umask, like any new document
-
-// A short Spanish reason for a system error number.
-std::string SystemReason(int error) {
-    switch (error) {
-        case EACCES:
-        case EPERM:
-            return "no hay permiso";
-        case EROFS:
-            return "el disco es de solo lectura";
-        case ENOSPC:
-            return "no queda espacio en el disco";
-        case ENOENT:
-            return "no existe";
-        case EISDIR:
-            return "es una carpeta";
-        case EBADF:
-            return "se abrió solo para lectura";
-        default:
-            return std::string("error del sistema (") + std::strerror(error) + ")";
-    }
-}
+using files::SystemReason;
 
 std::filesystem::path FolderOf(const std::filesystem::path& path) {
     return path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
@@ -60,17 +36,22 @@ std::string HeldByAnotherProgramMessage(const std::filesystem::path& path) {
     return "La tabla '" + path.string() + "' está abierta en otro programa";
 }
 
-TableFile::TableFile(std::filesystem::path path, int descriptor)
-    : path_(std::move(path)), descriptor_(descriptor) {}
+TableFile::TableFile(std::filesystem::path path, int descriptor, int lock, State state)
+    : path_(std::move(path)), descriptor_(descriptor), lock_(lock), state_(state) {}
 
 TableFile::TableFile(TableFile&& other) noexcept
-    : path_(std::move(other.path_)), descriptor_(std::exchange(other.descriptor_, -1)) {}
+    : path_(std::move(other.path_)),
+      descriptor_(std::exchange(other.descriptor_, -1)),
+      lock_(other.lock_),
+      state_(other.state_) {}
 
 TableFile& TableFile::operator=(TableFile&& other) noexcept {
     if (this != &other) {
         Close();
         path_ = std::move(other.path_);
         descriptor_ = std::exchange(other.descriptor_, -1);
+        lock_ = other.lock_;
+        state_ = other.state_;
     }
     return *this;
 }
@@ -78,27 +59,16 @@ TableFile& TableFile::operator=(TableFile&& other) noexcept {
 TableFile::~TableFile() { Close(); }
 
 TableFile TableFile::Create(const std::filesystem::path& path) {
-    const std::string table = path.filename().string();
     const std::filesystem::path folder = FolderOf(path);
     std::error_code ignored;
     if (!std::filesystem::is_directory(folder, ignored)) {
-        throw Error("No se puede crear la tabla '" + table + "': no existe la carpeta '" +
-                    folder.string() + "'");
+        throw Error("No se puede crear la tabla '" + path.filename().string() +
+                    "': no existe la carpeta '" + folder.string() + "'");
     }
-    const int descriptor = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, kNewFileMode);
-    if (descriptor < 0) {
-        throw Error("No se puede crear la tabla '" + table + "' en la carpeta '" +
-                    folder.string() + "': " + SystemReason(errno));
-    }
-    TableFile file(path, descriptor);
     // Replacing a table that another program has open would pull it from under that program.
-    if (!TryLock(descriptor, LOCK_EX)) throw Error(HeldByAnotherProgramMessage(path));
-    if (::ftruncate(descriptor, 0) != 0) {
-        throw Error("No se puede crear la tabla '" + table + "' en la carpeta '" +
-                    folder.string() + "': " + SystemReason(errno));
-    }
-    if (!TryLock(descriptor, LOCK_SH)) throw Error(HeldByAnotherProgramMessage(path));
-    return file;
+    CheckNotHeld(path);
+    // The file itself appears with the first write, whole (see WriteAll).
+    return TableFile(path, -1, LOCK_SH, State::New);
 }
 
 TableFile TableFile::Open(const std::filesystem::path& path, TableAccess access) {
@@ -106,25 +76,30 @@ TableFile TableFile::Open(const std::filesystem::path& path, TableAccess access)
     if (!std::filesystem::exists(path, ignored)) {
         throw Error("No existe la tabla '" + path.string() + "'");
     }
-    int descriptor = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    int descriptor = files::OpenFile(path, O_RDWR | O_CLOEXEC);
+    bool writable = true;
     if (descriptor < 0 && (errno == EACCES || errno == EROFS || errno == EPERM)) {
-        descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);  // readable, not writable
+        descriptor = files::OpenFile(path, O_RDONLY | O_CLOEXEC);  // readable, not writable
+        writable = false;
     }
     if (descriptor < 0) {
         throw Error("No se puede abrir la tabla '" + path.string() + "': " + SystemReason(errno));
     }
-    TableFile file(path, descriptor);
-    if (!TryLock(descriptor, access == TableAccess::Exclusive ? LOCK_EX : LOCK_SH)) {
-        throw Error(HeldByAnotherProgramMessage(path));
-    }
+    const int lock = access == TableAccess::Exclusive ? LOCK_EX : LOCK_SH;
+    TableFile file(path, descriptor, lock, writable ? State::Writable : State::ReadOnly);
+    if (!TryLock(descriptor, lock)) throw Error(HeldByAnotherProgramMessage(path));
     return file;
 }
 
 void TableFile::CheckNotHeld(const std::filesystem::path& path) {
-    const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0) return;  // missing or unreadable: the deletion decides what follows
-    TableFile probe(path, descriptor);
-    if (!TryLock(descriptor, LOCK_EX)) throw Error(HeldByAnotherProgramMessage(path));
+    if (IsHeld(path)) throw Error(HeldByAnotherProgramMessage(path));
+}
+
+bool TableFile::IsHeld(const std::filesystem::path& path) {
+    const int descriptor = files::OpenFile(path, O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) return false;  // missing or unreadable: the deletion decides what follows
+    TableFile probe(path, descriptor, LOCK_EX, State::ReadOnly);
+    return !TryLock(descriptor, LOCK_EX);
 }
 
 std::string TableFile::ReadAll() const {
@@ -150,37 +125,26 @@ std::string TableFile::ReadAll() const {
 }
 
 void TableFile::WriteAll(const std::vector<std::string_view>& parts) {
-    std::vector<iovec> pending;
-    std::size_t total = 0;
-    for (std::string_view part : parts) {
-        if (part.empty()) continue;
-        pending.push_back({const_cast<char*>(part.data()), part.size()});
-        total += part.size();
+    if (state_ == State::ReadOnly) {
+        throw Error("No se puede escribir la tabla '" + path_.string() +
+                    "': " + SystemReason(EBADF));
     }
-    std::size_t written = 0;
-    std::size_t first = 0;
-    while (first < pending.size()) {
-        const int count = static_cast<int>(std::min<std::size_t>(pending.size() - first, IOV_MAX));
-        const ssize_t done = ::pwritev(descriptor_, pending.data() + first, count,
-                                       static_cast<off_t>(written));
-        if (done < 0 && errno == EINTR) continue;
-        if (done < 0) {
-            throw Error("No se puede escribir la tabla '" + path_.string() + "': " +
-                        SystemReason(errno));
+    // A new file beside the table, renamed over it: a reader, or a run killed at any moment,
+    // finds the table either as it was or as it is now, never half written.
+    const files::Replacement replacement = files::ReplaceFile(path_, parts, true);
+    if (replacement.error != 0) {
+        if (state_ == State::New) {
+            throw Error("No se puede crear la tabla '" + path_.filename().string() +
+                        "' en la carpeta '" + FolderOf(path_).string() +
+                        "': " + SystemReason(replacement.error));
         }
-        written += static_cast<std::size_t>(done);
-        for (std::size_t left = static_cast<std::size_t>(done); left > 0 && first < pending.size();) {
-            const std::size_t step = std::min(left, pending[first].iov_len);
-            pending[first].iov_base = static_cast<char*>(pending[first].iov_base) + step;
-            pending[first].iov_len -= step;
-            left -= step;
-            if (pending[first].iov_len == 0) ++first;
-        }
+        throw Error("No se puede escribir la tabla '" + path_.string() +
+                    "': " + SystemReason(replacement.error));
     }
-    if (::ftruncate(descriptor_, static_cast<off_t>(total)) != 0) {
-        throw Error("No se puede escribir la tabla '" + path_.string() + "': " +
-                    SystemReason(errno));
-    }
+    Close();
+    descriptor_ = replacement.descriptor;
+    state_ = State::Writable;
+    if (lock_ != LOCK_EX) TryLock(descriptor_, lock_);  // the new file is held as the old one was
 }
 
 void TableFile::Close() {

@@ -1,6 +1,6 @@
 #pragma once
 // The operating-system side of a table file: opening, the advisory lock, whole-file reads and
-// writes. Internal to the engine.
+// whole-file replacement (through the file layer, FileSystem.h). Internal to the engine.
 
 #include <filesystem>
 #include <string>
@@ -13,9 +13,9 @@ namespace velmaro::dbf {
 
 class TableFile {
 public:
-    // Creates or empties `path` for writing, holding a shared lock. Throws Error naming the
-    // table and the folder when the folder is missing or not writable, and the lock error when
-    // another program holds the file.
+    // Prepares `path` to be created (or replaced) by the first WriteAll, which then holds a
+    // shared lock on it. Throws Error naming the table and the folder when the folder is
+    // missing, and the lock error when another program holds an existing file.
     static TableFile Create(const std::filesystem::path& path);
     // Opens the existing `path` with a shared or exclusive lock (read-write when allowed,
     // read-only otherwise). Throws Error naming the file when it is missing or held.
@@ -23,6 +23,8 @@ public:
     // Throws the "held by another program" Error when some other open file holds a lock on
     // `path`; does nothing when the file is missing or free.
     static void CheckNotHeld(const std::filesystem::path& path);
+    // Whether some other open file holds a lock on `path`; false when it is missing or free.
+    static bool IsHeld(const std::filesystem::path& path);
 
     TableFile(TableFile&& other) noexcept;
     TableFile& operator=(TableFile&& other) noexcept;
@@ -30,15 +32,24 @@ public:
 
     // The whole file's bytes.
     std::string ReadAll() const;
-    // Replaces the file's contents with the concatenation of `parts`, in one write.
+    // Replaces the file with the concatenation of `parts`: written beside it, flushed and
+    // renamed over it, so the file on disk is always whole; the lock moves to the new file.
+    // Throws Error naming the table (and its folder when it is being created).
     void WriteAll(const std::vector<std::string_view>& parts);
     // Releases the lock and closes the file; safe to call twice.
     void Close();
 
 private:
-    TableFile(std::filesystem::path path, int descriptor);
+    enum class State {
+        New,       // not on disk yet: the first write creates it
+        Writable,  // open read-write
+        ReadOnly,  // open read-only (the file or the disk does not allow writing)
+    };
+    TableFile(std::filesystem::path path, int descriptor, int lock, State state);
     std::filesystem::path path_;
     int descriptor_ = -1;
+    int lock_;  // LOCK_SH or LOCK_EX, held on the file while open
+    State state_;
 };
 
 // The message for a table that another program holds open.

@@ -1,7 +1,6 @@
 #include "worktables/WorkTableRebuild.h"
 
-#include <system_error>
-
+#include "worktables/FileSystem.h"
 #include "worktables/MdxIndex.h"
 #include "worktables/TableFile.h"
 
@@ -30,8 +29,7 @@ DbfTable RebuildWorkTable(const std::filesystem::path& workDir, const TableLayou
 }
 
 void RemoveWorkFile(const std::filesystem::path& workDir, const std::string& fileName) {
-    std::error_code ignored;
-    std::filesystem::remove(workDir / fileName, ignored);
+    files::RemoveFile(workDir / fileName);  // a missing file, or one that stays, is not an error
 }
 
 }  // namespace velmaro

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <memory>
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -269,22 +270,42 @@ TEST_P(InboundJobTest, FailingStepKeepsEarlierTablesAndStopsLaterSteps) {
     EXPECT_EQ(ReadBytes(workDir / "AULAT.DBF"), kEarlierTable);
 }
 
-TEST_P(InboundJobTest, TableHeldByAnotherProgramStopsItsStep) {
-    for (int lock : {LOCK_SH, LOCK_EX}) {
-        SCOPED_TRACE(lock == LOCK_SH ? "shared lock" : "exclusive lock");
-        testing::HeldFile tavolin(workDir / "AULAT.DBF", lock);
-        ASSERT_TRUE(tavolin.Locked());
+TEST_P(InboundJobTest, TablesHeldByAnotherProgramStopBeforeAnyTableIsTouched) {
+    struct HeldCase {
+        const char* name;
+        std::vector<std::string> held;
+        int lock;
+    };
+    ScratchFolder::Write(workDir / "JORNADAS.DBF", kEarlierTable);
+    const std::vector<HeldCase> cases = {
+        {"a later step's table, shared lock", {"AULAT.DBF"}, LOCK_SH},
+        {"a later step's table, exclusive lock", {"AULAT.DBF"}, LOCK_EX},
+        {"three tables, all named", {"ASIGNOMT.DBF", "PROFT.DBF", "AULAT.DBF"}, LOCK_SH},
+        {"the table the framework step deletes", {"JORNADAS.DBF"}, LOCK_EX},
+    };
+    for (const HeldCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::unique_ptr<testing::HeldFile>> tavolin;
+        for (const std::string& table : c.held) {
+            tavolin.push_back(std::make_unique<testing::HeldFile>(workDir / table, c.lock));
+            ASSERT_TRUE(tavolin.back()->Locked());
+        }
         FakeInteraction user;
         user.picks.push_back(school);
         RunInboundJob(session, user);
         ASSERT_EQ(user.errors.size(), 1u);
-        EXPECT_NE(user.errors[0].find("AULAT.DBF"), std::string::npos) << user.errors[0];
+        for (const std::string& table : c.held) {
+            EXPECT_NE(user.errors[0].find("'" + table + "'"), std::string::npos) << user.errors[0];
+        }
+        EXPECT_NE(user.errors[0].find("abierta"), std::string::npos) << user.errors[0];
+        EXPECT_NE(user.errors[0].find(workDir.string()), std::string::npos) << user.errors[0];
         EXPECT_TRUE(user.messages.empty());
-        EXPECT_FALSE(user.waiting);
+        EXPECT_EQ(user.waitCursorChanges, 0);
         ExpectSessionUnchanged();
-        EXPECT_EQ(Rows("ASIGNOMT.DBF", {"COD"}), (std::vector<TableRow>{{"LCL"}, {"1"}}));
-        EXPECT_EQ(Rows("PROFT.DBF", {"ABREV"}), (std::vector<TableRow>{{"GLA"}}));
-        EXPECT_EQ(ReadBytes(workDir / "AULAT.DBF"), kEarlierTable);
+        ExpectTablesUntouched();
+        EXPECT_EQ(ReadBytes(workDir / "JORNADAS.DBF"), kEarlierTable);
+        EXPECT_FALSE(fs::exists(workDir / "velmaro-copias"))
+            << "nothing copied for a run that stops";
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -11,6 +12,8 @@
 #include "app/Error.h"
 #include "app/TavolinIni.h"
 #include "inbound/SmallSchool.h"
+#include "worktables/FaultInjection.h"
+#include "worktables/FileSystem.h"
 
 namespace velmaro {
 namespace {
@@ -49,7 +52,11 @@ TEST_P(WriteProfileIntegerTest, ChangesOnlyTheKeyLine) {
     WriteProfileInteger(ini, "Transformadores", "Transformado", c.value);
 
     EXPECT_EQ(ReadBytes(ini), c.after);
-    EXPECT_FALSE(std::filesystem::exists(folder.Path() / "Tavolin.ini.velmaro-tmp"));
+    EXPECT_FALSE(std::filesystem::exists(files::ReplacementPath(ini)));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()),
+                            std::filesystem::directory_iterator()),
+              1)
+        << "no temporary file is left beside Tavolin.ini";
 }
 
 const IniCase kIniCases[] = {
@@ -109,6 +116,34 @@ TEST(WriteProfileIntegerErrors, FolderInPlaceOfTheFileIsAnErrorAndStays) {
     std::filesystem::create_directory(ini);
     EXPECT_THROW(WriteProfileInteger(ini, "Transformadores", "Transformado", 1), Error);
     EXPECT_TRUE(std::filesystem::is_directory(ini));
+}
+
+TEST(WriteProfileIntegerErrors, FailingDiskKeepsTheOldFileOrWritesTheNewOne) {
+    const std::string before = "[Transformadores]\r\nTransformado=0\r\n";
+    std::size_t changes = 0;
+    {
+        TempFolder folder;
+        WriteBytes(folder.Path() / "Tavolin.ini", before);
+        files::ScopedFaultInjection counter(0);
+        WriteProfileInteger(folder.Path() / "Tavolin.ini", "Transformadores", "Transformado", 1);
+        changes = counter.Calls();
+    }
+    ASSERT_GE(changes, 3u) << "Tavolin.ini is not written through the file layer";
+    for (std::size_t failAt = 1; failAt <= changes; ++failAt) {
+        SCOPED_TRACE(failAt);
+        TempFolder folder;
+        const auto ini = folder.Path() / "Tavolin.ini";
+        WriteBytes(ini, before);
+        files::ScopedFaultInjection fault(failAt);
+        try {
+            WriteProfileInteger(ini, "Transformadores", "Transformado", 1);
+            ADD_FAILURE() << "no error";
+        } catch (const Error& error) {
+            EXPECT_NE(std::string(error.what()).find(ini.string()), std::string::npos);
+        }
+        EXPECT_EQ(ReadBytes(ini), before);
+        EXPECT_FALSE(std::filesystem::exists(files::ReplacementPath(ini)));
+    }
 }
 
 }  // namespace

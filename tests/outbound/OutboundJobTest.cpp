@@ -3,13 +3,17 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "outbound/OutboundFixture.h"
 #include "outbound/OutboundJob.h"
 #include "support/FakeInteraction.h"
+#include "worktables/FaultInjection.h"
+#include "worktables/FileSystem.h"
 
 namespace velmaro {
 namespace {
@@ -347,6 +351,68 @@ TEST(OutboundJob, IsoLatinExchangeDocumentGivesAnIsoLatinResult) {
                          "ez</dato>"),
               std::string::npos)
         << bytes;
+}
+
+// A failing disk at every file change of a whole outbound conversion: the job reports the
+// failure naming the result document, and the result document is the earlier one, whole, or
+// the new one, whole; the work tables stay as they were.
+TEST(OutboundJob, EveryFailingFileChangeKeepsTheEarlierResultOrWritesTheNewOne) {
+    const std::string earlier = "<SERVICIO>resultado anterior</SERVICIO>\n";
+    std::vector<std::string> cleanOutline;
+    std::size_t changes = 0;
+    {
+        OutboundFolder folder;
+        MakeSchool(folder);
+        Session session = folder.MakeSession(true);
+        FakeInteraction ui;
+        ui.picks.push_back(folder.Exchange());
+        files::ScopedFaultInjection counter(0);
+        ASSERT_TRUE(RunOutboundJob(session, ui).has_value());
+        changes = counter.Calls();
+        cleanOutline = ReadResultOutline(folder.Result());
+    }
+    ASSERT_GE(changes, 3u) << "the result document's save does not go through the file layer";
+    for (const auto persistence :
+         {files::FaultPersistence::Once, files::FaultPersistence::FromThenOn}) {
+        for (std::size_t failAt = 1; failAt <= changes; ++failAt) {
+            SCOPED_TRACE("file change " + std::to_string(failAt) + " of " +
+                         std::to_string(changes));
+            OutboundFolder folder;
+            MakeSchool(folder);
+            WriteFile(folder.Result(), earlier);
+            std::map<std::string, std::string> tablesBefore;
+            for (const std::string& name : testing::OutboundTableNames()) {
+                tablesBefore[name] = ReadFile(folder.WorkDir() / name);
+            }
+            Session session = folder.MakeSession(true);
+            FakeInteraction ui;
+            ui.picks.push_back(folder.Exchange());
+            {
+                files::ScopedFaultInjection fault(failAt, persistence);
+                RunOutboundJob(session, ui);
+                EXPECT_TRUE(fault.Injected());
+            }
+            const std::string result = ReadFile(folder.Result());
+            if (ui.errors.empty()) {
+                EXPECT_EQ(ReadResultOutline(folder.Result()), cleanOutline);
+            } else {
+                ASSERT_EQ(ui.errors.size(), 1u);
+                EXPECT_NE(ui.errors[0].find(folder.Result().string()), std::string::npos)
+                    << ui.errors[0];
+                EXPECT_NE(ui.errors[0].find(files::SystemReason(EIO)), std::string::npos)
+                    << ui.errors[0];
+                EXPECT_EQ(session.resultCode, 0);
+                EXPECT_EQ(result, earlier) << "a failed save replaced the earlier result";
+            }
+            for (const auto& [name, bytes] : tablesBefore) {
+                EXPECT_EQ(ReadFile(folder.WorkDir() / name), bytes) << name;
+            }
+            ExpectNoTableHeld(folder);
+            if (persistence == files::FaultPersistence::Once) {
+                EXPECT_FALSE(fs::exists(files::ReplacementPath(folder.Result())));
+            }
+        }
+    }
 }
 
 }  // namespace

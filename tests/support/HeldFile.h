@@ -22,8 +22,11 @@ public:
         pid_ = ::fork();
         if (pid_ < 0) throw std::runtime_error("fork");
         if (pid_ == 0) {
-            ::close(ready[0]);
-            ::close(release[1]);
+            // Keeps only its own pipe ends: a copy of another holder's release pipe would keep
+            // that holder alive after the parent lets it go.
+            for (int fd = 3, last = static_cast<int>(::sysconf(_SC_OPEN_MAX)); fd < last; ++fd) {
+                if (fd != ready[1] && fd != release[0]) ::close(fd);
+            }
             const int fd = ::open(path.c_str(), O_RDONLY);
             const char ok = (fd >= 0 && ::flock(fd, operation) == 0) ? '1' : '0';
             (void)!::write(ready[1], &ok, 1);

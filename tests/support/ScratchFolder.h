@@ -2,6 +2,7 @@
 // A fresh temporary folder for one test, removed with everything in it afterwards.
 
 #include <stdlib.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -12,8 +13,10 @@ namespace velmaro::testing {
 
 class ScratchFolder {
 public:
-    ScratchFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "velmaro-XXXXXX").string();
+    ScratchFolder() : ScratchFolder(std::filesystem::temp_directory_path()) {}
+    // A fresh folder inside `parent`.
+    explicit ScratchFolder(const std::filesystem::path& parent) {
+        std::string pattern = (parent / "velmaro-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
         path_ = pattern;
     }
@@ -49,6 +52,17 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+// A folder in memory (/dev/shm) when the system has a writable one, else the temporary folder:
+// for tests that write many small files and flush each to disk.
+inline std::filesystem::path MemoryBackedTemporaryFolder() {
+    const std::filesystem::path memory = "/dev/shm";
+    std::error_code error;
+    if (std::filesystem::is_directory(memory, error) && ::access(memory.c_str(), W_OK) == 0) {
+        return memory;
+    }
+    return std::filesystem::temp_directory_path();
+}
 
 // The whole content of `file` (empty when it cannot be read).
 inline std::string ReadBytes(const std::filesystem::path& file) {

@@ -1,0 +1,30 @@
+#include "worktables/HeldFiles.h"
+
+#include "worktables/TableFile.h"
+
+namespace velmaro {
+
+std::vector<std::string> HeldWorkFiles(const std::filesystem::path& workDir,
+                                       const std::vector<std::string>& fileNames) {
+    std::vector<std::string> held;
+    for (const std::string& name : fileNames) {
+        if (dbf::TableFile::IsHeld(workDir / name)) held.push_back(name);
+    }
+    return held;
+}
+
+std::string HeldWorkFilesMessage(const std::filesystem::path& workDir,
+                                 const std::vector<std::string>& held) {
+    const std::string folder = "de la carpeta '" + workDir.string() + "'";
+    if (held.size() == 1) {
+        return "La tabla '" + held.front() + "' " + folder + " está abierta en otro programa";
+    }
+    std::string names;
+    for (std::size_t i = 0; i < held.size(); ++i) {
+        if (i > 0) names += i + 1 == held.size() ? " y " : ", ";
+        names += "'" + held[i] + "'";
+    }
+    return "Las tablas " + names + " " + folder + " están abiertas en otro programa";
+}
+
+}  // namespace velmaro

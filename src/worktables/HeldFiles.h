@@ -1,0 +1,21 @@
+#pragma once
+// Which files of the work-table folder another program holds open, asked before a job changes
+// any of them.
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace velmaro {
+
+// The names among `fileNames` whose file in `workDir` another program holds open (it holds the
+// OS lock that the table engine takes), in the order given. Missing files are not held.
+std::vector<std::string> HeldWorkFiles(const std::filesystem::path& workDir,
+                                       const std::vector<std::string>& fileNames);
+
+// "La tabla 'A.DBF' de la carpeta '...' está abierta en otro programa" for one name, and the
+// plural sentence naming every one of `held` for several.
+std::string HeldWorkFilesMessage(const std::filesystem::path& workDir,
+                                 const std::vector<std::string>& held);
+
+}  // namespace velmaro
