@@ -131,6 +131,7 @@ private:
     void* previousGenericContext_;
 };
 
+// Frees a parsed document that is not handed on.
 struct DocFreer {
     void operator()(xmlDocPtr doc) const { xmlFreeDoc(doc); }
 };
@@ -173,7 +174,8 @@ public:
     // libxml2's read callback: fills `buffer` with up to `length` bytes; -1 stops the parse.
     static int Read(void* context, char* buffer, int length) {
         auto* self = static_cast<DocumentFile*>(context);
-        const std::size_t got = std::fread(buffer, 1, static_cast<std::size_t>(length), self->file_.get());
+        const std::size_t got =
+            std::fread(buffer, 1, static_cast<std::size_t>(length), self->file_.get());
         if (got == 0 && std::ferror(self->file_.get())) {
             self->readError_ = errno;
             return -1;
@@ -189,7 +191,8 @@ public:
     // Throws the reason the file could not be read whole (an error, too large, empty), if any.
     void CheckReadWhole() const {
         if (readError_ != 0) {
-            Fail(path_, "error al leer el archivo (" + std::string(std::strerror(readError_)) + ")");
+            Fail(path_,
+                 "error al leer el archivo (" + std::string(std::strerror(readError_)) + ")");
         }
         if (bytesRead_ > kMaxDocumentBytes) Fail(path_, "el archivo es demasiado grande");
         if (bytesRead_ == 0) Fail(path_, "el archivo está vacío");

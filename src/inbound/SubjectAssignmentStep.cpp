@@ -111,8 +111,8 @@ public:
 private:
     DbfTable table_;  // ASIGT.DBF
     // Its fields, in table order.
-    DbfTable::FieldHandle subjectCode_, groupCode_, room_, shift_, level_, course_, group_,
-        hours_, sessions_, subjectKey_, courseKey_, taskFlag_;
+    DbfTable::FieldHandle subjectCode_, groupCode_, room_, shift_, level_, course_, group_, hours_,
+        sessions_, subjectKey_, courseKey_, taskFlag_;
 };
 
 }  // namespace

@@ -64,11 +64,13 @@ public:
 
     // True when ASIGNOMT2 already holds the record's pair of subject key and course key.
     bool HasKeyPair(const SubjectRecord& record) {
-        if (!FitsField(record.SubjectKey(), kStoredKey) || !FitsField(record.CourseKey(), kStoredKey)) {
+        if (!FitsField(record.SubjectKey(), kStoredKey) ||
+            !FitsField(record.CourseKey(), kStoredKey)) {
             return false;
         }
-        return keys_.Locate({{keyFields_.subjectKey, record.SubjectKey()},
-                             {keyFields_.courseKey, record.CourseKey()}})
+        return keys_
+            .Locate({{keyFields_.subjectKey, record.SubjectKey()},
+                     {keyFields_.courseKey, record.CourseKey()}})
             .has_value();
     }
 
@@ -77,7 +79,8 @@ public:
                                                 const std::string& name) {
         const std::string longCode = LeftChars(codes.longCode, kStoredLongCode);
         const std::string storedName = LeftChars(name, kStoredName);
-        const auto row = names_.Locate({{nameFields_.longCode, longCode}, {nameFields_.name, storedName}});
+        const auto row =
+            names_.Locate({{nameFields_.longCode, longCode}, {nameFields_.name, storedName}});
         if (!row) return std::nullopt;
         return names_.Text(*row, nameFields_.code);
     }

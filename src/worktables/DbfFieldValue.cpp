@@ -187,7 +187,9 @@ void WriteStoredCharacters(std::string_view utf8, std::span<char> field) {
 bool AppendFormattedNumber(double value, int width, int decimals, std::string& bytes) {
     if (!std::isfinite(value)) return false;
     if (value == 0.0) value = 0.0;  // no "-0"
-    if (IsWholeNumber(value)) return AppendFormattedWhole(static_cast<long long>(value), width, decimals, bytes);
+    if (IsWholeNumber(value)) {
+        return AppendFormattedWhole(static_cast<long long>(value), width, decimals, bytes);
+    }
     char buffer[400];
     // Fixed notation with a precision gives exactly what printf's "%.*f" gives.
     const auto result =

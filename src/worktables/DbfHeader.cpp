@@ -216,7 +216,8 @@ std::size_t RecordsInFile(const std::filesystem::path& path) {
     std::error_code sizeError;
     const std::uintmax_t fileSize = std::filesystem::file_size(path, sizeError);
     if (!in || sizeError) {
-        throw Error("No se puede leer la tabla '" + path.string() + "': no existe o no se puede abrir");
+        throw Error("No se puede leer la tabla '" + path.string() +
+                    "': no existe o no se puede abrir");
     }
     std::string bytes(kMainHeaderLength, '\0');
     in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -232,8 +233,8 @@ std::size_t RecordsInFile(const std::filesystem::path& path) {
         }
     }
     const DbfHeader header = ParseHeader(bytes, path);
-    const std::size_t held = (static_cast<std::size_t>(fileSize) - header.headerLength) /
-                             header.recordLength;
+    const std::size_t held =
+        (static_cast<std::size_t>(fileSize) - header.headerLength) / header.recordLength;
     return std::min(header.declaredRecordCount, held);
 }
 

@@ -241,8 +241,9 @@ void DbfTable::Impl::StoreWith(std::size_t row, std::size_t field, Writer write)
     CheckWritable();
     CheckRow(row);
     char* at = records.MutableRecord(row) + header.fields[field].offset;
-    indexes.Update(row, field, [&] { write(at); },
-                   [&](const std::vector<std::size_t>& fields) { return KeyOfRow(fields, row); });
+    indexes.Update(
+        row, field, [&] { write(at); },
+        [&](const std::vector<std::size_t>& fields) { return KeyOfRow(fields, row); });
     dirty = true;
 }
 
@@ -438,7 +439,8 @@ void DbfTable::SetText(std::size_t row, FieldHandle field, std::string_view valu
     const DbfField& f = impl_->Field(index);
     if (dbf::IsTextType(f.type)) {
         impl_->StoreWith(row, index, [&](char* at) {
-            dbf::WriteStoredCharacters(value, std::span<char>(at, static_cast<std::size_t>(f.width)));
+            dbf::WriteStoredCharacters(value,
+                                       std::span<char>(at, static_cast<std::size_t>(f.width)));
         });
     } else if (f.type == dbf::kTypeNumeric || f.type == dbf::kTypeFloat) {
         if (IsBlankText(value)) {
@@ -526,8 +528,9 @@ std::vector<std::size_t> DbfTable::FilterRows(std::string_view expression) {
                     std::string(expression) + "'");
     }
     const std::pair<std::string_view, std::string_view> fieldValue{field, value};
-    const dbf::RowKeyIndex::KeyRows* rows = impl_->Matches(
-        std::span(&fieldValue, 1), [this](std::string_view name) { return impl_->FieldIndex(name); });
+    const dbf::RowKeyIndex::KeyRows* rows =
+        impl_->Matches(std::span(&fieldValue, 1),
+                       [this](std::string_view name) { return impl_->FieldIndex(name); });
     if (rows == nullptr) return {};
     std::vector<std::size_t> all{rows->first};
     all.insert(all.end(), rows->more.begin(), rows->more.end());

@@ -14,7 +14,8 @@ constexpr std::size_t kBlockBytes = 1 << 20;
 
 RecordBlocks::RecordBlocks(std::size_t recordLength, std::string records)
     : recordLength_(recordLength),
-      recordsPerBlock_(std::max(records.size() / recordLength, std::max<std::size_t>(1, kBlockBytes / recordLength))),
+      recordsPerBlock_(std::max(records.size() / recordLength,
+                                std::max<std::size_t>(1, kBlockBytes / recordLength))),
       count_(records.size() / recordLength) {
     if (count_ > 0) blocks_.push_back(std::move(records));
 }

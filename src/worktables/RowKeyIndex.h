@@ -60,7 +60,8 @@ public:
     template <typename KeyOf>
     void CatchUp(std::size_t rowCount, KeyOf keyOf) {
         for (; indexedRows_ < rowCount; ++indexedRows_) {
-            const auto [entry, added] = rows_.try_emplace(keyOf(indexedRows_), KeyRows{indexedRows_, {}});
+            const auto [entry, added] =
+                rows_.try_emplace(keyOf(indexedRows_), KeyRows{indexedRows_, {}});
             if (!added) entry->second.more.push_back(indexedRows_);
         }
     }

@@ -62,9 +62,8 @@ TEST(ExchangeSections, ForEachRecordVisitsWhatRecordsLists) {
     const ExchangeDocument document = LoadXml(kSchool);
     for (const char* section : {"MATERIAS", "DEPENDENCIAS", "materias", "NINGUNA"}) {
         Rows visited;
-        document.ForEachRecord(section, [&](const ExchangeRecord& record) {
-            visited.push_back(FieldsOf(record));
-        });
+        document.ForEachRecord(
+            section, [&](const ExchangeRecord& record) { visited.push_back(FieldsOf(record)); });
         EXPECT_EQ(visited, SectionValues(document, section)) << section;
     }
 }

@@ -20,8 +20,7 @@ using testing::WriteBytes;
 
 // 1 + 200 + 11 = 212 bytes a record: a few thousand records fill a megabyte.
 const TableLayout kLayout{"GRANDE.DBF",
-                          {{"TEXTO", FieldKind::Character, 200},
-                           {"NUM", FieldKind::Integer, 0}},
+                          {{"TEXTO", FieldKind::Character, 200}, {"NUM", FieldKind::Integer, 0}},
                           std::nullopt};
 constexpr std::size_t kRows = 12000;
 
@@ -81,7 +80,8 @@ TEST(LargeTable, RowsEditedInPlaceInAnyBlockAreFoundAndStored) {
     for (const std::size_t row : {std::size_t{3}, std::size_t{6000}, kRows - 1}) {
         table.SetText(row, table.Field("TEXTO"), "cambiada");
     }
-    EXPECT_EQ(table.FilterRows("TEXTO= 'cambiada'"), (std::vector<std::size_t>{3, 6000, kRows - 1}));
+    EXPECT_EQ(table.FilterRows("TEXTO= 'cambiada'"),
+              (std::vector<std::size_t>{3, 6000, kRows - 1}));
     table.SetText(6000, "TEXTO", TextOf(6000));  // a row in the middle of a key's rows leaves it
     EXPECT_EQ(table.FilterRows("TEXTO= 'cambiada'"), (std::vector<std::size_t>{3, kRows - 1}));
     table.SetText(3, "TEXTO", TextOf(3));  // and the first one
