@@ -77,8 +77,8 @@ public:
     // The COD of the ASIGNOMT row of a known subject, found by its stored long code and name.
     std::optional<std::string> KnownSubjectCode(const SubjectNameCodes& codes,
                                                 const std::string& name) {
-        const std::string longCode = LeftChars(codes.longCode, kStoredLongCode);
-        const std::string storedName = LeftChars(name, kStoredName);
+        const std::string_view longCode = LeftCharsView(codes.longCode, kStoredLongCode);
+        const std::string_view storedName = LeftCharsView(name, kStoredName);
         const auto row =
             names_.Locate({{nameFields_.longCode, longCode}, {nameFields_.name, storedName}});
         if (!row) return std::nullopt;
@@ -137,11 +137,18 @@ private:
     KeyFields keyFields_;
 };
 
+// True when the lists hold the name upper-cased, its long code, and the long code followed by
+// the name. `probe` is a buffer for the looked-up texts, reused from record to record.
 bool IsKnownSubject(const SubjectNameLists& lists, const SubjectNameCodes& codes,
-                    const std::string& name) {
-    return lists.upperNames.contains(UpperCaseAsciiLetters(name)) &&
-           lists.longCodes.contains(codes.longCode) &&
-           lists.longCodeNames.contains(codes.longCode + name);
+                    const std::string& name, std::string& probe) {
+    probe.assign(name);
+    UpperCaseAsciiLettersInPlace(probe);
+    if (!lists.upperNames.contains(probe) || !lists.longCodes.contains(codes.longCode)) {
+        return false;
+    }
+    probe.assign(codes.longCode);
+    probe += name;
+    return lists.longCodeNames.contains(probe);
 }
 
 // A name seen before: record its key pair under the code its first record received.
@@ -185,10 +192,11 @@ SubjectNameCodes DeriveSubjectNameCodes(std::string_view name) {
 void RunSubjectNameStep(InboundContext& context) {
     SubjectNameTables tables(context.workDir);
     SubjectRecord subject;
+    std::string probe;
     context.document.ForEachRecord(kSection, [&](const ExchangeRecord& record) {
         if (!subject.Read(record)) return;
         const SubjectNameCodes codes = DeriveSubjectNameCodes(subject.Name());
-        if (IsKnownSubject(context.lists, codes, subject.Name())) {
+        if (IsKnownSubject(context.lists, codes, subject.Name(), probe)) {
             AddKnownSubject(tables, codes, subject);
         } else {
             AddNewSubject(tables, context.lists, codes, subject);

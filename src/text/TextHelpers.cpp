@@ -34,9 +34,11 @@ std::string TrimTrailingBlanks(std::string_view s) {
     return last == std::string_view::npos ? std::string() : std::string(s.substr(0, last + 1));
 }
 
-std::string LeftChars(std::string_view s, long n) {
+std::string LeftChars(std::string_view s, long n) { return std::string(LeftCharsView(s, n)); }
+
+std::string_view LeftCharsView(std::string_view s, long n) {
     if (n <= 0) return {};
-    return std::string(s.substr(0, Utf8Offset(s, static_cast<std::size_t>(n))));
+    return s.substr(0, Utf8Offset(s, static_cast<std::size_t>(n)));
 }
 
 std::string RightChars(std::string_view s, long n) {

@@ -20,6 +20,8 @@ std::string TrimTrailingBlanks(std::string_view s);
 
 // The first `n` characters of `s` (all of `s` when shorter; empty for n <= 0).
 std::string LeftChars(std::string_view s, long n);
+// LeftChars(s, n) as a view into `s`, without a copy.
+std::string_view LeftCharsView(std::string_view s, long n);
 // The last `n` characters of `s` (all of `s` when shorter; empty for n <= 0).
 std::string RightChars(std::string_view s, long n);
 

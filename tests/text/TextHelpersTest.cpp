@@ -80,6 +80,7 @@ TEST(LeftRightChars, CountCharactersNotBytes) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(LeftChars(c.input, c.n), c.left);
+        EXPECT_EQ(LeftCharsView(c.input, c.n), c.left);
         EXPECT_EQ(RightChars(c.input, c.n), c.right);
     }
 }
