@@ -6,8 +6,8 @@ namespace velmaro::dbf {
 
 namespace {
 
-// Bytes a new block is sized for: large enough that a big table needs few blocks, small enough
-// that a small table does not reserve much it never uses.
+// Bytes a new block is sized for: large enough that a big table needs few blocks. A small
+// table's block is mostly address space that is never touched, so it costs no memory.
 constexpr std::size_t kBlockBytes = 1 << 20;
 
 }  // namespace
