@@ -1,6 +1,7 @@
 #include "inbound/SubjectNameStep.h"
 
 #include <array>
+#include <unordered_map>
 
 #include "text/TextHelpers.h"
 #include "text/Utf8.h"
@@ -193,9 +194,16 @@ void RunSubjectNameStep(InboundContext& context) {
     SubjectNameTables tables(context.workDir);
     SubjectRecord subject;
     std::string probe;
+    // The codes of each distinct name, derived once: names repeat from course to course.
+    std::unordered_map<std::string, SubjectNameCodes> codesByName;
     context.document.ForEachRecord(kSection, [&](const ExchangeRecord& record) {
         if (!subject.Read(record)) return;
-        const SubjectNameCodes codes = DeriveSubjectNameCodes(subject.Name());
+        auto derived = codesByName.find(subject.Name());
+        if (derived == codesByName.end()) {
+            derived =
+                codesByName.emplace(subject.Name(), DeriveSubjectNameCodes(subject.Name())).first;
+        }
+        const SubjectNameCodes& codes = derived->second;
         if (IsKnownSubject(context.lists, codes, subject.Name(), probe)) {
             AddKnownSubject(tables, codes, subject);
         } else {
