@@ -137,14 +137,28 @@ void ForEachSection(const xmlDoc* doc, std::string_view section, Visit visit) {
 
 }  // namespace
 
-ExchangeRecord::ExchangeRecord(_xmlNode* record) {
-    ForEachChildElement(record, kFieldName, [this](const xmlNode* field) {
-        fields_.push_back(const_cast<xmlNode*>(field));
-    });
+std::size_t ExchangeRecord::FieldCount() const {
+    std::size_t count = 0;
+    ForEachChildElement(record_, kFieldName, [&](const xmlNode*) { ++count; });
+    return count;
 }
 
 std::string ExchangeRecord::Field(std::size_t position) const {
-    return position < fields_.size() ? TextContent(fields_[position]) : std::string();
+    std::size_t seen = 0;
+    for (const xmlNode* child = record_->children; child != nullptr; child = child->next) {
+        if (IsElementNamed(child, kFieldName) && seen++ == position) return TextContent(child);
+    }
+    return std::string();
+}
+
+std::size_t ExchangeRecord::ReadFields(std::span<std::string> texts) const {
+    for (std::string& text : texts) text.clear();
+    std::size_t count = 0;
+    ForEachChildElement(record_, kFieldName, [&](const xmlNode* field) {
+        if (count < texts.size()) AppendTextOfNode(field, texts[count]);
+        ++count;
+    });
+    return count;
 }
 
 void ExchangeDocument::DocDeleter::operator()(_xmlDoc* doc) const { xmlFreeDoc(doc); }
@@ -180,6 +194,15 @@ std::vector<ExchangeRecord> ExchangeDocument::Records(std::string_view section) 
         });
     });
     return records;
+}
+
+void ExchangeDocument::ForEachRecord(
+    std::string_view section, const std::function<void(const ExchangeRecord&)>& visit) const {
+    ForEachSection(doc_.get(), section, [&](const xmlNode* sectionElement) {
+        ForEachChildElement(sectionElement, kGroupName, [&](const xmlNode* record) {
+            visit(ExchangeRecord(const_cast<xmlNode*>(record)));
+        });
+    });
 }
 
 std::optional<std::string> ExchangeDocument::FirstDataBlockChildText() const {

@@ -8,8 +8,10 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,19 +21,23 @@ struct _xmlNode;
 
 namespace velmaro {
 
-// One record of a section: its dato children by position.
+// One record of a section: its dato children by position, found by walking the record's
+// children (a record has a handful), so that a record costs no list of its own.
 class ExchangeRecord {
 public:
-    explicit ExchangeRecord(_xmlNode* record);
+    explicit ExchangeRecord(_xmlNode* record) : record_(record) {}
 
     // Number of dato children.
-    std::size_t FieldCount() const { return fields_.size(); }
+    std::size_t FieldCount() const;
     // Text content of field `position` exactly as the document gives it (all text below the
     // dato element, concatenated); empty when the record has no such field.
     std::string Field(std::size_t position) const;
+    // Sets texts[i] to Field(i) for every i below texts.size(), reusing the strings' storage,
+    // and returns FieldCount(), in one walk of the record.
+    std::size_t ReadFields(std::span<std::string> texts) const;
 
 private:
-    std::vector<_xmlNode*> fields_;
+    _xmlNode* record_;  // the record's grupo_datos element
 };
 
 // A loaded exchange document. Owns the libxml2 tree.
@@ -54,6 +60,10 @@ public:
     bool HasSection(std::string_view section) const;
     // The records of section `section` (seq compared exactly), in document order.
     std::vector<ExchangeRecord> Records(std::string_view section) const;
+    // Calls visit(record) for the records of `section` in the order Records gives them,
+    // walking the document as it goes instead of listing them first.
+    void ForEachRecord(std::string_view section,
+                       const std::function<void(const ExchangeRecord&)>& visit) const;
 
     // Text content of the first child of the first BLOQUE_DATOS (its first element or non-blank
     // text), or nothing when there is no BLOQUE_DATOS or it has no such child.

@@ -29,11 +29,8 @@ namespace {
 // so that libxml2 keeps its limits on entity amplification, depth and sizes.
 constexpr int kSafeParseOptions = XML_PARSE_NONET | XML_PARSE_COMPACT;
 
-// libxml2 takes the buffer length as an int.
+// The largest document read: libxml2 counts a document's bytes in an int.
 constexpr std::size_t kMaxDocumentBytes = INT_MAX;
-
-// The file is read into memory in pieces of this size.
-constexpr std::size_t kReadChunkBytes = 1 << 20;
 
 // libxml2 keeps references to internal entities in the tree and checks nested expansion
 // ("billion laughs"), but not one large entity referenced many times; reading such a tree
@@ -134,6 +131,11 @@ private:
     void* previousGenericContext_;
 };
 
+// Frees a parsed document that is not handed on.
+struct DocFreer {
+    void operator()(xmlDocPtr doc) const { xmlFreeDoc(doc); }
+};
+
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
@@ -159,24 +161,49 @@ std::string OpenFailureReason(int error) {
     return "no se puede abrir el archivo (" + std::string(std::strerror(error)) + ")";
 }
 
-std::string ReadWholeFile(const std::filesystem::path& path) {
-    errno = 0;
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file) Fail(path, OpenFailureReason(errno));
-    std::string bytes;
-    std::size_t got = 0;
-    do {
-        const std::size_t start = bytes.size();
-        bytes.resize(start + kReadChunkBytes);
-        got = std::fread(bytes.data() + start, 1, kReadChunkBytes, file.get());
-        bytes.resize(start + got);
-        if (bytes.size() > kMaxDocumentBytes) Fail(path, "el archivo es demasiado grande");
-    } while (got == kReadChunkBytes);
-    if (std::ferror(file.get())) {
-        Fail(path, "error al leer el archivo (" + std::string(std::strerror(errno)) + ")");
+// The document file as the parser reads it, piece by piece, so that the file is never held in
+// memory whole beside the tree built from it.
+class DocumentFile {
+public:
+    explicit DocumentFile(const std::filesystem::path& path) : path_(path) {
+        errno = 0;
+        file_.reset(std::fopen(path.c_str(), "rb"));
+        if (!file_) Fail(path, OpenFailureReason(errno));
     }
-    return bytes;
-}
+
+    // libxml2's read callback: fills `buffer` with up to `length` bytes; -1 stops the parse.
+    static int Read(void* context, char* buffer, int length) {
+        auto* self = static_cast<DocumentFile*>(context);
+        const std::size_t got =
+            std::fread(buffer, 1, static_cast<std::size_t>(length), self->file_.get());
+        if (got == 0 && std::ferror(self->file_.get())) {
+            self->readError_ = errno;
+            return -1;
+        }
+        self->bytesRead_ += got;
+        if (self->bytesRead_ > kMaxDocumentBytes) return -1;
+        return static_cast<int>(got);
+    }
+
+    // Bytes read so far.
+    std::size_t BytesRead() const { return bytesRead_; }
+
+    // Throws the reason the file could not be read whole (an error, too large, empty), if any.
+    void CheckReadWhole() const {
+        if (readError_ != 0) {
+            Fail(path_,
+                 "error al leer el archivo (" + std::string(std::strerror(readError_)) + ")");
+        }
+        if (bytesRead_ > kMaxDocumentBytes) Fail(path_, "el archivo es demasiado grande");
+        if (bytesRead_ == 0) Fail(path_, "el archivo está vacío");
+    }
+
+private:
+    const std::filesystem::path& path_;
+    std::unique_ptr<std::FILE, FileCloser> file_;
+    std::size_t bytesRead_ = 0;
+    int readError_ = 0;
+};
 
 std::size_t SaturatingAdd(std::size_t a, std::size_t b) {
     return a > SIZE_MAX - b ? SIZE_MAX : a + b;
@@ -254,7 +281,8 @@ std::string NotWellFormedReason(const ParserProblems& problems) {
     return reason + ": " + problem->reason + ")";
 }
 
-_xmlDoc* ParseBytes(const std::filesystem::path& path, const std::string& bytes) {
+_xmlDoc* ParseFile(const std::filesystem::path& path) {
+    DocumentFile file(path);
     std::unique_ptr<xmlParserCtxt, ParserContextDeleter> ctxt(xmlNewParserCtxt());
     if (!ctxt) Fail(path, "no hay memoria para el analizador XML");
     ParserProblems problems;
@@ -262,23 +290,16 @@ _xmlDoc* ParseBytes(const std::filesystem::path& path, const std::string& bytes)
     ctxt->_private = &problems;
     ctxt->sax->serror = CollectParserError;
 
-    xmlDocPtr doc = nullptr;
+    std::unique_ptr<xmlDoc, DocFreer> doc;
     {
         ParseSandbox sandbox;
-        doc = xmlCtxtReadMemory(ctxt.get(), bytes.data(), static_cast<int>(bytes.size()),
-                                path.c_str(), nullptr, kSafeParseOptions);
+        doc.reset(xmlCtxtReadIO(ctxt.get(), &DocumentFile::Read, nullptr, &file, path.c_str(),
+                                nullptr, kSafeParseOptions));
     }
-    if (doc == nullptr || !ctxt->wellFormed) {
-        xmlFreeDoc(doc);
-        Fail(path, NotWellFormedReason(problems));
-    }
-    try {
-        CheckEntityExpansion(path, doc, bytes.size());
-    } catch (...) {
-        xmlFreeDoc(doc);
-        throw;
-    }
-    return doc;
+    file.CheckReadWhole();
+    if (doc == nullptr || !ctxt->wellFormed) Fail(path, NotWellFormedReason(problems));
+    CheckEntityExpansion(path, doc.get(), file.BytesRead());
+    return doc.release();
 }
 
 }  // namespace
@@ -286,9 +307,7 @@ _xmlDoc* ParseBytes(const std::filesystem::path& path, const std::string& bytes)
 _xmlDoc* ParseXmlFileSafely(const std::filesystem::path& path) {
     xmlInitParser();
     CheckIsReadableFile(path);
-    const std::string bytes = ReadWholeFile(path);
-    if (bytes.empty()) Fail(path, "el archivo está vacío");
-    return ParseBytes(path, bytes);
+    return ParseFile(path);
 }
 
 }  // namespace velmaro

@@ -1,11 +1,14 @@
 #include "inbound/SubjectAssignmentStep.h"
 
+#include <array>
 #include <cstddef>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "text/TextHelpers.h"
+#include "text/Utf8.h"
 #include "worktables/DbfTable.h"
 #include "worktables/WorkTableLayouts.h"
 #include "worktables/WorkTableRebuild.h"
@@ -15,7 +18,7 @@ namespace velmaro {
 namespace {
 
 constexpr std::size_t kNameField = 2;
-constexpr long kComparedNameLength = 80;
+constexpr std::size_t kComparedNameLength = 80;  // characters of a name that are compared
 // Every assignment carries 240 minutes a week: 4 hours, one "1" per hour in SESIONES.
 constexpr double kWeeklyHours = 4.0;
 constexpr const char* kSessions = "1111";
@@ -29,55 +32,93 @@ struct Group {
     std::string group;
 };
 
-// The form in which subject names are compared: a-z upper-cased, then trimmed.
-std::string ComparableName(std::string_view name) {
-    return TrimBlanks(UpperCaseAsciiLetters(name));
+// Sets `comparable` to the form in which subject names are compared: a-z upper-cased, then
+// trimmed.
+void MakeComparableName(std::string_view name, std::string& comparable) {
+    comparable.assign(name);
+    UpperCaseAsciiLettersInPlace(comparable);
+    TrimBlanksInPlace(comparable);
 }
 
 // Subject code by comparable NOMBRE; the first row of a name wins, so subject rows (stored
 // first) win over activity rows of the same name.
 std::unordered_map<std::string, std::string> IndexSubjectCodes(const DbfTable& subjectNames) {
+    const DbfTable::FieldHandle name = subjectNames.Field("NOMBRE");
+    const DbfTable::FieldHandle code = subjectNames.Field("COD");
     std::unordered_map<std::string, std::string> codeByName;
+    std::string comparable;
     for (std::size_t row = 0; row < subjectNames.RecordCount(); ++row) {
-        codeByName.try_emplace(ComparableName(subjectNames.Text(row, "NOMBRE")),
-                               subjectNames.Text(row, "COD"));
+        MakeComparableName(subjectNames.Text(row, name), comparable);
+        codeByName.try_emplace(comparable, subjectNames.Text(row, code));
     }
     return codeByName;
 }
 
 // The groups by their stored CLAVECURSO, each list in stored order.
 std::unordered_map<std::string, std::vector<Group>> IndexGroupsByCourse(const DbfTable& groups) {
+    const DbfTable::FieldHandle courseKey = groups.Field("CLAVECURSO");
+    const DbfTable::FieldHandle code = groups.Field("ABREV");
+    const DbfTable::FieldHandle level = groups.Field("NIVEL");
+    const DbfTable::FieldHandle course = groups.Field("CURSO");
+    const DbfTable::FieldHandle group = groups.Field("GRUPO");
     std::unordered_map<std::string, std::vector<Group>> byCourse;
     for (std::size_t row = 0; row < groups.RecordCount(); ++row) {
-        byCourse[groups.Text(row, "CLAVECURSO")].push_back(
-            Group{groups.Text(row, "ABREV"), groups.Text(row, "NIVEL"), groups.Text(row, "CURSO"),
-                  groups.Text(row, "GRUPO")});
+        byCourse[groups.Text(row, courseKey)].push_back(
+            Group{groups.Text(row, code), groups.Text(row, level), groups.Text(row, course),
+                  groups.Text(row, group)});
     }
     return byCourse;
 }
 
-void AppendAssignment(DbfTable& assignments, const std::string& subjectCode,
-                      const std::string& subjectKey, const std::string& courseKey,
-                      const Group& group) {
-    const std::size_t row = assignments.Append();
-    assignments.SetText(row, "CASIG", subjectCode);
-    assignments.SetText(row, "CGRUP", group.code);
-    assignments.SetText(row, "CAULA", "");
-    assignments.SetText(row, "TURNO", "");
-    assignments.SetText(row, "NIVEL", group.level);
-    assignments.SetText(row, "CURSO", group.course);
-    assignments.SetText(row, "GRUPO", group.group);
-    assignments.SetFloat(row, "HORAS", kWeeklyHours);
-    assignments.SetText(row, "SESIONES", kSessions);
-    assignments.SetText(row, "CLAVE", subjectKey);
-    assignments.SetText(row, "CLAVECURSO", courseKey);
-    assignments.SetText(row, "CTAREA", kTaskFlag);
-}
+// The ASIGT table with its fields found once, for the many rows the step appends.
+class AssignmentTable {
+public:
+    explicit AssignmentTable(DbfTable table)
+        : table_(std::move(table)),
+          subjectCode_(table_.Field("CASIG")),
+          groupCode_(table_.Field("CGRUP")),
+          room_(table_.Field("CAULA")),
+          shift_(table_.Field("TURNO")),
+          level_(table_.Field("NIVEL")),
+          course_(table_.Field("CURSO")),
+          group_(table_.Field("GRUPO")),
+          hours_(table_.Field("HORAS")),
+          sessions_(table_.Field("SESIONES")),
+          subjectKey_(table_.Field("CLAVE")),
+          courseKey_(table_.Field("CLAVECURSO")),
+          taskFlag_(table_.Field("CTAREA")) {}
+
+    // Appends the assignment of a course's subject to one of the course's groups.
+    void Append(const std::string& subjectCode, const std::string& subjectKey,
+                const std::string& courseKey, const Group& group) {
+        const std::size_t row = table_.Append();
+        table_.SetText(row, subjectCode_, subjectCode);
+        table_.SetText(row, groupCode_, group.code);
+        table_.SetText(row, room_, "");
+        table_.SetText(row, shift_, "");
+        table_.SetText(row, level_, group.level);
+        table_.SetText(row, course_, group.course);
+        table_.SetText(row, group_, group.group);
+        table_.SetFloat(row, hours_, kWeeklyHours);
+        table_.SetText(row, sessions_, kSessions);
+        table_.SetText(row, subjectKey_, subjectKey);
+        table_.SetText(row, courseKey_, courseKey);
+        table_.SetText(row, taskFlag_, kTaskFlag);
+    }
+
+    void Close() { table_.Close(); }
+
+private:
+    DbfTable table_;  // ASIGT.DBF
+    // Its fields, in table order.
+    DbfTable::FieldHandle subjectCode_, groupCode_, room_, shift_, level_, course_, group_, hours_,
+        sessions_, subjectKey_, courseKey_, taskFlag_;
+};
 
 }  // namespace
 
 void RunSubjectAssignmentStep(InboundContext& ctx) {
-    DbfTable assignments = RebuildWorkTable(ctx.workDir, layouts::ASIGT);
+    AssignmentTable assignments(RebuildWorkTable(ctx.workDir, layouts::ASIGT));
     DbfTable groupTable =
         DbfTable::Open(ctx.workDir / layouts::GRUPOST.fileName, TableAccess::Exclusive);
     DbfTable subjectNameTable =
@@ -85,22 +126,27 @@ void RunSubjectAssignmentStep(InboundContext& ctx) {
     const auto groupsByCourse = IndexGroupsByCourse(groupTable);
     const auto codeByName = IndexSubjectCodes(subjectNameTable);
 
-    for (const ExchangeRecord& record : ctx.document.Records("MATERIAS")) {
+    // The record's course key, subject key and name, and the name as compared; the strings are
+    // reused from record to record.
+    std::array<std::string, kNameField + 1> fields;
+    std::string comparable;
+    ctx.document.ForEachRecord("MATERIAS", [&](const ExchangeRecord& record) {
         // Records without a name field (fewer than three fields) name no subject.
-        if (record.FieldCount() <= kNameField) continue;
-        const std::string courseKey = TrimBlanks(record.Field(0));
-        const std::string subjectKey = TrimBlanks(record.Field(1));
-        const std::string name = TrimBlanks(record.Field(kNameField));
-        if (name.empty()) continue;
+        if (record.ReadFields(fields) <= kNameField) return;
+        for (std::string& field : fields) TrimBlanksInPlace(field);
+        const auto& [courseKey, subjectKey, name] = fields;
+        if (name.empty()) return;
 
-        const auto subject = codeByName.find(ComparableName(LeftChars(name, kComparedNameLength)));
-        if (subject == codeByName.end() || subject->second.empty()) continue;
+        const std::string_view comparedName(name.data(), Utf8Offset(name, kComparedNameLength));
+        MakeComparableName(comparedName, comparable);
+        const auto subject = codeByName.find(comparable);
+        if (subject == codeByName.end() || subject->second.empty()) return;
         const auto groups = groupsByCourse.find(courseKey);
-        if (groups == groupsByCourse.end()) continue;
+        if (groups == groupsByCourse.end()) return;
         for (const Group& group : groups->second) {
-            AppendAssignment(assignments, subject->second, subjectKey, courseKey, group);
+            assignments.Append(subject->second, subjectKey, courseKey, group);
         }
-    }
+    });
 
     assignments.Close();
     groupTable.Close();

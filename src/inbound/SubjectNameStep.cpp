@@ -1,5 +1,8 @@
 #include "inbound/SubjectNameStep.h"
 
+#include <array>
+#include <unordered_map>
+
 #include "text/TextHelpers.h"
 #include "text/Utf8.h"
 #include "worktables/DbfTable.h"
@@ -24,65 +27,85 @@ constexpr long kStoredLongCode = 10;    // width of CODLARGO
 constexpr long kStoredName = 80;        // width of NOMBRE
 constexpr std::size_t kStoredKey = 20;  // width of MATERIA and OFERTAMATRI
 
-// One usable MATERIAS record, trimmed.
-struct SubjectRecord {
-    std::string courseKey;
-    std::string subjectKey;
-    std::string name;
+// One MATERIAS record's first three fields, trimmed; read record after record into the same
+// strings.
+class SubjectRecord {
+public:
+    // Reads `record`; false when it is too short or has no name to derive a code from.
+    bool Read(const ExchangeRecord& record) {
+        const std::size_t count = record.ReadFields(fields_);
+        for (std::string& field : fields_) TrimBlanksInPlace(field);
+        return count >= kMinimumFields && !Name().empty();
+    }
+
+    const std::string& CourseKey() const { return fields_[kCourseKeyField]; }
+    const std::string& SubjectKey() const { return fields_[kSubjectKeyField]; }
+    const std::string& Name() const { return fields_[kNameField]; }
+
+private:
+    std::array<std::string, kNameField + 1> fields_;
 };
 
 bool IsCapitalAtoZ(char32_t c) { return c >= U'A' && c <= U'Z'; }
 
 // True when `value` is stored whole in a character field of `width` characters. A longer
 // value is cut when stored, so looking it up uncut never finds the stored row.
-bool FitsField(std::string_view value, std::size_t width) { return CharCount(value) <= width; }
+bool FitsField(std::string_view value, std::size_t width) {
+    return value.size() <= width || CharCount(value) <= width;  // no more characters than bytes
+}
 
 // The two tables of the step, open while the records are walked.
 class SubjectNameTables {
 public:
     explicit SubjectNameTables(const std::filesystem::path& workDir)
         : names_(RebuildWorkTable(workDir, layouts::ASIGNOMT)),
-          keys_(RebuildWorkTable(workDir, layouts::ASIGNOMT2)) {}
+          keys_(RebuildWorkTable(workDir, layouts::ASIGNOMT2)),
+          nameFields_(names_),
+          keyFields_(keys_) {}
 
     // True when ASIGNOMT2 already holds the record's pair of subject key and course key.
     bool HasKeyPair(const SubjectRecord& record) {
-        if (!FitsField(record.subjectKey, kStoredKey) || !FitsField(record.courseKey, kStoredKey)) {
+        if (!FitsField(record.SubjectKey(), kStoredKey) ||
+            !FitsField(record.CourseKey(), kStoredKey)) {
             return false;
         }
-        return keys_.Locate({{"MATERIA", record.subjectKey}, {"OFERTAMATRI", record.courseKey}})
+        return keys_
+            .Locate({{keyFields_.subjectKey, record.SubjectKey()},
+                     {keyFields_.courseKey, record.CourseKey()}})
             .has_value();
     }
 
     // The COD of the ASIGNOMT row of a known subject, found by its stored long code and name.
     std::optional<std::string> KnownSubjectCode(const SubjectNameCodes& codes,
                                                 const std::string& name) {
-        const std::string longCode = LeftChars(codes.longCode, kStoredLongCode);
-        const std::string storedName = LeftChars(name, kStoredName);
-        const auto row = names_.Locate({{"CODLARGO", longCode}, {"NOMBRE", storedName}});
+        const std::string_view longCode = LeftCharsView(codes.longCode, kStoredLongCode);
+        const std::string_view storedName = LeftCharsView(name, kStoredName);
+        const auto row =
+            names_.Locate({{nameFields_.longCode, longCode}, {nameFields_.name, storedName}});
         if (!row) return std::nullopt;
-        return names_.Text(*row, "COD");
+        return names_.Text(*row, nameFields_.code);
     }
 
     // Appends the ASIGNOMT row of a new subject.
     void AddSubject(const std::string& code, const SubjectNameCodes& codes,
                     const std::string& name) {
         const std::size_t row = names_.Append();
-        names_.SetText(row, "COD", code);
-        names_.SetText(row, "CODLARGO", codes.longCode);
-        names_.SetText(row, "NOMBRE", name);
-        names_.SetLogical(row, "ESTAREA", false);
+        names_.SetText(row, nameFields_.code, code);
+        names_.SetText(row, nameFields_.longCode, codes.longCode);
+        names_.SetText(row, nameFields_.name, name);
+        names_.SetLogical(row, nameFields_.isTask, false);
     }
 
     // Appends the ASIGNOMT2 row that maps the record's Racima keys to `code`.
     void AddKeyPair(const std::string& code, const SubjectNameCodes& codes,
                     const SubjectRecord& record) {
         const std::size_t row = keys_.Append();
-        keys_.SetText(row, "COD", code);
-        keys_.SetText(row, "CODLARGO", codes.longCode);
-        keys_.SetText(row, "NOMBRE", record.name);
-        keys_.SetText(row, "MATERIA", record.subjectKey);
-        keys_.SetText(row, "OFERTAMATRI", record.courseKey);
-        keys_.SetLogical(row, "ESTAREA", false);
+        keys_.SetText(row, keyFields_.code, code);
+        keys_.SetText(row, keyFields_.longCode, codes.longCode);
+        keys_.SetText(row, keyFields_.name, record.Name());
+        keys_.SetText(row, keyFields_.subjectKey, record.SubjectKey());
+        keys_.SetText(row, keyFields_.courseKey, record.CourseKey());
+        keys_.SetLogical(row, keyFields_.isTask, false);
     }
 
     void Close() {
@@ -91,32 +114,49 @@ public:
     }
 
 private:
+    // The fields both tables share, found once.
+    struct NameFields {
+        explicit NameFields(const DbfTable& table)
+            : code(table.Field("COD")),
+              longCode(table.Field("CODLARGO")),
+              name(table.Field("NOMBRE")),
+              isTask(table.Field("ESTAREA")) {}
+        DbfTable::FieldHandle code, longCode, name, isTask;
+    };
+    // The fields of ASIGNOMT2, found once.
+    struct KeyFields : NameFields {
+        explicit KeyFields(const DbfTable& table)
+            : NameFields(table),
+              subjectKey(table.Field("MATERIA")),
+              courseKey(table.Field("OFERTAMATRI")) {}
+        DbfTable::FieldHandle subjectKey, courseKey;
+    };
+
     DbfTable names_;  // ASIGNOMT.DBF
     DbfTable keys_;   // ASIGNOMT2.DBF
+    NameFields nameFields_;
+    KeyFields keyFields_;
 };
 
-// The record's values, or nothing when it is too short or has no name to derive a code from.
-std::optional<SubjectRecord> ReadSubjectRecord(const ExchangeRecord& record) {
-    if (record.FieldCount() < kMinimumFields) return std::nullopt;
-    SubjectRecord subject{TrimBlanks(record.Field(kCourseKeyField)),
-                          TrimBlanks(record.Field(kSubjectKeyField)),
-                          TrimBlanks(record.Field(kNameField))};
-    if (subject.name.empty()) return std::nullopt;
-    return subject;
-}
-
+// True when the lists hold the name upper-cased, its long code, and the long code followed by
+// the name. `probe` is a buffer for the looked-up texts, reused from record to record.
 bool IsKnownSubject(const SubjectNameLists& lists, const SubjectNameCodes& codes,
-                    const std::string& name) {
-    return lists.upperNames.contains(UpperCaseAsciiLetters(name)) &&
-           lists.longCodes.contains(codes.longCode) &&
-           lists.longCodeNames.contains(codes.longCode + name);
+                    const std::string& name, std::string& probe) {
+    probe.assign(name);
+    UpperCaseAsciiLettersInPlace(probe);
+    if (!lists.upperNames.contains(probe) || !lists.longCodes.contains(codes.longCode)) {
+        return false;
+    }
+    probe.assign(codes.longCode);
+    probe += name;
+    return lists.longCodeNames.contains(probe);
 }
 
 // A name seen before: record its key pair under the code its first record received.
 void AddKnownSubject(SubjectNameTables& tables, const SubjectNameCodes& codes,
                      const SubjectRecord& record) {
     if (tables.HasKeyPair(record)) return;
-    if (const auto code = tables.KnownSubjectCode(codes, record.name)) {
+    if (const auto code = tables.KnownSubjectCode(codes, record.Name())) {
         tables.AddKeyPair(*code, codes, record);
     }
 }
@@ -124,11 +164,11 @@ void AddKnownSubject(SubjectNameTables& tables, const SubjectNameCodes& codes,
 // A name not seen before: remember it, hand out a unique code and write both rows.
 void AddNewSubject(SubjectNameTables& tables, SubjectNameLists& lists,
                    const SubjectNameCodes& codes, const SubjectRecord& record) {
-    lists.upperNames.insert(UpperCaseAsciiLetters(record.name));
+    lists.upperNames.insert(UpperCaseAsciiLetters(record.Name()));
     lists.longCodes.insert(codes.longCode);
-    lists.longCodeNames.insert(codes.longCode + record.name);
+    lists.longCodeNames.insert(codes.longCode + record.Name());
     const std::string code = lists.subjectCodes.Claim(codes.code);
-    tables.AddSubject(code, codes, record.name);
+    tables.AddSubject(code, codes, record.Name());
     tables.AddKeyPair(code, codes, record);
 }
 
@@ -152,16 +192,24 @@ SubjectNameCodes DeriveSubjectNameCodes(std::string_view name) {
 
 void RunSubjectNameStep(InboundContext& context) {
     SubjectNameTables tables(context.workDir);
-    for (const ExchangeRecord& record : context.document.Records(kSection)) {
-        const auto subject = ReadSubjectRecord(record);
-        if (!subject) continue;
-        const SubjectNameCodes codes = DeriveSubjectNameCodes(subject->name);
-        if (IsKnownSubject(context.lists, codes, subject->name)) {
-            AddKnownSubject(tables, codes, *subject);
-        } else {
-            AddNewSubject(tables, context.lists, codes, *subject);
+    SubjectRecord subject;
+    std::string probe;
+    // The codes of each distinct name, derived once: names repeat from course to course.
+    std::unordered_map<std::string, SubjectNameCodes> codesByName;
+    context.document.ForEachRecord(kSection, [&](const ExchangeRecord& record) {
+        if (!subject.Read(record)) return;
+        auto derived = codesByName.find(subject.Name());
+        if (derived == codesByName.end()) {
+            derived =
+                codesByName.emplace(subject.Name(), DeriveSubjectNameCodes(subject.Name())).first;
         }
-    }
+        const SubjectNameCodes& codes = derived->second;
+        if (IsKnownSubject(context.lists, codes, subject.Name(), probe)) {
+            AddKnownSubject(tables, codes, subject);
+        } else {
+            AddNewSubject(tables, context.lists, codes, subject);
+        }
+    });
     tables.Close();
 }
 

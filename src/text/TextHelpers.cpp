@@ -14,6 +14,16 @@ bool IsCapitalAToZ(char c) { return c >= 'A' && c <= 'Z'; }
 
 std::string TrimBlanks(std::string_view s) { return TrimLeadingBlanks(TrimTrailingBlanks(s)); }
 
+void TrimBlanksInPlace(std::string& s) {
+    const std::size_t last = s.find_last_not_of(kBlank);
+    if (last == std::string::npos) {
+        s.clear();
+        return;
+    }
+    s.resize(last + 1);
+    s.erase(0, s.find_first_not_of(kBlank));
+}
+
 std::string TrimLeadingBlanks(std::string_view s) {
     const std::size_t first = s.find_first_not_of(kBlank);
     return first == std::string_view::npos ? std::string() : std::string(s.substr(first));
@@ -24,9 +34,11 @@ std::string TrimTrailingBlanks(std::string_view s) {
     return last == std::string_view::npos ? std::string() : std::string(s.substr(0, last + 1));
 }
 
-std::string LeftChars(std::string_view s, long n) {
+std::string LeftChars(std::string_view s, long n) { return std::string(LeftCharsView(s, n)); }
+
+std::string_view LeftCharsView(std::string_view s, long n) {
     if (n <= 0) return {};
-    return std::string(s.substr(0, Utf8Offset(s, static_cast<std::size_t>(n))));
+    return s.substr(0, Utf8Offset(s, static_cast<std::size_t>(n)));
 }
 
 std::string RightChars(std::string_view s, long n) {
@@ -58,10 +70,14 @@ std::string WordInitials(std::string_view s) {
 
 std::string UpperCaseAsciiLetters(std::string_view s) {
     std::string upper(s);
-    for (char& c : upper) {
+    UpperCaseAsciiLettersInPlace(upper);
+    return upper;
+}
+
+void UpperCaseAsciiLettersInPlace(std::string& s) {
+    for (char& c : s) {
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
     }
-    return upper;
 }
 
 std::size_t CharCount(std::string_view s) {

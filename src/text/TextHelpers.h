@@ -11,6 +11,8 @@ namespace velmaro {
 
 // `s` without its leading and trailing blanks; blanks inside stay.
 std::string TrimBlanks(std::string_view s);
+// Removes the leading and trailing blanks of `s` where it stands (TrimBlanks without a copy).
+void TrimBlanksInPlace(std::string& s);
 // `s` without the blanks at its front.
 std::string TrimLeadingBlanks(std::string_view s);
 // `s` without the blanks at its end.
@@ -18,6 +20,8 @@ std::string TrimTrailingBlanks(std::string_view s);
 
 // The first `n` characters of `s` (all of `s` when shorter; empty for n <= 0).
 std::string LeftChars(std::string_view s, long n);
+// LeftChars(s, n) as a view into `s`, without a copy.
+std::string_view LeftCharsView(std::string_view s, long n);
 // The last `n` characters of `s` (all of `s` when shorter; empty for n <= 0).
 std::string RightChars(std::string_view s, long n);
 
@@ -28,6 +32,8 @@ std::string WordInitials(std::string_view s);
 
 // `s` with the letters a to z made capitals; every other character (accented ones too) unchanged.
 std::string UpperCaseAsciiLetters(std::string_view s);
+// Upper-cases the letters a to z of `s` where it stands (UpperCaseAsciiLetters without a copy).
+void UpperCaseAsciiLettersInPlace(std::string& s);
 
 // Number of Unicode code points in `s` (an invalid UTF-8 byte counts as one character).
 std::size_t CharCount(std::string_view s);

@@ -46,6 +46,7 @@ std::size_t Utf8CharLength(std::string_view s, std::size_t pos) {
 }
 
 std::size_t Utf8Offset(std::string_view s, std::size_t index) {
+    if (s.size() <= index) return s.size();  // no more characters than bytes
     std::size_t pos = 0;
     for (std::size_t i = 0; i < index && pos < s.size(); ++i) pos += Utf8CharLength(s, pos);
     return pos;

@@ -1,5 +1,6 @@
 #include "text/Windows1252.h"
 
+#include <algorithm>
 #include <array>
 #include <unordered_map>
 
@@ -47,6 +48,19 @@ void AppendUtf8(std::string& out, char32_t cp) {
     }
 }
 
+// The byte of the character that starts at `pos` of `utf8` (not ASCII), or '?' when the code
+// page cannot hold it (an invalid UTF-8 byte counts as one such character); moves `pos` past it.
+char NonAsciiByte(std::string_view utf8, std::size_t& pos) {
+    const std::size_t length = Utf8CharLength(utf8, pos);
+    const char32_t cp = length == 1 ? U'?' : Utf8Decode(utf8, pos);
+    pos += length;
+    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<char>(cp);
+    if (auto found = ByteOfCodePoint().find(cp); found != ByteOfCodePoint().end()) {
+        return found->second;
+    }
+    return '?';
+}
+
 }  // namespace
 
 std::string EncodeWindows1252(std::string_view utf8) {
@@ -67,17 +81,23 @@ void AppendWindows1252(std::string_view utf8, std::string& bytes) {
             pos = asciiEnd;
             continue;
         }
-        const std::size_t length = Utf8CharLength(utf8, pos);
-        const char32_t cp = length == 1 ? U'?' : Utf8Decode(utf8, pos);
-        pos += length;
-        if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
-            bytes += static_cast<char>(cp);
-        } else if (auto found = ByteOfCodePoint().find(cp); found != ByteOfCodePoint().end()) {
-            bytes += found->second;
-        } else {
-            bytes += '?';
-        }
+        bytes += NonAsciiByte(utf8, pos);
     }
+}
+
+std::size_t WriteWindows1252(std::string_view utf8, std::span<char> out) {
+    std::size_t written = 0;
+    std::size_t pos = 0;
+    while (pos < utf8.size() && written < out.size()) {
+        const std::size_t room = std::min(utf8.size() - pos, out.size() - written);
+        std::size_t ascii = 0;  // a run of ASCII stays as it is
+        while (ascii < room && static_cast<unsigned char>(utf8[pos + ascii]) < 0x80) ++ascii;
+        std::copy_n(utf8.data() + pos, ascii, out.data() + written);
+        pos += ascii;
+        written += ascii;
+        if (ascii < room) out[written++] = NonAsciiByte(utf8, pos);
+    }
+    return written;
 }
 
 std::string DecodeWindows1252(std::string_view bytes) {

@@ -1,6 +1,8 @@
 #pragma once
 // The Windows-1252 code page in which the work tables store their text.
 
+#include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -10,6 +12,9 @@ namespace velmaro {
 std::string EncodeWindows1252(std::string_view utf8);
 // Appends `utf8` in Windows-1252 to `bytes`, as EncodeWindows1252 gives it.
 void AppendWindows1252(std::string_view utf8, std::string& bytes);
+// Writes the Windows-1252 bytes of the first characters of `utf8` that fit into `out` (one byte
+// a character, as EncodeWindows1252 gives them); returns how many bytes were written.
+std::size_t WriteWindows1252(std::string_view utf8, std::span<char> out);
 // The UTF-8 text of `bytes` read as Windows-1252 (the five unassigned bytes map to U+0081 etc.).
 std::string DecodeWindows1252(std::string_view bytes);
 

@@ -1,5 +1,6 @@
 #include "worktables/DbfFieldValue.h"
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -83,6 +84,29 @@ std::string RightAligned(const std::string& digits, int width) {
     return std::string(static_cast<std::size_t>(width) - digits.size(), ' ') + digits;
 }
 
+// True for a whole number small enough to be written exactly from its integer value.
+bool IsWholeNumber(double value) {
+    constexpr double kExactIntegers = 1e15;  // every whole double below this is a long long
+    return std::trunc(value) == value && std::fabs(value) < kExactIntegers;
+}
+
+// Appends `value` right-aligned in `width` bytes with `decimals` zero decimals, as fixed
+// notation gives a whole number; false (and nothing appended) when it does not fit.
+bool AppendFormattedWhole(long long value, int width, int decimals, std::string& bytes) {
+    char buffer[32];
+    char* end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+    const auto digits = static_cast<std::size_t>(end - buffer);
+    const std::size_t length = digits + (decimals > 0 ? 1 + static_cast<std::size_t>(decimals) : 0);
+    if (length > static_cast<std::size_t>(width)) return false;
+    bytes.append(static_cast<std::size_t>(width) - length, ' ');
+    bytes.append(buffer, digits);
+    if (decimals > 0) {
+        bytes += '.';
+        bytes.append(static_cast<std::size_t>(decimals), '0');
+    }
+    return true;
+}
+
 }  // namespace
 
 bool IsTextType(char type) {
@@ -155,27 +179,30 @@ std::optional<double> ParseDecimal(std::string_view text) {
     return value;
 }
 
-void AppendStoredCharacters(std::string_view utf8, int width, std::string& bytes) {
-    const std::size_t start = bytes.size();
-    AppendWindows1252(utf8, bytes);
-    bytes.resize(start + static_cast<std::size_t>(width), ' ');
+void WriteStoredCharacters(std::string_view utf8, std::span<char> field) {
+    const std::size_t written = WriteWindows1252(utf8, field);
+    std::fill(field.begin() + static_cast<std::ptrdiff_t>(written), field.end(), ' ');
 }
 
-std::optional<std::string> FormattedNumber(double value, int width, int decimals) {
-    if (!std::isfinite(value)) return std::nullopt;
+bool AppendFormattedNumber(double value, int width, int decimals, std::string& bytes) {
+    if (!std::isfinite(value)) return false;
     if (value == 0.0) value = 0.0;  // no "-0"
+    if (IsWholeNumber(value)) {
+        return AppendFormattedWhole(static_cast<long long>(value), width, decimals, bytes);
+    }
     char buffer[400];
     // Fixed notation with a precision gives exactly what printf's "%.*f" gives.
     const auto result =
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
-    if (result.ec != std::errc()) return std::nullopt;
-    const auto length = result.ptr - buffer;
-    if (length > width) return std::nullopt;
-    std::string digits(buffer, static_cast<std::size_t>(length));
-    if (digits.find_first_not_of("-0.") == std::string::npos && digits.front() == '-') {
-        digits.erase(0, 1);  // a value that rounds to zero shows no sign
+    if (result.ec != std::errc()) return false;
+    std::string_view digits(buffer, static_cast<std::size_t>(result.ptr - buffer));
+    if (digits.size() > static_cast<std::size_t>(width)) return false;
+    if (digits.find_first_not_of("-0.") == std::string_view::npos && digits.front() == '-') {
+        digits.remove_prefix(1);  // a value that rounds to zero shows no sign
     }
-    return RightAligned(digits, width);
+    bytes.append(static_cast<std::size_t>(width) - digits.size(), ' ');
+    bytes += digits;
+    return true;
 }
 
 std::optional<std::string> FormattedInteger(long long value, int width, int decimals) {

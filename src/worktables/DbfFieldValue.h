@@ -2,6 +2,7 @@
 // Field values of a dBase record: decoding stored bytes to text and numbers, encoding values.
 
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -34,12 +35,13 @@ std::string CanonicalNumber(double value);
 // The number written in `text` (blanks around it allowed); nothing when it is not a number.
 std::optional<double> ParseDecimal(std::string_view text);
 
-// Appends to `bytes` the `width` bytes that a character field stores for `utf8`: Windows-1252,
-// cut to the width, padded with blanks.
-void AppendStoredCharacters(std::string_view utf8, int width, std::string& bytes);
+// Fills `field` (a character field's bytes in a record) with what it stores for `utf8`:
+// Windows-1252, cut to the field's width, padded with blanks.
+void WriteStoredCharacters(std::string_view utf8, std::span<char> field);
 
-// `value` right-aligned in `width` bytes with `decimals` decimals; nothing when it does not fit.
-std::optional<std::string> FormattedNumber(double value, int width, int decimals);
+// Appends `value` right-aligned in `width` bytes with `decimals` decimals; false (and nothing
+// appended) when it does not fit.
+bool AppendFormattedNumber(double value, int width, int decimals, std::string& bytes);
 // `value` right-aligned in `width` bytes with `decimals` zero decimals; nothing when it does
 // not fit.
 std::optional<std::string> FormattedInteger(long long value, int width, int decimals);

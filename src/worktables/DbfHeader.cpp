@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
+#include <fstream>
+#include <system_error>
 
 #include "app/Error.h"
 #include "worktables/DbfFormat.h"
@@ -207,6 +209,33 @@ DbfHeader ParseHeader(std::string_view file, const std::filesystem::path& path) 
     }
     header.bytes.assign(file.substr(0, header.headerLength));
     return header;
+}
+
+std::size_t RecordsInFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::error_code sizeError;
+    const std::uintmax_t fileSize = std::filesystem::file_size(path, sizeError);
+    if (!in || sizeError) {
+        throw Error("No se puede leer la tabla '" + path.string() +
+                    "': no existe o no se puede abrir");
+    }
+    std::string bytes(kMainHeaderLength, '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    if (bytes.size() == kMainHeaderLength) {  // then the descriptors, up to the first record
+        const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+        const std::size_t headerLength = ReadLittle16(data + kHeaderLengthOffset);
+        if (headerLength > kMainHeaderLength) {
+            bytes.resize(headerLength);
+            in.read(bytes.data() + kMainHeaderLength,
+                    static_cast<std::streamsize>(headerLength - kMainHeaderLength));
+            bytes.resize(kMainHeaderLength + static_cast<std::size_t>(in.gcount()));
+        }
+    }
+    const DbfHeader header = ParseHeader(bytes, path);
+    const std::size_t held =
+        (static_cast<std::size_t>(fileSize) - header.headerLength) / header.recordLength;
+    return std::min(header.declaredRecordCount, held);
 }
 
 void StampHeader(DbfHeader& header, std::size_t recordCount) {

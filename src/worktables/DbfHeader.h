@@ -39,6 +39,11 @@ DbfHeader BuildHeader(const TableLayout& layout, DbfLevel level, const std::stri
 // when it is not a readable table header; never reads outside `file`.
 DbfHeader ParseHeader(std::string_view file, const std::filesystem::path& path);
 
+// The number of records in the table file at `path`, deleted ones included: the header's count,
+// capped by what the file's size can hold. Reads only the header. Throws Error naming the file
+// when it cannot be read or is not a table.
+std::size_t RecordsInFile(const std::filesystem::path& path);
+
 // Sets the record count and today's date of last update in `header.bytes`.
 void StampHeader(DbfHeader& header, std::size_t recordCount);
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <span>
 #include <unordered_map>
 
 #include "app/Error.h"
@@ -14,6 +15,7 @@
 #include "worktables/DbfFieldValue.h"
 #include "worktables/DbfFormat.h"
 #include "worktables/DbfHeader.h"
+#include "worktables/RecordBlocks.h"
 #include "worktables/RowKeyIndex.h"
 #include "worktables/TableFile.h"
 
@@ -67,15 +69,16 @@ struct DbfTable::Impl {
     std::string searchKey;     // scratch: the key being looked up
     std::vector<std::size_t> searchFields;  // scratch: the fields being looked up
     std::string blankRecord;  // a live record with every field unset
-    std::string records;      // the live rows, header.recordLength bytes each
-    std::size_t rowCount = 0;
+    dbf::RecordBlocks records;  // the live rows, header.recordLength bytes each
     dbf::TableFile file;
     bool isOpen = true;
     bool dirty = false;
     std::string damage;
     dbf::RowKeyIndexes indexes;
 
-    Impl(std::filesystem::path tablePath, dbf::DbfHeader tableHeader, dbf::TableFile tableFile);
+    // A table whose live rows are `liveRecords` (whole records, as read from the file).
+    Impl(std::filesystem::path tablePath, dbf::DbfHeader tableHeader, dbf::TableFile tableFile,
+         std::string liveRecords = {});
 
     std::string TableName() const { return path.string(); }
     std::size_t FieldIndex(std::string_view name) const;
@@ -84,10 +87,15 @@ struct DbfTable::Impl {
     void CheckRow(std::size_t row) const;
     void CheckWritable() const;
     void Store(std::size_t row, std::size_t field, std::string_view bytes);
+    // Has write(at) change the bytes of `field` in `row` (`at` points to them), keeping the
+    // indexes in step.
+    template <typename Writer>
+    void StoreWith(std::size_t row, std::size_t field, Writer write);
     std::string KeyOfRow(const std::vector<std::size_t>& fields, std::size_t row) const;
-    // The rows whose fields equal the values, in stored order; nullptr when none does.
-    const std::vector<std::size_t>* Matches(
-        std::initializer_list<std::pair<std::string_view, std::string_view>> fieldValues);
+    // The rows whose fields equal the values; nullptr when none does. `fieldValues` holds
+    // pairs of a field (as indexOf takes it) and a value.
+    template <typename FieldValues, typename IndexOf>
+    const dbf::RowKeyIndex::KeyRows* Matches(const FieldValues& fieldValues, IndexOf indexOf);
     [[noreturn]] void CannotStore(std::size_t field, std::string_view value) const;
     void Write();
 };
@@ -181,11 +189,12 @@ std::string DamageOf(const dbf::DbfHeader& header, std::string_view bytes, std::
 }  // namespace
 
 DbfTable::Impl::Impl(std::filesystem::path tablePath, dbf::DbfHeader tableHeader,
-                     dbf::TableFile tableFile)
+                     dbf::TableFile tableFile, std::string liveRecords)
     : path(std::move(tablePath)),
       header(std::move(tableHeader)),
       order(OrderOf(header.version)),
       blankRecord(BlankRecordOf(header)),
+      records(header.recordLength, std::move(liveRecords)),
       file(std::move(tableFile)) {
     for (std::size_t i = 0; i < header.fields.size(); ++i) {
         fieldByName.emplace(header.fields[i].name, i);
@@ -210,12 +219,11 @@ std::size_t DbfTable::Impl::FieldIndex(std::string_view name) const {
 
 std::string_view DbfTable::Impl::Raw(std::size_t row, std::size_t field) const {
     const DbfField& f = header.fields[field];
-    return std::string_view(records).substr(row * header.recordLength + f.offset,
-                                            static_cast<std::size_t>(f.width));
+    return records.Record(row).substr(f.offset, static_cast<std::size_t>(f.width));
 }
 
 void DbfTable::Impl::CheckRow(std::size_t row) const {
-    if (row >= rowCount) {
+    if (row >= records.Count()) {
         throw Error("La tabla '" + TableName() + "' no tiene la fila " + std::to_string(row + 1));
     }
 }
@@ -225,11 +233,17 @@ void DbfTable::Impl::CheckWritable() const {
 }
 
 void DbfTable::Impl::Store(std::size_t row, std::size_t field, std::string_view bytes) {
+    StoreWith(row, field, [&](char* at) { std::copy(bytes.begin(), bytes.end(), at); });
+}
+
+template <typename Writer>
+void DbfTable::Impl::StoreWith(std::size_t row, std::size_t field, Writer write) {
     CheckWritable();
     CheckRow(row);
-    const std::size_t at = row * header.recordLength + header.fields[field].offset;
-    indexes.Update(row, field, [&] { std::copy(bytes.begin(), bytes.end(), records.begin() + static_cast<std::ptrdiff_t>(at)); },
-                   [&](const std::vector<std::size_t>& fields) { return KeyOfRow(fields, row); });
+    char* at = records.MutableRecord(row) + header.fields[field].offset;
+    indexes.Update(
+        row, field, [&] { write(at); },
+        [&](const std::vector<std::size_t>& fields) { return KeyOfRow(fields, row); });
     dirty = true;
 }
 
@@ -244,12 +258,13 @@ std::string DbfTable::Impl::KeyOfRow(const std::vector<std::size_t>& fields,
     return key;
 }
 
-const std::vector<std::size_t>* DbfTable::Impl::Matches(
-    std::initializer_list<std::pair<std::string_view, std::string_view>> fieldValues) {
+template <typename FieldValues, typename IndexOf>
+const dbf::RowKeyIndex::KeyRows* DbfTable::Impl::Matches(const FieldValues& fieldValues,
+                                                         IndexOf indexOf) {
     searchFields.clear();
     searchKey.clear();
     for (const auto& [name, value] : fieldValues) {
-        const std::size_t field = FieldIndex(name);
+        const std::size_t field = indexOf(name);
         searchFields.push_back(field);
         dbf::AppendKeyPart(searchKey, [&](std::string& out) {
             dbf::AppendSearchKey(Field(field), value, order, out);
@@ -257,7 +272,7 @@ const std::vector<std::size_t>* DbfTable::Impl::Matches(
     }
     dbf::RowKeyIndex& index = indexes.For(searchFields);
     const std::vector<std::size_t>& fields = index.Fields();
-    index.CatchUp(rowCount, [&](std::size_t row) { return KeyOfRow(fields, row); });
+    index.CatchUp(records.Count(), [&](std::size_t row) { return KeyOfRow(fields, row); });
     return index.Rows(searchKey);
 }
 
@@ -267,9 +282,12 @@ void DbfTable::Impl::CannotStore(std::size_t field, std::string_view value) cons
 }
 
 void DbfTable::Impl::Write() {
-    dbf::StampHeader(header, rowCount);
+    dbf::StampHeader(header, records.Count());
     const char endOfFile = static_cast<char>(dbf::kEndOfFile);
-    file.WriteAll({header.bytes, records, std::string_view(&endOfFile, 1)});
+    std::vector<std::string_view> parts{header.bytes};
+    for (std::string_view block : records.Parts()) parts.push_back(block);
+    parts.emplace_back(&endOfFile, 1);
+    file.WriteAll(parts);
     dirty = false;
 }
 
@@ -307,14 +325,13 @@ DbfTable DbfTable::Open(const std::filesystem::path& path, TableAccess access) {
     dbf::TableFile file = dbf::TableFile::Open(path, access);
     std::string bytes = file.ReadAll();
     dbf::DbfHeader header = dbf::ParseHeader(bytes, path);
-    auto impl = std::make_unique<Impl>(path, std::move(header), std::move(file));
 
     // The file size decides how many records there are (a header's count may lie); a record
     // cut short at the end of the file is dropped, and the end-of-file mark ends the data.
     // The live records are moved to the front of the file's own buffer, which then holds the
     // rows: the table is read into memory once, without a second copy.
-    const std::size_t headerLength = impl->header.headerLength;
-    const std::size_t recordLength = impl->header.recordLength;
+    const std::size_t headerLength = header.headerLength;
+    const std::size_t recordLength = header.recordLength;
     const std::size_t available = (bytes.size() - headerLength) / recordLength;
     std::size_t present = 0;
     std::size_t kept = 0;  // bytes of live records moved to the front so far
@@ -324,13 +341,17 @@ DbfTable DbfTable::Open(const std::filesystem::path& path, TableAccess access) {
         if (bytes[at] == dbf::kDeletedRecord) continue;
         std::memmove(bytes.data() + kept, bytes.data() + at, recordLength);
         kept += recordLength;
-        ++impl->rowCount;
     }
     // Only bytes before the first unread record were overwritten.
-    impl->damage = DamageOf(impl->header, bytes, present, path);
+    std::string damage = DamageOf(header, bytes, present, path);
     bytes.resize(kept);
-    impl->records = std::move(bytes);
+    auto impl = std::make_unique<Impl>(path, std::move(header), std::move(file), std::move(bytes));
+    impl->damage = std::move(damage);
     return DbfTable(std::move(impl));
+}
+
+std::size_t DbfTable::RowsInFile(const std::filesystem::path& path) {
+    return dbf::RecordsInFile(path);
 }
 
 void DbfTable::Close() {
@@ -347,7 +368,7 @@ const std::filesystem::path& DbfTable::Path() const { return impl_->path; }
 
 const std::string& DbfTable::Damage() const { return impl_->damage; }
 
-std::size_t DbfTable::RecordCount() const { return impl_->rowCount; }
+std::size_t DbfTable::RecordCount() const { return impl_->records.Count(); }
 
 std::vector<std::string> DbfTable::FieldNames() const {
     std::vector<std::string> names;
@@ -359,10 +380,17 @@ bool DbfTable::HasField(std::string_view field) const {
     return impl_->fieldByName.contains(field);
 }
 
+DbfTable::FieldHandle DbfTable::Field(std::string_view field) const {
+    return FieldHandle{impl_->FieldIndex(field)};
+}
+
 std::string DbfTable::Text(std::size_t row, std::string_view field) const {
-    const std::size_t index = impl_->FieldIndex(field);
+    return Text(row, Field(field));
+}
+
+std::string DbfTable::Text(std::size_t row, FieldHandle field) const {
     impl_->CheckRow(row);
-    return dbf::FieldText(impl_->Field(index), impl_->Raw(row, index), impl_->order);
+    return dbf::FieldText(impl_->Field(field.index), impl_->Raw(row, field.index), impl_->order);
 }
 
 int DbfTable::Integer(std::size_t row, std::string_view field) const {
@@ -385,18 +413,35 @@ int DbfTable::Integer(std::size_t row, std::string_view field) const {
 
 std::size_t DbfTable::Append() {
     impl_->CheckWritable();
-    impl_->records.append(impl_->blankRecord);
+    impl_->records.Append(impl_->blankRecord);
     impl_->dirty = true;
-    return impl_->rowCount++;
+    return impl_->records.Count() - 1;
 }
 
 void DbfTable::SetText(std::size_t row, std::string_view field, std::string_view value) {
-    const std::size_t index = impl_->FieldIndex(field);
+    SetText(row, Field(field), value);
+}
+
+void DbfTable::SetInteger(std::size_t row, std::string_view field, long long value) {
+    SetInteger(row, Field(field), value);
+}
+
+void DbfTable::SetFloat(std::size_t row, std::string_view field, double value) {
+    SetFloat(row, Field(field), value);
+}
+
+void DbfTable::SetLogical(std::size_t row, std::string_view field, bool value) {
+    SetLogical(row, Field(field), value);
+}
+
+void DbfTable::SetText(std::size_t row, FieldHandle field, std::string_view value) {
+    const std::size_t index = field.index;
     const DbfField& f = impl_->Field(index);
     if (dbf::IsTextType(f.type)) {
-        impl_->fieldBytes.clear();
-        dbf::AppendStoredCharacters(value, f.width, impl_->fieldBytes);
-        impl_->Store(row, index, impl_->fieldBytes);
+        impl_->StoreWith(row, index, [&](char* at) {
+            dbf::WriteStoredCharacters(value,
+                                       std::span<char>(at, static_cast<std::size_t>(f.width)));
+        });
     } else if (f.type == dbf::kTypeNumeric || f.type == dbf::kTypeFloat) {
         if (IsBlankText(value)) {
             impl_->Store(row, index, std::string(static_cast<std::size_t>(f.width), ' '));
@@ -421,50 +466,58 @@ void DbfTable::SetText(std::size_t row, std::string_view field, std::string_view
     }
 }
 
-void DbfTable::SetInteger(std::size_t row, std::string_view field, long long value) {
-    const std::size_t index = impl_->FieldIndex(field);
-    const DbfField& f = impl_->Field(index);
+void DbfTable::SetInteger(std::size_t row, FieldHandle field, long long value) {
+    const DbfField& f = impl_->Field(field.index);
     if (dbf::IsTextType(f.type)) {
         SetText(row, field, IntegerToText(value));
         return;
     }
     if (f.type != dbf::kTypeNumeric && f.type != dbf::kTypeFloat) {
-        impl_->CannotStore(index, IntegerToText(value));
+        impl_->CannotStore(field.index, IntegerToText(value));
     }
     const std::optional<std::string> digits = dbf::FormattedInteger(value, f.width, f.decimals);
-    if (!digits) impl_->CannotStore(index, IntegerToText(value));
-    impl_->Store(row, index, *digits);
+    if (!digits) impl_->CannotStore(field.index, IntegerToText(value));
+    impl_->Store(row, field.index, *digits);
 }
 
-void DbfTable::SetFloat(std::size_t row, std::string_view field, double value) {
-    const std::size_t index = impl_->FieldIndex(field);
-    const DbfField& f = impl_->Field(index);
+void DbfTable::SetFloat(std::size_t row, FieldHandle field, double value) {
+    const DbfField& f = impl_->Field(field.index);
     if (dbf::IsTextType(f.type)) {
         SetText(row, field, dbf::CanonicalNumber(value));
         return;
     }
     if (f.type != dbf::kTypeNumeric && f.type != dbf::kTypeFloat) {
-        impl_->CannotStore(index, dbf::CanonicalNumber(value));
+        impl_->CannotStore(field.index, dbf::CanonicalNumber(value));
     }
-    const std::optional<std::string> digits = dbf::FormattedNumber(value, f.width, f.decimals);
-    if (!digits) impl_->CannotStore(index, dbf::CanonicalNumber(value));
-    impl_->Store(row, index, *digits);
+    impl_->fieldBytes.clear();
+    if (!dbf::AppendFormattedNumber(value, f.width, f.decimals, impl_->fieldBytes)) {
+        impl_->CannotStore(field.index, dbf::CanonicalNumber(value));
+    }
+    impl_->Store(row, field.index, impl_->fieldBytes);
 }
 
-void DbfTable::SetLogical(std::size_t row, std::string_view field, bool value) {
-    const std::size_t index = impl_->FieldIndex(field);
-    const DbfField& f = impl_->Field(index);
+void DbfTable::SetLogical(std::size_t row, FieldHandle field, bool value) {
+    const DbfField& f = impl_->Field(field.index);
     if (f.type != dbf::kTypeLogical && !dbf::IsTextType(f.type)) {
-        impl_->CannotStore(index, value ? "T" : "F");
+        impl_->CannotStore(field.index, value ? "T" : "F");
     }
     SetText(row, field, value ? "T" : "F");
 }
 
 std::optional<std::size_t> DbfTable::Locate(
     std::initializer_list<std::pair<std::string_view, std::string_view>> fieldValues) {
-    const std::vector<std::size_t>* rows = impl_->Matches(fieldValues);
+    const dbf::RowKeyIndex::KeyRows* rows = impl_->Matches(
+        fieldValues, [this](std::string_view name) { return impl_->FieldIndex(name); });
     if (rows == nullptr) return std::nullopt;
-    return rows->front();
+    return rows->first;
+}
+
+std::optional<std::size_t> DbfTable::Locate(
+    std::initializer_list<std::pair<FieldHandle, std::string_view>> fieldValues) {
+    const dbf::RowKeyIndex::KeyRows* rows =
+        impl_->Matches(fieldValues, [](FieldHandle field) { return field.index; });
+    if (rows == nullptr) return std::nullopt;
+    return rows->first;
 }
 
 std::vector<std::size_t> DbfTable::FilterRows(std::string_view expression) {
@@ -474,8 +527,14 @@ std::vector<std::size_t> DbfTable::FilterRows(std::string_view expression) {
         throw Error("La tabla '" + impl_->TableName() + "' no admite el filtro '" +
                     std::string(expression) + "'");
     }
-    const std::vector<std::size_t>* rows = impl_->Matches({{field, value}});
-    return rows == nullptr ? std::vector<std::size_t>{} : *rows;
+    const std::pair<std::string_view, std::string_view> fieldValue{field, value};
+    const dbf::RowKeyIndex::KeyRows* rows =
+        impl_->Matches(std::span(&fieldValue, 1),
+                       [this](std::string_view name) { return impl_->FieldIndex(name); });
+    if (rows == nullptr) return {};
+    std::vector<std::size_t> all{rows->first};
+    all.insert(all.end(), rows->more.begin(), rows->more.end());
+    return all;
 }
 
 }  // namespace velmaro

@@ -44,6 +44,10 @@ public:
     // Opens an existing table of any supported level. Throws Error naming the file when it is
     // missing, not a dBase table, or held by another program.
     static DbfTable Open(const std::filesystem::path& path, TableAccess access);
+    // The number of rows of the table file at `path` without reading them: the header's count
+    // (deleted rows included, which our own tables never hold), capped by what the file's size
+    // can hold. Throws Error naming the file when it cannot be read or is not a table.
+    static std::size_t RowsInFile(const std::filesystem::path& path);
 
     DbfTable(DbfTable&&) noexcept;
     DbfTable& operator=(DbfTable&&) noexcept;
@@ -64,10 +68,20 @@ public:
     std::vector<std::string> FieldNames() const;
     bool HasField(std::string_view field) const;
 
+    // A field found once by its name, so that a loop over many rows sets and reads it without
+    // looking the name up again. Valid for the table that gave it.
+    struct FieldHandle {
+        std::size_t index;  // position among the table's fields
+    };
+    // The handle of `field`. Throws Error naming the table and field when it does not exist.
+    FieldHandle Field(std::string_view field) const;
+
     // The field's value as text: character fields without trailing blanks; numbers as decimal
     // text without padding ("4" for 4.0000); logicals as "T"/"F"; dates as YYYYMMDD; blank
     // fields as "". Throws Error naming the table and field when the field does not exist.
     std::string Text(std::size_t row, std::string_view field) const;
+    // Text(row, name) for a field found beforehand.
+    std::string Text(std::size_t row, FieldHandle field) const;
     // The field's value as a whole number: numeric fields rounded; character fields converted
     // from decimal text (a blank value is 0); otherwise Error "'<text>' is not a valid integer
     // value".
@@ -81,6 +95,11 @@ public:
     void SetInteger(std::size_t row, std::string_view field, long long value);
     void SetFloat(std::size_t row, std::string_view field, double value);
     void SetLogical(std::size_t row, std::string_view field, bool value);
+    // The setters above for a field found beforehand.
+    void SetText(std::size_t row, FieldHandle field, std::string_view value);
+    void SetInteger(std::size_t row, FieldHandle field, long long value);
+    void SetFloat(std::size_t row, FieldHandle field, double value);
+    void SetLogical(std::size_t row, FieldHandle field, bool value);
 
     // The first row in stored order whose fields equal the given values (character values
     // compared exactly, case-sensitive, trailing blanks not significant; the value is cut to the
@@ -88,6 +107,9 @@ public:
     // fields builds a hash index, later calls cost O(1) and see appended rows.
     std::optional<std::size_t> Locate(
         std::initializer_list<std::pair<std::string_view, std::string_view>> fieldValues);
+    // Locate for fields found beforehand.
+    std::optional<std::size_t> Locate(
+        std::initializer_list<std::pair<FieldHandle, std::string_view>> fieldValues);
 
     // The rows, in stored order, that satisfy a filter expression of the form
     //   FIELD= 'text'      (single quotes inside the text doubled)

@@ -58,6 +58,16 @@ TEST(ExchangeSections, RecordsOfOneSeqComeFromEverySectionElementInDocumentOrder
     EXPECT_EQ(SectionValues(document, "DEPENDENCIAS"), (Rows{{"D1", "Aula 1"}}));
 }
 
+TEST(ExchangeSections, ForEachRecordVisitsWhatRecordsLists) {
+    const ExchangeDocument document = LoadXml(kSchool);
+    for (const char* section : {"MATERIAS", "DEPENDENCIAS", "materias", "NINGUNA"}) {
+        Rows visited;
+        document.ForEachRecord(
+            section, [&](const ExchangeRecord& record) { visited.push_back(FieldsOf(record)); });
+        EXPECT_EQ(visited, SectionValues(document, section)) << section;
+    }
+}
+
 TEST(ExchangeSections, SeqIsComparedExactly) {
     const ExchangeDocument document = LoadXml(kSchool);
     EXPECT_EQ(SectionValues(document, "materias"), (Rows{{"minusculas"}}));
@@ -105,6 +115,28 @@ TEST_P(ExchangeFields, ValuesByPositionAmongDatoChildren) {
     EXPECT_EQ(FieldsOf(records[0]), c.fields);
     EXPECT_EQ(records[0].Field(c.fields.size()), "");
     EXPECT_EQ(records[0].Field(c.fields.size() + 7), "");
+}
+
+TEST_P(ExchangeFields, ReadInOneWalkIntoReusedStrings) {
+    const FieldCase& c = GetParam();
+    const ExchangeDocument document = LoadXml(
+        std::string("<SERVICIO><BLOQUE_DATOS><grupo_datos seq=\"EMPLEADOS\"><grupo_datos>") +
+        c.record + "</grupo_datos></grupo_datos></BLOQUE_DATOS></SERVICIO>");
+    const std::vector<ExchangeRecord> records = document.Records("EMPLEADOS");
+    ASSERT_EQ(records.size(), 1u);
+    // More strings than fields, each holding text from an earlier record: the extra ones end
+    // up empty.
+    std::vector<std::string> read(c.fields.size() + 2, "anterior");
+    EXPECT_EQ(records[0].ReadFields(read), c.fields.size());
+    std::vector<std::string> expected = c.fields;
+    expected.resize(read.size());
+    EXPECT_EQ(read, expected);
+    // Fewer strings than fields: the first ones are read, the count is still every field.
+    if (!c.fields.empty()) {
+        std::vector<std::string> first(1);
+        EXPECT_EQ(records[0].ReadFields(first), c.fields.size());
+        EXPECT_EQ(first[0], c.fields[0]);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -30,6 +30,9 @@ TEST(TrimBlanks, OnlyTheSpaceCharacterIsABlank) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(TrimBlanks(c.input), c.expected);
+        std::string inPlace = c.input;
+        TrimBlanksInPlace(inPlace);
+        EXPECT_EQ(inPlace, c.expected);
     }
 }
 
@@ -77,6 +80,7 @@ TEST(LeftRightChars, CountCharactersNotBytes) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(LeftChars(c.input, c.n), c.left);
+        EXPECT_EQ(LeftCharsView(c.input, c.n), c.left);
         EXPECT_EQ(RightChars(c.input, c.n), c.right);
     }
 }
@@ -129,6 +133,9 @@ TEST(UpperCaseAsciiLetters, ChangesOnlyAToZ) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(UpperCaseAsciiLetters(c.input), c.expected);
+        std::string inPlace = c.input;
+        UpperCaseAsciiLettersInPlace(inPlace);
+        EXPECT_EQ(inPlace, c.expected);
     }
 }
 
