@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "TempFolder.h"
+#include "support/ScratchFolder.h"
 #include "app/Error.h"
 #include "worktables/DbfTable.h"
 
@@ -15,7 +15,7 @@ namespace velmaro {
 namespace {
 
 using testing::ReadBytes;
-using testing::TempFolder;
+using testing::ScratchFolder;
 using testing::WriteBytes;
 
 // 1 + 200 + 11 = 212 bytes a record: a few thousand records fill a megabyte.
@@ -47,7 +47,7 @@ void ExpectRows(const DbfTable& table, std::size_t count) {
 }
 
 TEST(LargeTable, RowsSurviveWritingReopeningAndAppendingAcrossBlocks) {
-    TempFolder folder;
+    ScratchFolder folder;
     const auto path = folder / "GRANDE.DBF";
     {
         DbfTable table = DbfTable::Create(path, kLayout);
@@ -72,7 +72,7 @@ TEST(LargeTable, RowsSurviveWritingReopeningAndAppendingAcrossBlocks) {
 }
 
 TEST(LargeTable, RowsEditedInPlaceInAnyBlockAreFoundAndStored) {
-    TempFolder folder;
+    ScratchFolder folder;
     const auto path = folder / "GRANDE.DBF";
     DbfTable table = DbfTable::Create(path, kLayout);
     AppendRows(table, 0, kRows);
@@ -93,7 +93,7 @@ TEST(LargeTable, RowsEditedInPlaceInAnyBlockAreFoundAndStored) {
 }
 
 TEST(FieldHandle, UnknownFieldIsAnErrorNamingTableAndField) {
-    TempFolder folder;
+    ScratchFolder folder;
     const DbfTable table = DbfTable::Create(folder / "GRANDE.DBF", kLayout);
     try {
         table.Field("NOMBRE");
@@ -105,7 +105,7 @@ TEST(FieldHandle, UnknownFieldIsAnErrorNamingTableAndField) {
 }
 
 TEST(RowsInFile, ReadsTheHeaderAndTrustsTheFileSize) {
-    TempFolder folder;
+    ScratchFolder folder;
     const auto path = folder / "GRANDE.DBF";
     {
         DbfTable table = DbfTable::Create(path, kLayout);
