@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "app/Error.h"
+#include "app/JobSteps.h"
 #include "app/TableBackups.h"
 #include "exchange/ExchangeDocument.h"
 #include "inbound/InboundContext.h"
@@ -23,10 +24,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::string_view kNoFile = "No existe archivo";
 constexpr std::string_view kNoReferenceTable =
     "ATENCIÓN - NIVELLARI.DBF No encontrado - Reinstale VELMARO";
-constexpr std::string_view kFinished = "Proceso finalizado";
 constexpr std::string_view kReferenceTable = "NIVELLARI.DBF";
 
 // The sections that the inbound conversion reads; a document with none of them holds nothing
@@ -97,27 +96,8 @@ void RunSteps(const Session& session, const ExchangeDocument& document, UserInte
     for (const InboundStep& step : InboundSteps()) step.run(context);
 }
 
-void NoFile(Session& session, UserInteraction& ui) {
-    ui.ShowMessage(std::string(kNoFile));
-    if (session.batchMode) {
-        session.resultCode = -1;
-        session.closeRequested = true;
-    }
-}
-
-void Finish(Session& session, UserInteraction& ui) {
-    session.resultCode = 1;
-    ui.ShowMessage(std::string(kFinished));
-    session.jobButtonsEnabled = false;
-    if (session.batchMode) session.closeRequested = true;
-}
-
 void Convert(Session& session, UserInteraction& ui, const ExchangeDocument* loaded) {
-    if (auto picked = ui.PickExchangeDocument()) session.filenameXML = std::move(*picked);
-    if (!IsExistingFile(session.filenameXML)) {
-        NoFile(session, ui);
-        return;
-    }
+    if (!ChooseExchangeDocument(session, ui)) return;
     if (!IsExistingFile(session.paths.programDir / kReferenceTable)) {
         ui.ShowMessage(std::string(kNoReferenceTable));
         return;
@@ -136,7 +116,7 @@ void Convert(Session& session, UserInteraction& ui, const ExchangeDocument* load
         WaitCursor waiting(ui);
         RunSteps(session, *loaded, ui);
     }
-    Finish(session, ui);
+    FinishJob(session, ui);
 }
 
 }  // namespace
@@ -146,14 +126,8 @@ void RunInboundJob(Session& session, UserInteraction& ui) { RunInboundJob(sessio
 void RunInboundJob(Session& session, UserInteraction& ui, const ExchangeDocument* loaded) {
     try {
         Convert(session, ui, loaded);
-    } catch (const Error& error) {
-        ui.ShowError(error.what());
-    } catch (const std::bad_alloc&) {
-        ui.ShowError("No hay memoria suficiente para convertir " + Quoted(session.filenameXML) +
-                     ". La conversión se ha detenido.");
-    } catch (const std::exception& error) {
-        ui.ShowError("Error inesperado al convertir " + Quoted(session.filenameXML) + ": " +
-                     error.what() + ". La conversión se ha detenido.");
+    } catch (const std::exception&) {
+        ReportJobFailure(session, ui);
     }
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/Error.h"
+#include "app/JobSteps.h"
 #include "exchange/ExchangeDocument.h"
 #include "outbound/RegionalTimestamp.h"
 #include "outbound/ResultDocument.h"
@@ -18,10 +19,8 @@
 namespace velmaro {
 namespace {
 
-constexpr const char* kNoFileMessage = "No existe archivo";
 constexpr const char* kNoPeriodsMessage =
     "ATENCIÓN - PERIODOS.DBF No encontrado - Importe de nuevo XML de RACIMA.";
-constexpr const char* kFinishedMessage = "Proceso finalizado";
 constexpr const char* kPeriodsFile = "PERIODOS.DBF";
 
 bool IsBlank(std::string_view text) { return TrimBlanks(text).empty(); }
@@ -201,34 +200,20 @@ std::optional<OutboundSummary> ConvertTimetable(const Session& session, UserInte
     return summary;
 }
 
-void RequestCloseInBatchMode(Session& session) {
-    if (session.batchMode) session.closeRequested = true;
-}
-
 }  // namespace
 
 std::optional<OutboundSummary> RunOutboundJob(Session& session, UserInteraction& ui) {
-    if (auto picked = ui.PickExchangeDocument()) session.filenameXML = *picked;
-    std::error_code ignored;
-    if (!std::filesystem::is_regular_file(session.filenameXML, ignored)) {
-        ui.ShowMessage(kNoFileMessage);
-        if (session.batchMode) session.resultCode = -1;
-        RequestCloseInBatchMode(session);
-        return std::nullopt;
-    }
+    if (!ChooseExchangeDocument(session, ui)) return std::nullopt;
     try {
         std::optional<OutboundSummary> summary = ConvertTimetable(session, ui);
         if (!summary) {
             ui.ShowMessage(kNoPeriodsMessage);
             return std::nullopt;
         }
-        session.resultCode = 1;
-        ui.ShowMessage(kFinishedMessage);
-        session.jobButtonsEnabled = false;
-        RequestCloseInBatchMode(session);
+        FinishJob(session, ui);
         return summary;
-    } catch (const std::exception& error) {
-        ui.ShowError(error.what());
+    } catch (const std::exception&) {
+        ReportJobFailure(session, ui);
         return std::nullopt;
     }
 }
