@@ -3,15 +3,14 @@
 #include <algorithm>
 #include <iomanip>
 #include <iostream>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "app/CliCommands.h"
+#include "app/CliJobOptions.h"
 #include "app/Error.h"
 #include "app/InboundJob.h"
-#include "app/PlatformPaths.h"
 #include "app/Session.h"
 #include "app/TerminalFrameworkChoice.h"
 #include "app/TerminalInteraction.h"
@@ -25,50 +24,6 @@ namespace {
 constexpr const char* kUsage =
     "Uso: velmaro-cli exportar --xml ARCHIVO [--work-dir CARPETA] [--program-dir CARPETA] "
     "[--marcos CÓDIGO[,CÓDIGO]]";
-
-struct ExportarOptions {
-    std::optional<std::string> xml;
-    std::optional<std::string> workDir;
-    std::optional<std::string> programDir;
-    std::optional<std::string> marcos;
-};
-
-// The options, or nothing (after a message on stderr) when the arguments are not usable.
-std::optional<ExportarOptions> ParseOptions(const std::vector<std::string>& arguments) {
-    ExportarOptions options;
-    const std::map<std::string, std::optional<std::string>*> slots = {
-        {"--xml", &options.xml},
-        {"--work-dir", &options.workDir},
-        {"--program-dir", &options.programDir},
-        {"--marcos", &options.marcos}};
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const auto slot = slots.find(arguments[i]);
-        if (slot == slots.end()) {
-            std::cerr << "velmaro-cli exportar: opción desconocida '" << arguments[i] << "'\n";
-            return std::nullopt;
-        }
-        if (i + 1 == arguments.size()) {
-            std::cerr << "velmaro-cli exportar: falta el valor de " << arguments[i] << '\n';
-            return std::nullopt;
-        }
-        *slot->second = arguments[++i];
-    }
-    if (!options.xml) {
-        std::cerr << "velmaro-cli exportar: falta --xml\n";
-        return std::nullopt;
-    }
-    return options;
-}
-
-Session BatchSession(const ExportarOptions& options) {
-    Session session;
-    session.paths.workDir = options.workDir ? std::filesystem::path(*options.workDir)
-                                            : DefaultWorkDir();
-    session.paths.programDir = options.programDir ? std::filesystem::path(*options.programDir)
-                                                  : DefaultProgramDir();
-    session.batchMode = true;
-    return session;
-}
 
 // The tables the steps wrote, each once, in the order the steps first wrote them.
 std::vector<std::string> WrittenTables() {
@@ -92,23 +47,17 @@ void PrintSummary(const std::filesystem::path& workDir) {
     }
 }
 
-int ExitStatus(const Session& session) {
-    if (session.resultCode == 1) return kExitDone;
-    if (session.resultCode == -1) return kExitNoFile;
-    return kExitFailure;
-}
-
 }  // namespace
 
 int RunExportar(const std::vector<std::string>& arguments) {
-    const auto options = ParseOptions(arguments);
+    const auto options = ParseJobOptions("exportar", arguments, true);
     if (!options) {
         std::cerr << kUsage << '\n';
         return kExitUsage;
     }
     // The document is read once: for the check of the framework choice, for the choice itself
     // and for the job. It is released last, when the process has nothing large left to allocate.
-    const std::filesystem::path xml(*options->xml);
+    const std::filesystem::path& xml = options->xml;
     const std::optional<ExchangeDocument> document = LoadIfReadable(xml);
     std::optional<FrameworkCatalog> catalog;
     if (document) catalog.emplace(*document);
@@ -124,7 +73,7 @@ int RunExportar(const std::vector<std::string>& arguments) {
     Session session = BatchSession(*options);
     TerminalInteraction terminal(xml, options->marcos, std::cerr, std::move(catalog));
     RunInboundJob(session, terminal, document ? &*document : nullptr);
-    const int status = ExitStatus(session);
+    const int status = JobExitStatus(session);
     if (status != kExitDone) return status;
     try {
         PrintSummary(session.paths.workDir);
