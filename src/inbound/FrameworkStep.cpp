@@ -41,10 +41,10 @@ struct SlotTimes {
 // "hh:mm" for a minute count, each part at least two digits; a negative count gets a "-" in
 // front of the clock text of its size.
 std::string ClockText(long long minutes) {
-    if (minutes < 0) return "-" + ClockText(-minutes);
+    if (minutes < 0) return std::string(1, '-') + ClockText(-minutes);
     auto twoDigits = [](long long value) {
-        std::string text = IntegerToText(value);
-        return text.size() < 2 ? "0" + text : text;
+        const std::string text = IntegerToText(value);
+        return text.size() < 2 ? std::string(1, '0') + text : text;
     };
     return twoDigits(minutes / kMinutesPerHour) + ":" + twoDigits(minutes % kMinutesPerHour);
 }

@@ -83,7 +83,9 @@ SchoolData ReadSchool(const std::filesystem::path& workDir) {
 
     DbfTable asigt = OpenTable(workDir, "ASIGT.DBF");
     for (std::size_t row = 0; row < asigt.RecordCount(); ++row) {
-        const double hours = std::stod("0" + asigt.Text(row, "HORAS"));
+        std::string hoursText = "0";  // a blank HORAS reads as no hours
+        hoursText += asigt.Text(row, "HORAS");
+        const double hours = std::stod(hoursText);
         school.lessons.push_back({asigt.Text(row, "CASIG"), asigt.Text(row, "CGRUP"), hours});
     }
 
