@@ -263,11 +263,11 @@ const dbf::RowKeyIndex::KeyRows* DbfTable::Impl::Matches(const FieldValues& fiel
                                                          IndexOf indexOf) {
     searchFields.clear();
     searchKey.clear();
-    for (const auto& [name, value] : fieldValues) {
-        const std::size_t field = indexOf(name);
+    for (const auto& fieldValue : fieldValues) {
+        const std::size_t field = indexOf(fieldValue.first);
         searchFields.push_back(field);
         dbf::AppendKeyPart(searchKey, [&](std::string& out) {
-            dbf::AppendSearchKey(Field(field), value, order, out);
+            dbf::AppendSearchKey(Field(field), fieldValue.second, order, out);
         });
     }
     dbf::RowKeyIndex& index = indexes.For(searchFields);
