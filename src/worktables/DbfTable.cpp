@@ -34,8 +34,7 @@ struct FieldNameHash {
     using is_transparent = void;
     std::size_t operator()(std::string_view name) const {
         std::size_t hash = 14695981039346656037ull;  // FNV-1a
-        for (char c : name)
-            hash = (hash ^ static_cast<unsigned char>(UpperAscii(c))) * 1099511628211ull;
+        for (char c : name) hash = (hash ^ static_cast<unsigned char>(UpperAscii(c))) * 1099511628211ull;
         return hash;
     }
 };
@@ -64,13 +63,13 @@ struct DbfTable::Impl {
     dbf::DbfHeader header;
     BinaryOrder order = BinaryOrder::LittleEndian;
     std::unordered_map<std::string, std::size_t, FieldNameHash, FieldNameEqual>
-        fieldByName;  // name (any letter case) -> field
+        fieldByName;           // name (any letter case) -> field
     mutable std::array<FieldNameMemo, kFieldNameMemoSlots> fieldNameMemo;
-    std::string fieldBytes;                 // scratch: the bytes of the field being set
-    std::string searchKey;                  // scratch: the key being looked up
+    std::string fieldBytes;    // scratch: the bytes of the field being set
+    std::string searchKey;     // scratch: the key being looked up
     std::vector<std::size_t> searchFields;  // scratch: the fields being looked up
-    std::string blankRecord;                // a live record with every field unset
-    std::string copiedRecord;   // the record AppendCopyOf copies, reused from call to call
+    std::string blankRecord;  // a live record with every field unset
+    std::string copiedRecord;  // the record AppendCopyOf copies, reused from call to call
     dbf::RecordBlocks records;  // the live rows, header.recordLength bytes each
     dbf::TableFile file;
     bool isOpen = true;
@@ -131,7 +130,7 @@ std::string BlankRecordOf(const dbf::DbfHeader& header) {
 
 BinaryOrder OrderOf(unsigned char version) {
     return (version & dbf::kLevelMask) == dbf::kLevelDBase7 ? BinaryOrder::DBase7
-                                                            : BinaryOrder::LittleEndian;
+                                                             : BinaryOrder::LittleEndian;
 }
 
 bool IsBlankText(std::string_view text) { return TrimBlanks(text).empty(); }
@@ -177,9 +176,9 @@ std::string DamageOf(const dbf::DbfHeader& header, std::string_view bytes, std::
     const std::size_t dataBytes = bytes.size() - header.headerLength;
     const std::size_t leftover = dataBytes - present * header.recordLength;
     const bool onlyEndMark =
-        leftover == 0 ||
-        static_cast<unsigned char>(bytes[header.headerLength + present * header.recordLength]) ==
-            dbf::kEndOfFile;
+        leftover == 0 || static_cast<unsigned char>(bytes[header.headerLength +
+                                                          present * header.recordLength]) ==
+                             dbf::kEndOfFile;
     if (header.declaredRecordCount > present) {
         return table + "la cabecera indica " + std::to_string(header.declaredRecordCount) +
                " registros y el archivo tiene " + std::to_string(present);
@@ -205,8 +204,7 @@ DbfTable::Impl::Impl(std::filesystem::path tablePath, dbf::DbfHeader tableHeader
 
 std::size_t DbfTable::Impl::FieldIndex(std::string_view name) const {
     FieldNameMemo& memo =
-        fieldNameMemo[(reinterpret_cast<std::uintptr_t>(name.data()) * 0x9E3779B97F4A7C15ull) >>
-                      58];
+        fieldNameMemo[(reinterpret_cast<std::uintptr_t>(name.data()) * 0x9E3779B97F4A7C15ull) >> 58];
     // The memo only saves the search: a hit still has to spell the remembered field's name.
     if (memo.data == name.data() && memo.size == name.size() &&
         FieldNameEqual()(name, header.fields[memo.field].name)) {
@@ -379,7 +377,9 @@ std::vector<std::string> DbfTable::FieldNames() const {
     return names;
 }
 
-bool DbfTable::HasField(std::string_view field) const { return impl_->fieldByName.contains(field); }
+bool DbfTable::HasField(std::string_view field) const {
+    return impl_->fieldByName.contains(field);
+}
 
 DbfTable::FieldHandle DbfTable::Field(std::string_view field) const {
     return FieldHandle{impl_->FieldIndex(field)};
@@ -459,8 +459,7 @@ void DbfTable::SetText(std::size_t row, FieldHandle field, std::string_view valu
             return;
         }
         const std::optional<double> number = dbf::ParseDecimal(value);
-        if (!number)
-            throw Error("'" + std::string(value) + "' is not a valid floating point value");
+        if (!number) throw Error("'" + std::string(value) + "' is not a valid floating point value");
         SetFloat(row, field, *number);
     } else if (f.type == dbf::kTypeLogical) {
         const std::string trimmed = TrimBlanks(value);

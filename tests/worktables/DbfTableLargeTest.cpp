@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/Error.h"
 #include "support/ScratchFolder.h"
+#include "app/Error.h"
 #include "worktables/DbfTable.h"
 
 namespace velmaro {
