@@ -1,6 +1,6 @@
 #pragma once
 // What the converter steps of one inbound conversion share: the document, the folders, the
-// user-interaction seam and the subject-name lists.
+// user-interaction seam, the subject-name lists and the named MATERIAS records.
 
 #include <filesystem>
 #include <string>
@@ -8,6 +8,7 @@
 
 #include "app/UserInteraction.h"
 #include "exchange/ExchangeDocument.h"
+#include "inbound/SubjectRecords.h"
 #include "inbound/UniqueCode.h"
 
 namespace velmaro {
@@ -29,6 +30,7 @@ struct InboundContext {
     std::filesystem::path filenameXML;  // the chosen exchange document (the dialog rereads it)
     UserInteraction& ui;
     SubjectNameLists lists;
+    SubjectRecords subjectRecords{};  // read once, for the steps that walk MATERIAS
 };
 
 }  // namespace velmaro

@@ -1,7 +1,7 @@
 #include "inbound/SubjectAssignmentStep.h"
 
-#include <array>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -17,7 +17,6 @@ namespace velmaro {
 
 namespace {
 
-constexpr std::size_t kNameField = 2;
 constexpr std::size_t kComparedNameLength = 80;  // characters of a name that are compared
 // Every assignment carries 240 minutes a week: 4 hours, one "1" per hour in SESIONES.
 constexpr double kWeeklyHours = 4.0;
@@ -88,17 +87,31 @@ public:
           courseKey_(table_.Field("CLAVECURSO")),
           taskFlag_(table_.Field("CTAREA")) {}
 
-    // Appends the assignment of a course's subject to one of the course's groups.
-    void Append(const std::string& subjectCode, const std::string& subjectKey,
-                const std::string& courseKey, const Group& group) {
-        const std::size_t row = table_.Append();
+    // Appends the assignments of a course's subject to each of the course's groups, in order:
+    // the first row is filled field by field, the others copy it and take their own group.
+    void AppendForGroups(const std::string& subjectCode, const std::string& subjectKey,
+                         const std::string& courseKey, const std::vector<Group>& groups) {
+        std::optional<std::size_t> first;
+        for (const Group& group : groups) {
+            const std::size_t row = first ? table_.AppendCopyOf(*first) : table_.Append();
+            if (!first) {
+                SetSubjectFields(row, subjectCode, subjectKey, courseKey);
+                first = row;
+            }
+            SetGroupFields(row, group);
+        }
+    }
+
+    // Writes ASIGT.DBF and closes it.
+    void Close() { table_.Close(); }
+
+private:
+    // Sets the fields of `row` that come from the subject and its course.
+    void SetSubjectFields(std::size_t row, const std::string& subjectCode,
+                          const std::string& subjectKey, const std::string& courseKey) {
         table_.SetText(row, subjectCode_, subjectCode);
-        table_.SetText(row, groupCode_, group.code);
         table_.SetText(row, room_, "");
         table_.SetText(row, shift_, "");
-        table_.SetText(row, level_, group.level);
-        table_.SetText(row, course_, group.course);
-        table_.SetText(row, group_, group.group);
         table_.SetFloat(row, hours_, kWeeklyHours);
         table_.SetText(row, sessions_, kSessions);
         table_.SetText(row, subjectKey_, subjectKey);
@@ -106,9 +119,14 @@ public:
         table_.SetText(row, taskFlag_, kTaskFlag);
     }
 
-    void Close() { table_.Close(); }
+    // Sets the fields of `row` that come from the group.
+    void SetGroupFields(std::size_t row, const Group& group) {
+        table_.SetText(row, groupCode_, group.code);
+        table_.SetText(row, level_, group.level);
+        table_.SetText(row, course_, group.course);
+        table_.SetText(row, group_, group.group);
+    }
 
-private:
     DbfTable table_;  // ASIGT.DBF
     // Its fields, in table order.
     DbfTable::FieldHandle subjectCode_, groupCode_, room_, shift_, level_, course_, group_, hours_,
@@ -126,27 +144,18 @@ void RunSubjectAssignmentStep(InboundContext& ctx) {
     const auto groupsByCourse = IndexGroupsByCourse(groupTable);
     const auto codeByName = IndexSubjectCodes(subjectNameTable);
 
-    // The record's course key, subject key and name, and the name as compared; the strings are
-    // reused from record to record.
-    std::array<std::string, kNameField + 1> fields;
-    std::string comparable;
-    ctx.document.ForEachRecord("MATERIAS", [&](const ExchangeRecord& record) {
-        // Records without a name field (fewer than three fields) name no subject.
-        if (record.ReadFields(fields) <= kNameField) return;
-        for (std::string& field : fields) TrimBlanksInPlace(field);
-        const auto& [courseKey, subjectKey, name] = fields;
-        if (name.empty()) return;
-
-        const std::string_view comparedName(name.data(), Utf8Offset(name, kComparedNameLength));
+    std::string comparable;  // the record's name as compared, reused from record to record
+    for (const SubjectRecordFields& record : ctx.subjectRecords.Of(ctx.document)) {
+        const std::string_view comparedName(record.name.data(),
+                                            Utf8Offset(record.name, kComparedNameLength));
         MakeComparableName(comparedName, comparable);
         const auto subject = codeByName.find(comparable);
-        if (subject == codeByName.end() || subject->second.empty()) return;
-        const auto groups = groupsByCourse.find(courseKey);
-        if (groups == groupsByCourse.end()) return;
-        for (const Group& group : groups->second) {
-            assignments.Append(subject->second, subjectKey, courseKey, group);
-        }
-    });
+        if (subject == codeByName.end() || subject->second.empty()) continue;
+        const auto groups = groupsByCourse.find(record.courseKey);
+        if (groups == groupsByCourse.end()) continue;
+        assignments.AppendForGroups(subject->second, record.subjectKey, record.courseKey,
+                                    groups->second);
+    }
 
     assignments.Close();
     groupTable.Close();

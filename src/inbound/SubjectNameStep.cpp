@@ -1,6 +1,6 @@
 #include "inbound/SubjectNameStep.h"
 
-#include <array>
+#include <optional>
 #include <unordered_map>
 
 #include "text/TextHelpers.h"
@@ -13,12 +13,6 @@ namespace velmaro {
 
 namespace {
 
-constexpr std::string_view kSection = "MATERIAS";
-constexpr std::size_t kMinimumFields = 2;
-constexpr std::size_t kCourseKeyField = 0;
-constexpr std::size_t kSubjectKeyField = 1;
-constexpr std::size_t kNameField = 2;
-
 constexpr long kCodeLength = 10;        // COD holds ten characters
 constexpr long kShortCodeLength = 4;    // codes this short take the name's start as long code
 constexpr long kLongCodeFromName = 10;  // characters of the name that make such a long code
@@ -26,25 +20,6 @@ constexpr long kBareNameCode = 6;       // characters of a one-word name that ma
 constexpr long kStoredLongCode = 10;    // width of CODLARGO
 constexpr long kStoredName = 80;        // width of NOMBRE
 constexpr std::size_t kStoredKey = 20;  // width of MATERIA and OFERTAMATRI
-
-// One MATERIAS record's first three fields, trimmed; read record after record into the same
-// strings.
-class SubjectRecord {
-public:
-    // Reads `record`; false when it is too short or has no name to derive a code from.
-    bool Read(const ExchangeRecord& record) {
-        const std::size_t count = record.ReadFields(fields_);
-        for (std::string& field : fields_) TrimBlanksInPlace(field);
-        return count >= kMinimumFields && !Name().empty();
-    }
-
-    const std::string& CourseKey() const { return fields_[kCourseKeyField]; }
-    const std::string& SubjectKey() const { return fields_[kSubjectKeyField]; }
-    const std::string& Name() const { return fields_[kNameField]; }
-
-private:
-    std::array<std::string, kNameField + 1> fields_;
-};
 
 bool IsCapitalAtoZ(char32_t c) { return c >= U'A' && c <= U'Z'; }
 
@@ -64,14 +39,13 @@ public:
           keyFields_(keys_) {}
 
     // True when ASIGNOMT2 already holds the record's pair of subject key and course key.
-    bool HasKeyPair(const SubjectRecord& record) {
-        if (!FitsField(record.SubjectKey(), kStoredKey) ||
-            !FitsField(record.CourseKey(), kStoredKey)) {
+    bool HasKeyPair(const SubjectRecordFields& record) {
+        if (!FitsField(record.subjectKey, kStoredKey) || !FitsField(record.courseKey, kStoredKey)) {
             return false;
         }
         return keys_
-            .Locate({{keyFields_.subjectKey, record.SubjectKey()},
-                     {keyFields_.courseKey, record.CourseKey()}})
+            .Locate({{keyFields_.subjectKey, record.subjectKey},
+                     {keyFields_.courseKey, record.courseKey}})
             .has_value();
     }
 
@@ -98,13 +72,13 @@ public:
 
     // Appends the ASIGNOMT2 row that maps the record's Racima keys to `code`.
     void AddKeyPair(const std::string& code, const SubjectNameCodes& codes,
-                    const SubjectRecord& record) {
+                    const SubjectRecordFields& record) {
         const std::size_t row = keys_.Append();
         keys_.SetText(row, keyFields_.code, code);
         keys_.SetText(row, keyFields_.longCode, codes.longCode);
-        keys_.SetText(row, keyFields_.name, record.Name());
-        keys_.SetText(row, keyFields_.subjectKey, record.SubjectKey());
-        keys_.SetText(row, keyFields_.courseKey, record.CourseKey());
+        keys_.SetText(row, keyFields_.name, record.name);
+        keys_.SetText(row, keyFields_.subjectKey, record.subjectKey);
+        keys_.SetText(row, keyFields_.courseKey, record.courseKey);
         keys_.SetLogical(row, keyFields_.isTask, false);
     }
 
@@ -152,23 +126,32 @@ bool IsKnownSubject(const SubjectNameLists& lists, const SubjectNameCodes& codes
     return lists.longCodeNames.contains(probe);
 }
 
+// What the step derives once per distinct name: names repeat from course to course.
+struct NameFacts {
+    SubjectNameCodes codes;
+    // The COD of the name's ASIGNOMT row once found: rows are only appended, so the row a
+    // lookup finds first stays first.
+    std::optional<std::string> knownCode;
+    // True once the lists were found to hold the name: they only grow, so it stays known.
+    bool listed = false;
+};
+
 // A name seen before: record its key pair under the code its first record received.
-void AddKnownSubject(SubjectNameTables& tables, const SubjectNameCodes& codes,
-                     const SubjectRecord& record) {
+void AddKnownSubject(SubjectNameTables& tables, NameFacts& facts,
+                     const SubjectRecordFields& record) {
     if (tables.HasKeyPair(record)) return;
-    if (const auto code = tables.KnownSubjectCode(codes, record.Name())) {
-        tables.AddKeyPair(*code, codes, record);
-    }
+    if (!facts.knownCode) facts.knownCode = tables.KnownSubjectCode(facts.codes, record.name);
+    if (facts.knownCode) tables.AddKeyPair(*facts.knownCode, facts.codes, record);
 }
 
 // A name not seen before: remember it, hand out a unique code and write both rows.
 void AddNewSubject(SubjectNameTables& tables, SubjectNameLists& lists,
-                   const SubjectNameCodes& codes, const SubjectRecord& record) {
-    lists.upperNames.insert(UpperCaseAsciiLetters(record.Name()));
+                   const SubjectNameCodes& codes, const SubjectRecordFields& record) {
+    lists.upperNames.insert(UpperCaseAsciiLetters(record.name));
     lists.longCodes.insert(codes.longCode);
-    lists.longCodeNames.insert(codes.longCode + record.Name());
+    lists.longCodeNames.insert(codes.longCode + record.name);
     const std::string code = lists.subjectCodes.Claim(codes.code);
-    tables.AddSubject(code, codes, record.Name());
+    tables.AddSubject(code, codes, record.name);
     tables.AddKeyPair(code, codes, record);
 }
 
@@ -192,24 +175,26 @@ SubjectNameCodes DeriveSubjectNameCodes(std::string_view name) {
 
 void RunSubjectNameStep(InboundContext& context) {
     SubjectNameTables tables(context.workDir);
-    SubjectRecord subject;
     std::string probe;
-    // The codes of each distinct name, derived once: names repeat from course to course.
-    std::unordered_map<std::string, SubjectNameCodes> codesByName;
-    context.document.ForEachRecord(kSection, [&](const ExchangeRecord& record) {
-        if (!subject.Read(record)) return;
-        auto derived = codesByName.find(subject.Name());
-        if (derived == codesByName.end()) {
-            derived =
-                codesByName.emplace(subject.Name(), DeriveSubjectNameCodes(subject.Name())).first;
+    std::unordered_map<std::string, NameFacts> factsByName;
+    for (const SubjectRecordFields& record : context.subjectRecords.Of(context.document)) {
+        auto found = factsByName.find(record.name);
+        if (found == factsByName.end()) {
+            found =
+                factsByName
+                    .emplace(record.name, NameFacts{DeriveSubjectNameCodes(record.name), {}, false})
+                    .first;
         }
-        const SubjectNameCodes& codes = derived->second;
-        if (IsKnownSubject(context.lists, codes, subject.Name(), probe)) {
-            AddKnownSubject(tables, codes, subject);
+        NameFacts& facts = found->second;
+        if (!facts.listed) {
+            facts.listed = IsKnownSubject(context.lists, facts.codes, record.name, probe);
+        }
+        if (facts.listed) {
+            AddKnownSubject(tables, facts, record);
         } else {
-            AddNewSubject(tables, context.lists, codes, subject);
+            AddNewSubject(tables, context.lists, facts.codes, record);
         }
-    });
+    }
     tables.Close();
 }
 

@@ -69,6 +69,7 @@ struct DbfTable::Impl {
     std::string searchKey;     // scratch: the key being looked up
     std::vector<std::size_t> searchFields;  // scratch: the fields being looked up
     std::string blankRecord;  // a live record with every field unset
+    std::string copiedRecord;  // the record AppendCopyOf copies, reused from call to call
     dbf::RecordBlocks records;  // the live rows, header.recordLength bytes each
     dbf::TableFile file;
     bool isOpen = true;
@@ -414,6 +415,16 @@ int DbfTable::Integer(std::size_t row, std::string_view field) const {
 std::size_t DbfTable::Append() {
     impl_->CheckWritable();
     impl_->records.Append(impl_->blankRecord);
+    impl_->dirty = true;
+    return impl_->records.Count() - 1;
+}
+
+std::size_t DbfTable::AppendCopyOf(std::size_t row) {
+    impl_->CheckWritable();
+    impl_->CheckRow(row);
+    // Copied out first: appending may grow the block that holds `row`.
+    impl_->copiedRecord.assign(impl_->records.Record(row));
+    impl_->records.Append(impl_->copiedRecord);
     impl_->dirty = true;
     return impl_->records.Count() - 1;
 }

@@ -89,6 +89,8 @@ public:
 
     // Appends a row with every field blank; returns its position.
     std::size_t Append();
+    // Appends a copy of the existing `row` (every field as it is); returns its position.
+    std::size_t AppendCopyOf(std::size_t row);
     // Set a field of an existing row (append, then set, is "append and post"; setting an older
     // row edits it in place).
     void SetText(std::size_t row, std::string_view field, std::string_view value);

@@ -13,7 +13,8 @@ namespace velmaro::dbf {
 class RecordBlocks {
 public:
     // Holds `records` (whole records of `recordLength` bytes, as read from a file) as the first
-    // block; later records go to blocks of at least as many records.
+    // block, which appended records fill up; later records go to blocks of at least as many
+    // records.
     RecordBlocks(std::size_t recordLength, std::string records);
 
     // Number of records held.
@@ -29,7 +30,11 @@ public:
 
 private:
     std::size_t recordLength_;
+    // Records per block: a power of two, so that a row's block and place in it are found by a
+    // shift and a mask (a division per field set cost more than the rest of the lookup).
     std::size_t recordsPerBlock_;
+    int blockShift_;         // log2 of recordsPerBlock_
+    std::size_t blockMask_;  // recordsPerBlock_ - 1
     std::size_t count_;
     std::vector<std::string> blocks_;  // each full except the last, recordsPerBlock_ records
 };

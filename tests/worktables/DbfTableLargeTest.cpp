@@ -143,5 +143,34 @@ TEST(RowsInFile, ReadsTheHeaderAndTrustsTheFileSize) {
     }
 }
 
+// A copied row starts as its source and then changes alone. Copying a row read from the file
+// into the block those rows fill makes the block grow, moving the source while it is copied.
+TEST(LargeTable, CopiedRowsMatchTheirSourceAndChangeAlone) {
+    ScratchFolder folder;
+    const auto path = folder / "GRANDE.DBF";
+    {
+        DbfTable table = DbfTable::Create(path, kLayout);
+        AppendRows(table, 0, kRows);
+        table.Close();
+    }
+    DbfTable table = DbfTable::Open(path, TableAccess::Exclusive);
+    const DbfTable::FieldHandle number = table.Field("NUM");
+    const std::size_t copyOfFirst = table.AppendCopyOf(0);
+    const std::size_t copyOfLast = table.AppendCopyOf(kRows - 1);
+    ASSERT_EQ(copyOfFirst, kRows);
+    ASSERT_EQ(copyOfLast, kRows + 1);
+    table.SetInteger(copyOfLast, number, -1);
+    EXPECT_EQ(table.Locate({{"TEXTO", TextOf(0)}}), std::optional<std::size_t>(0));
+    table.Close();
+
+    const DbfTable reopened = DbfTable::Open(path, TableAccess::Exclusive);
+    ASSERT_EQ(reopened.RecordCount(), kRows + 2);
+    EXPECT_EQ(reopened.Text(copyOfFirst, "TEXTO"), TextOf(0));
+    EXPECT_EQ(reopened.Integer(copyOfFirst, "NUM"), 0);
+    EXPECT_EQ(reopened.Text(copyOfLast, "TEXTO"), TextOf(kRows - 1));
+    EXPECT_EQ(reopened.Integer(copyOfLast, "NUM"), -1);
+    EXPECT_EQ(reopened.Integer(kRows - 1, "NUM"), static_cast<int>(kRows - 1));
+}
+
 }  // namespace
 }  // namespace velmaro

@@ -1,0 +1,31 @@
+#pragma once
+// The named records of the MATERIAS section, read from the document once for the two steps
+// that walk them (subject names and subject assignments).
+
+#include <string>
+#include <vector>
+
+#include "exchange/ExchangeDocument.h"
+
+namespace velmaro {
+
+// One MATERIAS record's first three fields, each trimmed of blanks.
+struct SubjectRecordFields {
+    std::string courseKey;
+    std::string subjectKey;
+    std::string name;  // never empty
+};
+
+// The MATERIAS records that name a subject, in document order, read on first request. A record
+// names a subject when its third field, trimmed, is not empty; the others are left out.
+class SubjectRecords {
+public:
+    // The named records of `document`'s MATERIAS section; reads them on the first call.
+    const std::vector<SubjectRecordFields>& Of(const ExchangeDocument& document);
+
+private:
+    bool read_ = false;
+    std::vector<SubjectRecordFields> records_;
+};
+
+}  // namespace velmaro
