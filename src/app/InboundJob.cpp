@@ -34,12 +34,6 @@ constexpr std::array<std::string_view, 8> kInboundSections = {
     "MATERIAS",          "ACTIVIDADES", "EMPLEADOS",          "DEPENDENCIAS",
     "CURSOS_DEL_CENTRO", "UNIDADES",    "JORNADAS_ESCOLARES", "TRAMOS_HORARIOS"};
 
-// A regular file (or a link to one); an empty path, a folder or an unreadable entry is not.
-bool IsExistingFile(const fs::path& path) {
-    std::error_code error;
-    return !path.empty() && fs::is_regular_file(path, error);
-}
-
 std::string Quoted(const fs::path& path) { return "'" + path.string() + "'"; }
 
 std::string SectionList() {

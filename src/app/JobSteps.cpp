@@ -18,12 +18,14 @@ std::string Quoted(const std::filesystem::path& path) { return "'" + path.string
 
 }  // namespace
 
+bool IsExistingFile(const std::filesystem::path& path) {
+    std::error_code error;
+    return !path.empty() && std::filesystem::is_regular_file(path, error);
+}
+
 bool ChooseExchangeDocument(Session& session, UserInteraction& ui) {
     if (auto picked = ui.PickExchangeDocument()) session.filenameXML = std::move(*picked);
-    std::error_code error;
-    if (!session.filenameXML.empty() && std::filesystem::is_regular_file(session.filenameXML, error)) {
-        return true;
-    }
+    if (IsExistingFile(session.filenameXML)) return true;
     ui.ShowMessage(kNoFile);
     if (session.batchMode) {
         session.resultCode = -1;

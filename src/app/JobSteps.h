@@ -1,10 +1,16 @@
 #pragma once
 // How both jobs begin and end: choosing the exchange document, finishing, reporting a failure.
 
+#include <filesystem>
+
 #include "app/Session.h"
 #include "app/UserInteraction.h"
 
 namespace velmaro {
+
+// True when a regular file (or a link to one) exists at `path`; an empty path, a folder or an
+// unreadable entry counts as no file, as the jobs' checks for their input files need.
+bool IsExistingFile(const std::filesystem::path& path);
 
 // Shows the file-open dialog (a confirmed path becomes session.filenameXML; cancelling keeps the
 // earlier one) and checks that a file exists there. When none does (an empty path or a folder

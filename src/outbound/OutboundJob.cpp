@@ -172,8 +172,7 @@ std::optional<OutboundSummary> ConvertTimetable(const Session& session, UserInte
     ExchangeDocument document = ExchangeDocument::Load(session.filenameXML);
     const std::string academicYear = AcademicYear(document);
 
-    std::error_code ignored;
-    if (!std::filesystem::is_regular_file(workDir / kPeriodsFile, ignored)) return std::nullopt;
+    if (!IsExistingFile(workDir / kPeriodsFile)) return std::nullopt;
     const FrameworkDates dates = ReadFrameworkDates(workDir);
 
     OutboundSummary summary;
