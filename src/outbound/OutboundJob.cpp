@@ -267,6 +267,7 @@ std::optional<OutboundSummary> ConvertTimetable(const Session& session, UserInte
 
     summary.resultFile = ResultFileName(session.filenameXML);
     result.Save(summary.resultFile);
+    if (session.processEndsAfterJob) document.KeepUntilProcessEnds();
     return summary;
 }
 
