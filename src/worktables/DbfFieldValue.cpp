@@ -207,7 +207,10 @@ bool AppendFormattedNumber(double value, int width, int decimals, std::string& b
 
 std::optional<std::string> FormattedInteger(long long value, int width, int decimals) {
     std::string digits = std::to_string(value);
-    if (decimals > 0) digits += "." + std::string(static_cast<std::size_t>(decimals), '0');
+    if (decimals > 0) {
+        digits += '.';
+        digits.append(static_cast<std::size_t>(decimals), '0');
+    }
     if (digits.size() > static_cast<std::size_t>(width)) return std::nullopt;
     return RightAligned(digits, width);
 }

@@ -134,7 +134,10 @@ std::string SystemReason(int error) {
 }
 
 std::filesystem::path ReplacementPath(const std::filesystem::path& target) {
-    return target.parent_path() / ("." + target.filename().string() + ".velmaro-nuevo");
+    std::string name = ".";
+    name += target.filename().string();
+    name += ".velmaro-nuevo";
+    return target.parent_path() / name;
 }
 
 Replacement ReplaceFile(const std::filesystem::path& target,
