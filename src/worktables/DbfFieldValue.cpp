@@ -221,6 +221,12 @@ void AppendStoredKey(const DbfField& field, std::string_view raw, BinaryOrder or
     }
 }
 
+bool StoredKeyEquals(const DbfField& field, std::string_view raw, BinaryOrder order,
+                     std::string_view key) {
+    if (IsTextType(field.type)) return WithoutTrailingPadding(raw) == key;
+    return FieldText(field, raw, order) == key;
+}
+
 void AppendSearchKey(const DbfField& field, std::string_view utf8, BinaryOrder order,
                      std::string& key) {
     if (IsTextType(field.type)) {

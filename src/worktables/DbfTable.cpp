@@ -96,6 +96,9 @@ struct DbfTable::Impl final : dbf::RowKeySource {
     // Appends to `key` the key of `row` over `fields`, as the indexes compare rows.
     void AppendRowKey(const std::vector<std::size_t>& fields, std::size_t row,
                       std::string& key) const override;
+    // True when the key of `row` over `fields` is `key`, comparing field by field.
+    bool RowHasKey(const std::vector<std::size_t>& fields, std::size_t row,
+                   std::string_view key) const override;
     // Puts the key of the values in searchKey and gives the index over their fields, caught up
     // with every row. `fieldValues` holds pairs of a field (as indexOf takes it) and a value.
     template <typename FieldValues, typename IndexOf>
@@ -260,6 +263,18 @@ void DbfTable::Impl::AppendRowKey(const std::vector<std::size_t>& fields, std::s
             dbf::AppendStoredKey(Field(field), Raw(row, field), order, out);
         });
     }
+}
+
+bool DbfTable::Impl::RowHasKey(const std::vector<std::size_t>& fields, std::size_t row,
+                               std::string_view key) const {
+    std::string_view part;
+    for (std::size_t field : fields) {
+        if (!dbf::TakeKeyPart(key, part) ||
+            !dbf::StoredKeyEquals(Field(field), Raw(row, field), order, part)) {
+            return false;
+        }
+    }
+    return key.empty();
 }
 
 template <typename FieldValues, typename IndexOf>

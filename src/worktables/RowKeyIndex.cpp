@@ -64,16 +64,11 @@ RowKeyIndex::Probe RowKeyIndex::Find(std::string_view key, std::uint64_t hash,
                                      const RowKeySource& rows) const {
     std::size_t at = hash & Mask();
     for (; slots_[at].first != kNoRow; at = (at + 1) & Mask()) {
-        if (slots_[at].hash == hash && RowHasKey(slots_[at].first, key, rows)) return {at, true};
+        if (slots_[at].hash == hash && rows.RowHasKey(fields_, slots_[at].first, key)) {
+            return {at, true};
+        }
     }
     return {at, false};
-}
-
-bool RowKeyIndex::RowHasKey(std::size_t row, std::string_view key,
-                            const RowKeySource& rows) const {
-    rowKey_.clear();
-    rows.AppendRowKey(fields_, row, rowKey_);
-    return rowKey_ == key;
 }
 
 void RowKeyIndex::Add(std::size_t row, std::string_view key, const RowKeySource& rows) {

@@ -38,19 +38,44 @@ void AppendKeyPart(std::string& key, AppendPart appendPart) {
     key.insert(at + 1, bytes, kLongLengthBytes);
 }
 
+// Takes the first part of a key made by AppendKeyPart off `key` into `part`; false when `key`
+// is empty or cut short.
+inline bool TakeKeyPart(std::string_view& key, std::string_view& part) {
+    constexpr std::size_t kLongPart = 255;
+    constexpr std::size_t kLongLengthBytes = 4;
+    if (key.empty()) return false;
+    std::size_t length = static_cast<unsigned char>(key.front());
+    std::size_t header = 1;
+    if (length == kLongPart) {
+        if (key.size() < 1 + kLongLengthBytes) return false;
+        length = 0;
+        for (std::size_t i = 0; i < kLongLengthBytes; ++i) {
+            length |= static_cast<std::size_t>(static_cast<unsigned char>(key[1 + i])) << (8 * i);
+        }
+        header += kLongLengthBytes;
+    }
+    if (key.size() - header < length) return false;
+    part = key.substr(header, length);
+    key.remove_prefix(header + length);
+    return true;
+}
+
 // What an index reads its keys from: the rows of one table.
 class RowKeySource {
 public:
     // Appends to `key` the key of `row` over `fields` (parts joined by AppendKeyPart).
     virtual void AppendRowKey(const std::vector<std::size_t>& fields, std::size_t row,
                               std::string& key) const = 0;
+    // True when the key of `row` over `fields` is `key`, without building the row's key.
+    virtual bool RowHasKey(const std::vector<std::size_t>& fields, std::size_t row,
+                           std::string_view key) const = 0;
 
 protected:
     ~RowKeySource() = default;
 };
 
 // An open-addressing hash table from key to the key's rows. A slot holds only the key's hash and
-// its first and last rows; a key is compared by building its first row's key again, so no key is
+// its first and last rows; a key is compared with the fields of its first row, so no key is
 // stored. The rows of one key form a chain in stored order through a "next row" per row.
 class RowKeyIndex {
 public:
@@ -95,8 +120,6 @@ private:
     static std::uint64_t HashOf(std::string_view key);
     // The slot of `key` (whose hash is `hash`), or the empty slot where it would go.
     Probe Find(std::string_view key, std::uint64_t hash, const RowKeySource& rows) const;
-    // True when the key of `row` equals `key`.
-    bool RowHasKey(std::size_t row, std::string_view key, const RowKeySource& rows) const;
     // Adds `row` (not in the index) under `key`, keeping its key's rows in stored order.
     void Add(std::size_t row, std::string_view key, const RowKeySource& rows);
     // Takes a new key's slot at `at`, or after growing the table.
@@ -117,7 +140,6 @@ private:
     std::vector<Slot> slots_;     // a power of two of them, at most half used
     std::size_t usedSlots_ = 0;   // the keys in the index
     std::vector<Row> nextRow_;    // per indexed row: the next row with its key, or kNoRow
-    mutable std::string rowKey_;  // scratch: the key of a row being compared with another
     std::string addedKey_;        // scratch: the key of a row being added
     std::string heldKey_;         // the key of the row HoldRow remembered
     std::size_t heldSlot_ = 0;    // that key's slot
