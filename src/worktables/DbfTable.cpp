@@ -252,7 +252,8 @@ void DbfTable::Impl::StoreWith(std::size_t row, std::size_t field, Writer write)
     CheckWritable();
     CheckRow(row);
     char* at = records.MutableRecord(row) + header.fields[field].offset;
-    indexes.Update(row, field, [&] { write(at); }, *this);
+    indexes.Update(
+        row, field, [&] { write(at); }, *this);
     dirty = true;
 }
 
@@ -267,10 +268,13 @@ void DbfTable::Impl::AppendRowKey(const std::vector<std::size_t>& fields, std::s
 
 bool DbfTable::Impl::RowHasKey(const std::vector<std::size_t>& fields, std::size_t row,
                                std::string_view key) const {
+    const std::string_view record = records.Record(row);
     std::string_view part;
     for (std::size_t field : fields) {
+        const DbfField& f = Field(field);
         if (!dbf::TakeKeyPart(key, part) ||
-            !dbf::StoredKeyEquals(Field(field), Raw(row, field), order, part)) {
+            !dbf::StoredKeyEquals(f, record.substr(f.offset, static_cast<std::size_t>(f.width)),
+                                  order, part)) {
             return false;
         }
     }
@@ -278,8 +282,7 @@ bool DbfTable::Impl::RowHasKey(const std::vector<std::size_t>& fields, std::size
 }
 
 template <typename FieldValues, typename IndexOf>
-const dbf::RowKeyIndex& DbfTable::Impl::IndexFor(const FieldValues& fieldValues,
-                                                 IndexOf indexOf) {
+const dbf::RowKeyIndex& DbfTable::Impl::IndexFor(const FieldValues& fieldValues, IndexOf indexOf) {
     searchFields.clear();
     searchKey.clear();
     for (const auto& fieldValue : fieldValues) {

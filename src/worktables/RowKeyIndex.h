@@ -137,12 +137,12 @@ private:
     std::size_t Mask() const { return slots_.size() - 1; }
 
     std::vector<std::size_t> fields_;
-    std::vector<Slot> slots_;     // a power of two of them, at most half used
-    std::size_t usedSlots_ = 0;   // the keys in the index
-    std::vector<Row> nextRow_;    // per indexed row: the next row with its key, or kNoRow
-    std::string addedKey_;        // scratch: the key of a row being added
-    std::string heldKey_;         // the key of the row HoldRow remembered
-    std::size_t heldSlot_ = 0;    // that key's slot
+    std::vector<Slot> slots_;    // a power of two of them, at most half used
+    std::size_t usedSlots_ = 0;  // the keys in the index
+    std::vector<Row> nextRow_;   // per indexed row: the next row with its key, or kNoRow
+    std::string addedKey_;       // scratch: the key of a row being added
+    std::string heldKey_;        // the key of the row HoldRow remembered
+    std::size_t heldSlot_ = 0;   // that key's slot
 };
 
 // The indexes of one table, by field set.

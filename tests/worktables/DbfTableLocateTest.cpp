@@ -93,9 +93,9 @@ TEST_F(LocateTest, EditsMoveRowsBetweenKeysKeepingStoredOrder) {
     struct Step {
         const char* name;
         std::size_t row;
-        std::string prof;                // the row's new PROF
-        std::string asked;               // the PROF looked up afterwards
-        std::vector<std::size_t> rows;   // every row with it, in stored order
+        std::string prof;               // the row's new PROF
+        std::string asked;              // the PROF looked up afterwards
+        std::vector<std::size_t> rows;  // every row with it, in stored order
     };
     const std::vector<Step> steps = {
         {"onlyRowLeavesItsKey", 1, "ANA", "LUIS", {}},
@@ -157,10 +157,10 @@ TEST_F(LocateTest, OtherFilterExpressionsAreErrors) {
 // lookup checked against a scan of what was stored. Thousands of keys make the index grow
 // many times and crowd its slots; few rows per key make edits empty keys and fill them again.
 TEST(LocateRandomized, AgreesWithAScanOfTheRows) {
-    const TableLayout layout{"MEZCLA.DBF",
-                             {{"CLAVE", FieldKind::Character, 6},
-                              {"GRUPO", FieldKind::Character, 3}},
-                             std::nullopt};
+    const TableLayout layout{
+        "MEZCLA.DBF",
+        {{"CLAVE", FieldKind::Character, 6}, {"GRUPO", FieldKind::Character, 3}},
+        std::nullopt};
     constexpr std::size_t kKeys = 1500;
     constexpr std::size_t kSteps = 12000;
     ScratchFolder folder;

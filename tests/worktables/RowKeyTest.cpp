@@ -17,8 +17,12 @@ namespace {
 
 TEST(RowKey, PartsComeBackAsWritten) {
     // Lengths around the one-byte limit, and one that needs more than two bytes.
-    const std::vector<std::string> parts = {"", "A", std::string(254, 'x'), std::string(255, 'y'),
-                                            std::string(300, 'z'), std::string(70000, 'w')};
+    const std::vector<std::string> parts = {"",
+                                            "A",
+                                            std::string(254, 'x'),
+                                            std::string(255, 'y'),
+                                            std::string(300, 'z'),
+                                            std::string(70000, 'w')};
     std::string key;
     for (const std::string& part : parts) {
         AppendKeyPart(key, [&](std::string& out) { out += part; });
@@ -50,7 +54,17 @@ TEST(RowKey, StoredValueEqualsOnlyItsOwnKey) {
         {"fullText", {"A", kTypeCharacter, 0, 3, 0}, "ANA"},
         {"blankText", {"A", kTypeCharacter, 0, 4, 0}, "    "},
         {"nulPaddedText", {"A", kTypeCharacter, 0, 4, 0}, std::string("AB\0\0", 4)},
-        {"inner blanks kept", {"A", kTypeCharacter, 0, 6, 0}, "A B   "},
+        {"innerBlanksKept", {"A", kTypeCharacter, 0, 6, 0}, "A B   "},
+        {"longPadding",
+         {"A", kTypeCharacter, 0, 80, 0},
+         "NOMBRE        LARGO" + std::string(61, ' ')},
+        {"blanksAfterNul",
+         {"A", kTypeCharacter, 0, 20, 0},
+         std::string("AB\0", 3) + std::string(17, ' ')},
+        {"blanksBeforeNuls",
+         {"A", kTypeCharacter, 0, 20, 0},
+         "AB" + std::string(16, ' ') + std::string(2, '\0')},
+        {"allBlankWide", {"A", kTypeCharacter, 0, 40, 0}, std::string(40, ' ')},
         {"numeric", {"N", kTypeNumeric, 0, 6, 2}, "  4.50"},
         {"blankNumeric", {"N", kTypeNumeric, 0, 4, 0}, "    "},
         {"integer", {"I", kTypeInteger, 0, 4, 0}, std::string("\x07\0\0\0", 4)},
@@ -61,7 +75,8 @@ TEST(RowKey, StoredValueEqualsOnlyItsOwnKey) {
         std::string key;
         AppendStoredKey(c.field, c.raw, BinaryOrder::LittleEndian, key);
         EXPECT_TRUE(StoredKeyEquals(c.field, c.raw, BinaryOrder::LittleEndian, key)) << c.name;
-        for (const std::string& other : {key + "x", key + " ", " " + key, key.substr(0, key.size() / 2)}) {
+        for (const std::string& other :
+             {key + "x", key + " ", " " + key, key.substr(0, key.size() / 2)}) {
             if (other == key) continue;  // half of an empty key
             EXPECT_FALSE(StoredKeyEquals(c.field, c.raw, BinaryOrder::LittleEndian, other))
                 << c.name << " against '" << other << "'";
