@@ -79,8 +79,10 @@ protected:
 // stored. The rows of one key form a chain in stored order through a "next row" per row.
 class RowKeyIndex {
 public:
+    // An empty index over `fields`, in this order.
     explicit RowKeyIndex(std::vector<std::size_t> fields);
 
+    // The fields whose values make a row's key.
     const std::vector<std::size_t>& Fields() const { return fields_; }
     // True when `field` is one of the index's fields.
     bool Covers(std::size_t field) const;
@@ -117,12 +119,14 @@ private:
         bool found;
     };
 
+    // The hash of a key's bytes; computed once per key looked up or added.
     static std::uint64_t HashOf(std::string_view key);
     // The slot of `key` (whose hash is `hash`), or the empty slot where it would go.
     Probe Find(std::string_view key, std::uint64_t hash, const RowKeySource& rows) const;
     // Adds `row` (not in the index) under `key`, keeping its key's rows in stored order.
     void Add(std::size_t row, std::string_view key, const RowKeySource& rows);
-    // Takes a new key's slot at `at`, or after growing the table.
+    // Puts a new key in the empty slot at `at`, growing the table first when that would fill
+    // more than half of it.
     void Occupy(std::size_t at, std::uint64_t hash, Row row);
     // Puts `row` into the chain of the key at `at`, in stored order.
     void Link(std::size_t at, Row row);
@@ -134,6 +138,7 @@ private:
     void Grow();
     // The first empty slot on the probe run of `hash`.
     std::size_t EmptySlotFor(std::uint64_t hash) const;
+    // Keeps the bits of a hash or position that choose a slot.
     std::size_t Mask() const { return slots_.size() - 1; }
 
     std::vector<std::size_t> fields_;
