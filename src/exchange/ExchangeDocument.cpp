@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <utility>
+#include <vector>
 
 #include "exchange/EntityReference.h"
 #include "exchange/SafeXmlParser.h"
@@ -172,6 +173,13 @@ ExchangeDocument::~ExchangeDocument() = default;
 
 ExchangeDocument ExchangeDocument::Load(const std::filesystem::path& path) {
     return ExchangeDocument(path, ParseXmlFileSafely(path));
+}
+
+void ExchangeDocument::KeepUntilProcessEnds() {
+    // Never destroyed, so the documents stay reachable to the end and leak checkers do not
+    // count them as lost.
+    static auto* const kept = new std::vector<_xmlDoc*>;
+    kept->push_back(doc_.release());
 }
 
 bool ExchangeDocument::HasEnvelope() const {

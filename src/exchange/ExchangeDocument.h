@@ -72,6 +72,11 @@ public:
     // The underlying libxml2 document, for building the result document inside it.
     _xmlDoc* Raw() const { return doc_.get(); }
 
+    // Gives up the document without freeing it: its memory is returned when the process ends.
+    // For a process that ends right after its job, freeing millions of nodes one by one would
+    // cost about what parsing them did. Afterwards this object holds no document.
+    void KeepUntilProcessEnds();
+
 private:
     struct DocDeleter {
         void operator()(_xmlDoc* doc) const;

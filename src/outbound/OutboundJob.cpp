@@ -29,6 +29,56 @@ DbfTable OpenExclusive(const std::filesystem::path& workDir, const char* fileNam
     return DbfTable::Open(workDir / fileName, TableAccess::Exclusive);
 }
 
+// The fields the job reads, found once per table so that the loop over the activities does
+// not look names up again.
+struct SolucFields {
+    explicit SolucFields(const DbfTable& t)
+        : asig(t.Field("ASIG")), codGrupo(t.Field("CODGRUPO")), tarea(t.Field("TAREA")),
+          dia(t.Field("DIA")), hora(t.Field("HORA")), marco(t.Field("MARCO")),
+          aula(t.Field("AULA")) {}
+    DbfTable::FieldHandle asig, codGrupo, tarea, dia, hora, marco, aula;
+};
+
+struct TeacherFields {
+    explicit TeacherFields(const DbfTable& t)
+        : xEmpleado(t.Field("X_EMPLEADO")), fTomapos(t.Field("F_TOMAPOS")),
+          abrev(t.Field("ABREV")) {}
+    DbfTable::FieldHandle xEmpleado, fTomapos, abrev;
+};
+
+struct AssignmentFields {
+    explicit AssignmentFields(const DbfTable& t)
+        : casig(t.Field("CASIG")), cgrup(t.Field("CGRUP")), clave(t.Field("CLAVE")),
+          claveCurso(t.Field("CLAVECURSO")) {}
+    DbfTable::FieldHandle casig, cgrup, clave, claveCurso;
+};
+
+struct SubjectNameFields {
+    explicit SubjectNameFields(const DbfTable& t)
+        : cod(t.Field("COD")), codTarea(t.Field("CODTAREA")) {}
+    DbfTable::FieldHandle cod, codTarea;
+};
+
+struct SlotFields {
+    explicit SlotFields(const DbfTable& t)
+        : diho(t.Field("DIHO")), marco(t.Field("MARCO")), dia(t.Field("DIA")),
+          codDiho(t.Field("CODDIHO")), horaDesde(t.Field("HORADESDE")),
+          horaHasta(t.Field("HORAHASTA")) {}
+    DbfTable::FieldHandle diho, marco, dia, codDiho, horaDesde, horaHasta;
+};
+
+struct GroupFields {
+    explicit GroupFields(const DbfTable& t)
+        : abrev(t.Field("ABREV")), clave(t.Field("CLAVE")), claveCurso(t.Field("CLAVECURSO")) {}
+    DbfTable::FieldHandle abrev, clave, claveCurso;
+};
+
+struct CourseSubjectFields {
+    explicit CourseSubjectFields(const DbfTable& t)
+        : cod(t.Field("COD")), ofertaMatri(t.Field("OFERTAMATRI")), materia(t.Field("MATERIA")) {}
+    DbfTable::FieldHandle cod, ofertaMatri, materia;
+};
+
 // The work tables the job holds for exclusive use while it runs. Members are opened in the
 // order of their declaration; whatever ends the job, the destructors release them all.
 struct WorkTables {
@@ -64,6 +114,20 @@ struct WorkTables {
         asig.Close();
         nomAsg2.Close();
     }
+};
+
+// The handles of every field the job reads, table by table.
+struct WorkFields {
+    explicit WorkFields(const WorkTables& t)
+        : soluc(t.soluc), profesor(t.profesor), asig(t.asig), nomAsg(t.nomAsg),
+          tramos(t.tramos), grupos(t.grupos), nomAsg2(t.nomAsg2) {}
+    SolucFields soluc;
+    TeacherFields profesor;
+    AssignmentFields asig;
+    SubjectNameFields nomAsg;
+    SlotFields tramos;
+    GroupFields grupos;
+    CourseSubjectFields nomAsg2;
 };
 
 // Start and end date of the first chosen framework; both empty when PERIODOS has no rows.
@@ -106,10 +170,11 @@ std::string TeacherFilter(std::string_view abrev) {
 }
 
 // The teacher's SOLUC rows that are placed in the timetable (DIA not 0), in stored order.
-std::vector<std::size_t> PlacedRows(WorkTables& tables, std::string_view abrev) {
+std::vector<std::size_t> PlacedRows(WorkTables& tables, const WorkFields& fields,
+                                    std::string_view abrev) {
     std::vector<std::size_t> placed;
     for (std::size_t row : tables.soluc.FilterRows(TeacherFilter(abrev))) {
-        if (tables.soluc.Integer(row, "DIA") != 0) placed.push_back(row);
+        if (tables.soluc.Integer(row, fields.soluc.dia) != 0) placed.push_back(row);
     }
     return placed;
 }
@@ -117,42 +182,47 @@ std::vector<std::size_t> PlacedRows(WorkTables& tables, std::string_view abrev) 
 // Joins one placed SOLUC row with the other work tables, step by step in this order, since
 // later steps use what earlier ones found. Each lookup finds the first matching row in stored
 // order through the table's index.
-ActivityValues ResolveActivity(WorkTables& t, std::size_t row, const FrameworkDates& dates) {
+ActivityValues ResolveActivity(WorkTables& t, const WorkFields& f, std::size_t row,
+                               const FrameworkDates& dates) {
     ActivityValues values;
-    const std::string asig = t.soluc.Text(row, "ASIG");
-    const std::string codGrupo = t.soluc.Text(row, "CODGRUPO");
-    std::string tarea = t.soluc.Text(row, "TAREA");
+    const std::string asig = t.soluc.Text(row, f.soluc.asig);
+    const std::string codGrupo = t.soluc.Text(row, f.soluc.codGrupo);
+    std::string tarea = t.soluc.Text(row, f.soluc.tarea);
 
-    if (auto assignment = t.asig.Locate({{"CASIG", asig}, {"CGRUP", codGrupo}})) {
-        values.subjectKey = t.asig.Text(*assignment, "CLAVE");
-        values.courseKey = t.asig.Text(*assignment, "CLAVECURSO");
+    if (auto assignment = t.asig.Locate({{f.asig.casig, asig}, {f.asig.cgrup, codGrupo}})) {
+        values.subjectKey = t.asig.Text(*assignment, f.asig.clave);
+        values.courseKey = t.asig.Text(*assignment, f.asig.claveCurso);
     }
 
     if (IsBlank(tarea)) {
-        if (auto task = t.nomAsg.Locate({{"COD", asig}})) tarea = t.nomAsg.Text(*task, "CODTAREA");
+        if (auto task = t.nomAsg.Locate({{f.nomAsg.cod, asig}})) {
+            tarea = t.nomAsg.Text(*task, f.nomAsg.codTarea);
+        }
     }
 
     const std::string dayPeriodKey =
-        t.soluc.Text(row, "DIA") + IntegerToText(t.soluc.Integer(row, "HORA"));
-    const std::string frameworkFlag = LeftChars(t.soluc.Text(row, "MARCO"), 1);
-    if (auto slot = t.tramos.Locate({{"DIHO", dayPeriodKey}, {"MARCO", frameworkFlag}})) {
-        values.dayNumber = t.tramos.Text(*slot, "DIA");
-        values.slotCode = t.tramos.Text(*slot, "CODDIHO");
-        values.startTime = t.tramos.Text(*slot, "HORADESDE");
-        values.endTime = t.tramos.Text(*slot, "HORAHASTA");
+        t.soluc.Text(row, f.soluc.dia) + IntegerToText(t.soluc.Integer(row, f.soluc.hora));
+    const std::string frameworkFlag = LeftChars(t.soluc.Text(row, f.soluc.marco), 1);
+    if (auto slot =
+            t.tramos.Locate({{f.tramos.diho, dayPeriodKey}, {f.tramos.marco, frameworkFlag}})) {
+        values.dayNumber = t.tramos.Text(*slot, f.tramos.dia);
+        values.slotCode = t.tramos.Text(*slot, f.tramos.codDiho);
+        values.startTime = t.tramos.Text(*slot, f.tramos.horaDesde);
+        values.endTime = t.tramos.Text(*slot, f.tramos.horaHasta);
     }
 
-    const std::string aula = t.soluc.Text(row, "AULA");
+    const std::string aula = t.soluc.Text(row, f.soluc.aula);
     if (!IsBlank(aula)) values.roomCode = aula;
 
-    if (auto group = t.grupos.Locate({{"ABREV", codGrupo}})) {
-        values.unitKey = t.grupos.Text(*group, "CLAVE");
-        if (IsBlank(values.courseKey)) values.courseKey = t.grupos.Text(*group, "CLAVECURSO");
+    if (auto group = t.grupos.Locate({{f.grupos.abrev, codGrupo}})) {
+        values.unitKey = t.grupos.Text(*group, f.grupos.clave);
+        if (IsBlank(values.courseKey)) values.courseKey = t.grupos.Text(*group, f.grupos.claveCurso);
     }
 
     if (IsBlank(values.subjectKey)) {
-        if (auto subject = t.nomAsg2.Locate({{"COD", asig}, {"OFERTAMATRI", values.courseKey}})) {
-            values.subjectKey = t.nomAsg2.Text(*subject, "MATERIA");
+        if (auto subject = t.nomAsg2.Locate(
+                {{f.nomAsg2.cod, asig}, {f.nomAsg2.ofertaMatri, values.courseKey}})) {
+            values.subjectKey = t.nomAsg2.Text(*subject, f.nomAsg2.materia);
         }
     }
 
@@ -179,16 +249,17 @@ std::optional<OutboundSummary> ConvertTimetable(const Session& session, UserInte
     summary.teachers = tables.profesor.RecordCount();
     ResultDocument result(document.Raw(), document.Path(), academicYear, summary.teachers,
                           RegionalTimestamp(std::time(nullptr)));
+    const WorkFields fields(tables);
     for (std::size_t teacher = 0; teacher < summary.teachers; ++teacher) {
-        const std::string xEmpleado = tables.profesor.Text(teacher, "X_EMPLEADO");
-        const std::string fTomapos = tables.profesor.Text(teacher, "F_TOMAPOS");
-        const std::string abrev = tables.profesor.Text(teacher, "ABREV");
-        const std::vector<std::size_t> placed = PlacedRows(tables, abrev);
+        const std::string xEmpleado = tables.profesor.Text(teacher, fields.profesor.xEmpleado);
+        const std::string fTomapos = tables.profesor.Text(teacher, fields.profesor.fTomapos);
+        const std::string abrev = tables.profesor.Text(teacher, fields.profesor.abrev);
+        const std::vector<std::size_t> placed = PlacedRows(tables, fields, abrev);
         const TeacherGroup group =
             result.AddTeacher(teacher + 1, xEmpleado, fTomapos, placed.size());
         for (std::size_t activity = 0; activity < placed.size(); ++activity) {
             result.AddActivity(group, activity + 1,
-                               ResolveActivity(tables, placed[activity], dates));
+                               ResolveActivity(tables, fields, placed[activity], dates));
         }
         summary.activities += placed.size();
     }
@@ -196,6 +267,7 @@ std::optional<OutboundSummary> ConvertTimetable(const Session& session, UserInte
 
     summary.resultFile = ResultFileName(session.filenameXML);
     result.Save(summary.resultFile);
+    if (session.processEndsAfterJob) document.KeepUntilProcessEnds();
     return summary;
 }
 

@@ -3,8 +3,11 @@
 #include <libxml/tree.h>
 #include <libxml/xmlsave.h>
 
-#include <memory>
+#include <algorithm>
+#include <new>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "app/Error.h"
 #include "text/IntegerText.h"
@@ -77,20 +80,55 @@ Error SaveError(const std::filesystem::path& target, const std::string& reason) 
                  "': " + reason);
 }
 
-// The document's text in `encoding`, as libxml2 serialises it with `options`.
-std::string Serialised(xmlDoc* doc, const std::string& encoding, int options,
-                       const std::filesystem::path& target) {
-    std::unique_ptr<xmlBuffer, decltype(&xmlBufferFree)> buffer(xmlBufferCreate(), xmlBufferFree);
+// The serialised text, kept in blocks of about 1 MiB as libxml2 hands it over: a result
+// document can be hundreds of megabytes, and one growing buffer would copy it at every doubling
+// and once more at the end.
+class SerialisedBlocks {
+public:
+    // libxml2's write callback: appends `length` bytes; the count written, or -1.
+    static int Write(void* context, const char* bytes, int length) {
+        try {
+            static_cast<SerialisedBlocks*>(context)->Append(std::string_view(
+                bytes, static_cast<std::size_t>(length)));
+            return length;
+        } catch (const std::bad_alloc&) {
+            return -1;
+        }
+    }
+
+    // The blocks in order, for one gathered write.
+    std::vector<std::string_view> Parts() const { return {blocks_.begin(), blocks_.end()}; }
+
+private:
+    static constexpr std::size_t kBlockSize = std::size_t{1} << 20;
+
+    void Append(std::string_view bytes) {
+        while (!bytes.empty()) {
+            if (blocks_.empty() || blocks_.back().size() == kBlockSize) {
+                blocks_.emplace_back().reserve(kBlockSize);
+            }
+            std::string& block = blocks_.back();
+            const std::size_t taken = std::min(bytes.size(), kBlockSize - block.size());
+            block.append(bytes.substr(0, taken));
+            bytes.remove_prefix(taken);
+        }
+    }
+
+    std::vector<std::string> blocks_;
+};
+
+// Writes the document's text in `encoding`, as libxml2 serialises it with `options`, into
+// `output`.
+void Serialise(xmlDoc* doc, const std::string& encoding, int options,
+               const std::filesystem::path& target, SerialisedBlocks& output) {
     xmlSaveCtxtPtr context =
-        buffer ? xmlSaveToBuffer(buffer.get(), encoding.c_str(), options) : nullptr;
+        xmlSaveToIO(&SerialisedBlocks::Write, nullptr, &output, encoding.c_str(), options);
     if (context == nullptr) {
         throw SaveError(target, "no se puede escribir en la codificación '" + encoding + "'");
     }
     const long written = xmlSaveDoc(context, doc);
     const int closed = xmlSaveClose(context);
     if (written < 0 || closed < 0) throw SaveError(target, "la escritura ha fallado");
-    return std::string(reinterpret_cast<const char*>(xmlBufferContent(buffer.get())),
-                       static_cast<std::size_t>(xmlBufferLength(buffer.get())));
 }
 
 }  // namespace
@@ -157,10 +195,13 @@ void ResultDocument::Save(const std::filesystem::path& target) const {
                                         ? DeclarationWithoutEncoding(doc_)
                                         : std::string();
     const int options = doc_->encoding != nullptr && HadXmlDeclaration(doc_) ? 0 : XML_SAVE_NO_DECL;
-    const std::string content = Serialised(doc_, encoding, options, target);
+    SerialisedBlocks content;
+    Serialise(doc_, encoding, options, target, content);
+    std::vector<std::string_view> parts{declaration};
+    for (std::string_view block : content.Parts()) parts.push_back(block);
     // Written beside the target and renamed over it, so an earlier result stays whole until
     // the new one is complete on disk.
-    const files::Replacement replacement = files::ReplaceFile(target, {declaration, content});
+    const files::Replacement replacement = files::ReplaceFile(target, parts);
     if (replacement.error != 0) throw SaveError(target, files::SystemReason(replacement.error));
 }
 

@@ -421,7 +421,11 @@ std::string DbfTable::Text(std::size_t row, FieldHandle field) const {
 }
 
 int DbfTable::Integer(std::size_t row, std::string_view field) const {
-    const std::size_t index = impl_->FieldIndex(field);
+    return Integer(row, Field(field));
+}
+
+int DbfTable::Integer(std::size_t row, FieldHandle field) const {
+    const std::size_t index = field.index;
     impl_->CheckRow(row);
     const DbfField& f = impl_->Field(index);
     const std::string_view raw = impl_->Raw(row, index);

@@ -86,6 +86,8 @@ public:
     // from decimal text (a blank value is 0); otherwise Error "'<text>' is not a valid integer
     // value".
     int Integer(std::size_t row, std::string_view field) const;
+    // Integer(row, name) for a field found beforehand.
+    int Integer(std::size_t row, FieldHandle field) const;
 
     // Appends a row with every field blank; returns its position.
     std::size_t Append();
