@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 #include "text/Windows1252.h"
 #include "worktables/DbfFormat.h"
@@ -22,8 +23,21 @@ const unsigned char* Bytes(std::string_view raw) {
     return reinterpret_cast<const unsigned char*>(raw.data());
 }
 
+// Blanks pad stored text; some other writers pad with NULs.
+bool IsPaddingByte(char c) { return c == ' ' || c == '\0'; }
+
+// Character fields are mostly blanks at the end (names in 80 bytes): eight of them are dropped
+// at a time before the last few padding bytes one by one.
 std::string_view WithoutTrailingPadding(std::string_view raw) {
-    while (!raw.empty() && (raw.back() == ' ' || raw.back() == '\0')) raw.remove_suffix(1);
+    constexpr std::size_t kWord = sizeof(std::uint64_t);
+    constexpr std::uint64_t kBlankWord = 0x2020202020202020ull;
+    std::uint64_t word = 0;
+    while (raw.size() >= kWord) {
+        std::memcpy(&word, raw.data() + raw.size() - kWord, kWord);
+        if (word != kBlankWord) break;
+        raw.remove_suffix(kWord);
+    }
+    while (!raw.empty() && IsPaddingByte(raw.back())) raw.remove_suffix(1);
     return raw;
 }
 
@@ -222,6 +236,17 @@ void AppendStoredKey(const DbfField& field, std::string_view raw, BinaryOrder or
     } else {
         key += FieldText(field, raw, order);
     }
+}
+
+bool StoredKeyEquals(const DbfField& field, std::string_view raw, BinaryOrder order,
+                     std::string_view key) {
+    if (IsTextType(field.type)) {
+        // The stored bytes begin with the key, and only padding follows, which the key does
+        // not end with.
+        return raw.starts_with(key) && WithoutTrailingPadding(raw.substr(key.size())).empty() &&
+               (key.empty() || !IsPaddingByte(key.back()));
+    }
+    return FieldText(field, raw, order) == key;
 }
 
 void AppendSearchKey(const DbfField& field, std::string_view utf8, BinaryOrder order,

@@ -50,6 +50,9 @@ std::optional<std::string> FormattedInteger(long long value, int width, int deci
 // trailing blanks, other types by their canonical text.
 void AppendStoredKey(const DbfField& field, std::string_view raw, BinaryOrder order,
                      std::string& key);
+// True when the comparison key of a stored value (as AppendStoredKey appends it) is `key`.
+bool StoredKeyEquals(const DbfField& field, std::string_view raw, BinaryOrder order,
+                     std::string_view key);
 // Appends to `key` the comparison key of a searched value, encoded and cut as it would be
 // stored.
 void AppendSearchKey(const DbfField& field, std::string_view utf8, BinaryOrder order,

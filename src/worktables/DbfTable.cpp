@@ -58,7 +58,8 @@ struct FieldNameMemo {
 };
 constexpr std::size_t kFieldNameMemoSlots = 64;  // the slot: the top 6 bits of a pointer hash
 
-struct DbfTable::Impl {
+// Final: it gives the indexes their keys through an interface, and is never deleted through it.
+struct DbfTable::Impl final : dbf::RowKeySource {
     std::filesystem::path path;
     dbf::DbfHeader header;
     BinaryOrder order = BinaryOrder::LittleEndian;
@@ -92,11 +93,20 @@ struct DbfTable::Impl {
     // indexes in step.
     template <typename Writer>
     void StoreWith(std::size_t row, std::size_t field, Writer write);
-    std::string KeyOfRow(const std::vector<std::size_t>& fields, std::size_t row) const;
-    // The rows whose fields equal the values; nullptr when none does. `fieldValues` holds
-    // pairs of a field (as indexOf takes it) and a value.
+    // Appends to `key` the key of `row` over `fields`, as the indexes compare rows.
+    void AppendRowKey(const std::vector<std::size_t>& fields, std::size_t row,
+                      std::string& key) const override;
+    // True when the key of `row` over `fields` is `key`, comparing field by field.
+    bool RowHasKey(const std::vector<std::size_t>& fields, std::size_t row,
+                   std::string_view key) const override;
+    // Puts the key of the values in searchKey and gives the index over their fields, caught up
+    // with every row. `fieldValues` holds pairs of a field (as indexOf takes it) and a value.
     template <typename FieldValues, typename IndexOf>
-    const dbf::RowKeyIndex::KeyRows* Matches(const FieldValues& fieldValues, IndexOf indexOf);
+    const dbf::RowKeyIndex& IndexFor(const FieldValues& fieldValues, IndexOf indexOf);
+    // The first row whose fields equal the values (as IndexFor takes them); nothing when none
+    // does.
+    template <typename FieldValues, typename IndexOf>
+    std::optional<std::size_t> FirstMatch(const FieldValues& fieldValues, IndexOf indexOf);
     [[noreturn]] void CannotStore(std::size_t field, std::string_view value) const;
     void Write();
 };
@@ -243,25 +253,36 @@ void DbfTable::Impl::StoreWith(std::size_t row, std::size_t field, Writer write)
     CheckRow(row);
     char* at = records.MutableRecord(row) + header.fields[field].offset;
     indexes.Update(
-        row, field, [&] { write(at); },
-        [&](const std::vector<std::size_t>& fields) { return KeyOfRow(fields, row); });
+        row, field, [&] { write(at); }, *this);
     dirty = true;
 }
 
-std::string DbfTable::Impl::KeyOfRow(const std::vector<std::size_t>& fields,
-                                     std::size_t row) const {
-    std::string key;
+void DbfTable::Impl::AppendRowKey(const std::vector<std::size_t>& fields, std::size_t row,
+                                  std::string& key) const {
     for (std::size_t field : fields) {
         dbf::AppendKeyPart(key, [&](std::string& out) {
             dbf::AppendStoredKey(Field(field), Raw(row, field), order, out);
         });
     }
-    return key;
+}
+
+bool DbfTable::Impl::RowHasKey(const std::vector<std::size_t>& fields, std::size_t row,
+                               std::string_view key) const {
+    const std::string_view record = records.Record(row);
+    std::string_view part;
+    for (std::size_t field : fields) {
+        const DbfField& f = Field(field);
+        if (!dbf::TakeKeyPart(key, part) ||
+            !dbf::StoredKeyEquals(f, record.substr(f.offset, static_cast<std::size_t>(f.width)),
+                                  order, part)) {
+            return false;
+        }
+    }
+    return key.empty();
 }
 
 template <typename FieldValues, typename IndexOf>
-const dbf::RowKeyIndex::KeyRows* DbfTable::Impl::Matches(const FieldValues& fieldValues,
-                                                         IndexOf indexOf) {
+const dbf::RowKeyIndex& DbfTable::Impl::IndexFor(const FieldValues& fieldValues, IndexOf indexOf) {
     searchFields.clear();
     searchKey.clear();
     for (const auto& fieldValue : fieldValues) {
@@ -272,9 +293,14 @@ const dbf::RowKeyIndex::KeyRows* DbfTable::Impl::Matches(const FieldValues& fiel
         });
     }
     dbf::RowKeyIndex& index = indexes.For(searchFields);
-    const std::vector<std::size_t>& fields = index.Fields();
-    index.CatchUp(records.Count(), [&](std::size_t row) { return KeyOfRow(fields, row); });
-    return index.Rows(searchKey);
+    index.CatchUp(records.Count(), *this);
+    return index;
+}
+
+template <typename FieldValues, typename IndexOf>
+std::optional<std::size_t> DbfTable::Impl::FirstMatch(const FieldValues& fieldValues,
+                                                      IndexOf indexOf) {
+    return IndexFor(fieldValues, indexOf).FirstRow(searchKey, *this);
 }
 
 void DbfTable::Impl::CannotStore(std::size_t field, std::string_view value) const {
@@ -521,18 +547,13 @@ void DbfTable::SetLogical(std::size_t row, FieldHandle field, bool value) {
 
 std::optional<std::size_t> DbfTable::Locate(
     std::initializer_list<std::pair<std::string_view, std::string_view>> fieldValues) {
-    const dbf::RowKeyIndex::KeyRows* rows = impl_->Matches(
-        fieldValues, [this](std::string_view name) { return impl_->FieldIndex(name); });
-    if (rows == nullptr) return std::nullopt;
-    return rows->first;
+    return impl_->FirstMatch(fieldValues,
+                             [this](std::string_view name) { return impl_->FieldIndex(name); });
 }
 
 std::optional<std::size_t> DbfTable::Locate(
     std::initializer_list<std::pair<FieldHandle, std::string_view>> fieldValues) {
-    const dbf::RowKeyIndex::KeyRows* rows =
-        impl_->Matches(fieldValues, [](FieldHandle field) { return field.index; });
-    if (rows == nullptr) return std::nullopt;
-    return rows->first;
+    return impl_->FirstMatch(fieldValues, [](FieldHandle field) { return field.index; });
 }
 
 std::vector<std::size_t> DbfTable::FilterRows(std::string_view expression) {
@@ -543,12 +564,13 @@ std::vector<std::size_t> DbfTable::FilterRows(std::string_view expression) {
                     std::string(expression) + "'");
     }
     const std::pair<std::string_view, std::string_view> fieldValue{field, value};
-    const dbf::RowKeyIndex::KeyRows* rows =
-        impl_->Matches(std::span(&fieldValue, 1),
-                       [this](std::string_view name) { return impl_->FieldIndex(name); });
-    if (rows == nullptr) return {};
-    std::vector<std::size_t> all{rows->first};
-    all.insert(all.end(), rows->more.begin(), rows->more.end());
+    const dbf::RowKeyIndex& index =
+        impl_->IndexFor(std::span(&fieldValue, 1),
+                        [this](std::string_view name) { return impl_->FieldIndex(name); });
+    std::vector<std::size_t> all;
+    for (auto row = index.FirstRow(impl_->searchKey, *impl_); row; row = index.NextRow(*row)) {
+        all.push_back(*row);
+    }
     return all;
 }
 

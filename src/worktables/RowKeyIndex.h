@@ -5,10 +5,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <map>
+#include <optional>
 #include <string>
-#include <unordered_map>
-#include <utility>
+#include <string_view>
 #include <vector>
 
 namespace velmaro::dbf {
@@ -37,51 +38,116 @@ void AppendKeyPart(std::string& key, AppendPart appendPart) {
     key.insert(at + 1, bytes, kLongLengthBytes);
 }
 
+// Takes the first part of a key made by AppendKeyPart off `key` into `part`; false when `key`
+// is empty or cut short.
+inline bool TakeKeyPart(std::string_view& key, std::string_view& part) {
+    constexpr std::size_t kLongPart = 255;
+    constexpr std::size_t kLongLengthBytes = 4;
+    if (key.empty()) return false;
+    std::size_t length = static_cast<unsigned char>(key.front());
+    std::size_t header = 1;
+    if (length == kLongPart) {
+        if (key.size() < 1 + kLongLengthBytes) return false;
+        length = 0;
+        for (std::size_t i = 0; i < kLongLengthBytes; ++i) {
+            length |= static_cast<std::size_t>(static_cast<unsigned char>(key[1 + i])) << (8 * i);
+        }
+        header += kLongLengthBytes;
+    }
+    if (key.size() - header < length) return false;
+    part = key.substr(header, length);
+    key.remove_prefix(header + length);
+    return true;
+}
+
+// What an index reads its keys from: the rows of one table.
+class RowKeySource {
+public:
+    // Appends to `key` the key of `row` over `fields` (parts joined by AppendKeyPart).
+    virtual void AppendRowKey(const std::vector<std::size_t>& fields, std::size_t row,
+                              std::string& key) const = 0;
+    // True when the key of `row` over `fields` is `key`, without building the row's key.
+    virtual bool RowHasKey(const std::vector<std::size_t>& fields, std::size_t row,
+                           std::string_view key) const = 0;
+
+protected:
+    ~RowKeySource() = default;
+};
+
+// An open-addressing hash table from key to the key's rows. A slot holds only the key's hash and
+// its first and last rows; a key is compared with the fields of its first row, so no key is
+// stored. The rows of one key form a chain in stored order through a "next row" per row.
 class RowKeyIndex {
 public:
-    // The rows of one key in stored order: the first inline (most keys have one row, and
-    // locating asks only for it), the others after it.
-    struct KeyRows {
-        std::size_t first;
-        std::vector<std::size_t> more;
-    };
+    // An empty index over `fields`, in this order.
+    explicit RowKeyIndex(std::vector<std::size_t> fields);
 
-    explicit RowKeyIndex(std::vector<std::size_t> fields) : fields_(std::move(fields)) {
-        rows_.max_load_factor(kMaxLoadFactor);
-    }
-
+    // The fields whose values make a row's key.
     const std::vector<std::size_t>& Fields() const { return fields_; }
     // True when `field` is one of the index's fields.
     bool Covers(std::size_t field) const;
     // Rows 0 .. IndexedRows()-1 are in the index.
-    std::size_t IndexedRows() const { return indexedRows_; }
+    std::size_t IndexedRows() const { return nextRow_.size(); }
 
-    // Adds rows IndexedRows() .. rowCount-1, each under keyOf(row).
-    template <typename KeyOf>
-    void CatchUp(std::size_t rowCount, KeyOf keyOf) {
-        for (; indexedRows_ < rowCount; ++indexedRows_) {
-            const auto [entry, added] =
-                rows_.try_emplace(keyOf(indexedRows_), KeyRows{indexedRows_, {}});
-            if (!added) entry->second.more.push_back(indexedRows_);
-        }
-    }
-    // The rows with `key`; nullptr when there is none.
-    const KeyRows* Rows(const std::string& key) const;
-    // Moves an indexed `row` from key `from` to key `to`, keeping stored order.
-    void Move(std::size_t row, const std::string& from, const std::string& to);
+    // Adds rows IndexedRows() .. rowCount-1, each under its key read from `rows`.
+    void CatchUp(std::size_t rowCount, const RowKeySource& rows);
+    // The first row with `key` in stored order; nothing when there is none.
+    std::optional<std::size_t> FirstRow(std::string_view key, const RowKeySource& rows) const;
+    // The row after `row` with the same key in stored order; nothing after the last.
+    std::optional<std::size_t> NextRow(std::size_t row) const;
+
+    // Remembers where an indexed `row` is, before one of its indexed fields changes.
+    void HoldRow(std::size_t row, const RowKeySource& rows);
+    // Moves the row HoldRow remembered to its key now, when that key differs, keeping stored
+    // order.
+    void RekeyHeldRow(std::size_t row, const RowKeySource& rows);
 
 private:
-    std::vector<std::size_t> fields_;
-    // Removes `row` from the rows of `key`, and the key when no row is left.
-    void Remove(std::size_t row, const std::string& key);
-    // Adds `row` to the rows of `key`, keeping stored order.
-    void Add(std::size_t row, const std::string& key);
+    // A row number: a dBase file counts its records in 32 bits.
+    using Row = std::uint32_t;
+    // No row: the end of a chain, or the first row of an empty slot.
+    static constexpr Row kNoRow = std::numeric_limits<Row>::max();
+    // One key: its hash and the first and last of its rows.
+    struct Slot {
+        std::uint64_t hash = 0;
+        Row first = kNoRow;
+        Row last = kNoRow;
+    };
+    // Where a key's slot is, or where it would go when `found` is false.
+    struct Probe {
+        std::size_t at;
+        bool found;
+    };
 
-    // Most lookups are for keys not yet in the index; fewer keys per bucket mean fewer nodes
-    // visited (each a likely cache miss in a large table) before a lookup knows.
-    static constexpr float kMaxLoadFactor = 0.5f;
-    std::unordered_map<std::string, KeyRows> rows_;
-    std::size_t indexedRows_ = 0;
+    // The hash of a key's bytes; computed once per key looked up or added.
+    static std::uint64_t HashOf(std::string_view key);
+    // The slot of `key` (whose hash is `hash`), or the empty slot where it would go.
+    Probe Find(std::string_view key, std::uint64_t hash, const RowKeySource& rows) const;
+    // Adds `row` (not in the index) under `key`, keeping its key's rows in stored order.
+    void Add(std::size_t row, std::string_view key, const RowKeySource& rows);
+    // Puts a new key in the empty slot at `at`, growing the table first when that would fill
+    // more than half of it.
+    void Occupy(std::size_t at, std::uint64_t hash, Row row);
+    // Puts `row` into the chain of the key at `at`, in stored order.
+    void Link(std::size_t at, Row row);
+    // Takes `row` out of the chain of the key at `at`, and the key out when no row is left.
+    void Unlink(std::size_t at, Row row);
+    // Empties the slot at `at`, moving later slots of its probe run back into the gap.
+    void Erase(std::size_t at);
+    // Doubles the slots, placing every key again by its hash.
+    void Grow();
+    // The first empty slot on the probe run of `hash`.
+    std::size_t EmptySlotFor(std::uint64_t hash) const;
+    // Keeps the bits of a hash or position that choose a slot.
+    std::size_t Mask() const { return slots_.size() - 1; }
+
+    std::vector<std::size_t> fields_;
+    std::vector<Slot> slots_;    // a power of two of them, at most half used
+    std::size_t usedSlots_ = 0;  // the keys in the index
+    std::vector<Row> nextRow_;   // per indexed row: the next row with its key, or kNoRow
+    std::string addedKey_;       // scratch: the key of a row being added
+    std::string heldKey_;        // the key of the row HoldRow remembered
+    std::size_t heldSlot_ = 0;   // that key's slot
 };
 
 // The indexes of one table, by field set.
@@ -91,27 +157,28 @@ public:
     RowKeyIndex& For(const std::vector<std::size_t>& fields);
 
     // Runs write() to change `field` of `row`, and moves the row in every index that covers
-    // the field and already holds the row; keyOf(fields) gives the row's key for an index.
-    template <typename Write, typename KeyOf>
-    void Update(std::size_t row, std::size_t field, Write write, KeyOf keyOf) {
+    // the field and already holds the row.
+    template <typename Write>
+    void Update(std::size_t row, std::size_t field, Write write, const RowKeySource& rows) {
         if (indexes_.empty()) {  // the common case while a table is being written
             write();
             return;
         }
-        std::vector<std::pair<RowKeyIndex*, std::string>> affected;
-        for (auto& [signature, index] : indexes_) {
-            if (row < index.IndexedRows() && index.Covers(field)) {
-                affected.emplace_back(&index, keyOf(index.Fields()));
-            }
+        for (auto& entry : indexes_) {
+            if (Holds(entry.second, row, field)) entry.second.HoldRow(row, rows);
         }
         write();
-        for (auto& [index, oldKey] : affected) {
-            const std::string newKey = keyOf(index->Fields());
-            if (newKey != oldKey) index->Move(row, oldKey, newKey);
+        for (auto& entry : indexes_) {
+            if (Holds(entry.second, row, field)) entry.second.RekeyHeldRow(row, rows);
         }
     }
 
 private:
+    // True when `index` holds `row` and covers `field`: a change of the field may move the row.
+    static bool Holds(const RowKeyIndex& index, std::size_t row, std::size_t field) {
+        return row < index.IndexedRows() && index.Covers(field);
+    }
+
     std::map<std::vector<std::size_t>, RowKeyIndex> indexes_;
     RowKeyIndex* lastUsed_ = nullptr;  // the index For gave last: callers ask for one many times
 };
