@@ -153,7 +153,10 @@ void SetKey(std::vector<IniLine>& lines, std::string_view section, std::string_v
             const std::string& value, const std::string& eol) {
     const auto span = FindSection(lines, section);
     if (!span) {
-        InsertLine(lines, lines.size(), {"[" + std::string(section) + "]", eol}, eol);
+        std::string header = "[";
+        header += section;
+        header += ']';
+        InsertLine(lines, lines.size(), {std::move(header), eol}, eol);
         InsertLine(lines, lines.size(), {std::string(key) + "=" + value, eol}, eol);
         return;
     }

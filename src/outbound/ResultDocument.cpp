@@ -206,8 +206,9 @@ void ResultDocument::Save(const std::filesystem::path& target) const {
 }
 
 int MinutesAfterMidnight(std::string_view clockText) {
-    std::string text(clockText);
-    if (CharCount(text) < 5) text.insert(0, "0");
+    std::string text;
+    if (CharCount(clockText) < 5) text += '0';
+    text += clockText;
     const int hours = ParseInteger(LeftChars(text, 2));
     const int minutes = ParseInteger(RightChars(text, 2));
     return hours * 60 + minutes;
