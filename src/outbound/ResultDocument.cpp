@@ -4,6 +4,8 @@
 #include <libxml/xmlsave.h>
 
 #include <algorithm>
+#include <cstddef>
+#include <cstring>
 #include <new>
 #include <string>
 #include <string_view>
@@ -28,10 +30,35 @@ xmlNodePtr AppendElement(xmlNodePtr parent, const char* name) {
     return xmlAddChild(parent, element);
 }
 
+// A new text node holding `value` up to its first NUL (where libxml2's C strings end). A text
+// shorter than 16 bytes is kept inside the node, in the two pointer fields that text nodes do
+// not use, as libxml2's own parser does for compact documents (and as its free functions
+// expect): most values of a result document are short codes, and millions of them would each
+// cost an allocation of their own.
+xmlNodePtr NewText(xmlDocPtr doc, std::string_view value) {
+    const std::string_view text = value.substr(0, value.find('\0'));
+    constexpr std::size_t kInlineRoom = 2 * sizeof(void*);
+    if (text.size() >= kInlineRoom) {
+        xmlNodePtr node = xmlNewDocTextLen(doc, reinterpret_cast<const xmlChar*>(text.data()),
+                                           static_cast<int>(text.size()));
+        if (node == nullptr) throw std::bad_alloc();
+        return node;
+    }
+    static_assert(offsetof(xmlNode, nsDef) == offsetof(xmlNode, properties) + sizeof(void*));
+    xmlNodePtr node = xmlNewDocText(doc, nullptr);
+    if (node == nullptr) throw std::bad_alloc();
+    xmlChar* inlineText = reinterpret_cast<xmlChar*>(node) + offsetof(xmlNode, properties);
+    std::memcpy(inlineText, text.data(), text.size());
+    inlineText[text.size()] = '\0';
+    node->content = inlineText;
+    return node;
+}
+
 // Sets attribute `name` to `value`; the value is stored literally and escaped when saved.
 void SetAttribute(xmlNodePtr element, const char* name, std::string_view value) {
-    const std::string text(value);
-    xmlNewProp(element, Xml(name), Xml(text.c_str()));
+    xmlAttrPtr attribute = xmlNewProp(element, Xml(name), nullptr);
+    if (attribute == nullptr) throw std::bad_alloc();
+    xmlAddChild(reinterpret_cast<xmlNodePtr>(attribute), NewText(element->doc, value));
 }
 
 // Appends a grupo_datos with its seq attribute (and registros, when given).
@@ -47,8 +74,7 @@ void AppendDato(xmlNodePtr parent, const char* name, std::string_view value) {
     xmlNodePtr dato = AppendElement(parent, "dato");
     SetAttribute(dato, "nombre_dato", name);
     if (value.empty()) return;
-    const std::string text(value);
-    xmlAddChild(dato, xmlNewDocText(parent->doc, Xml(text.c_str())));
+    xmlAddChild(dato, NewText(parent->doc, value));
 }
 
 // True when the loaded document began with an XML declaration: libxml2 records -1 in
