@@ -3,7 +3,7 @@
 #include <libxml/tree.h>
 #include <libxml/xmlsave.h>
 
-#include <algorithm>
+#include <cerrno>
 #include <cstddef>
 #include <cstring>
 #include <new>
@@ -106,56 +106,77 @@ Error SaveError(const std::filesystem::path& target, const std::string& reason) 
                  "': " + reason);
 }
 
-// The serialised text, kept in blocks of about 1 MiB as libxml2 hands it over: a result
-// document can be hundreds of megabytes, and one growing buffer would copy it at every doubling
-// and once more at the end.
-class SerialisedBlocks {
+// Carries libxml2's serialised text to the file being written, in pieces of about 1 MiB: a
+// result document can be hundreds of megabytes, which need not all be held at once.
+class SerialisedStream {
 public:
-    // libxml2's write callback: appends `length` bytes; the count written, or -1.
-    static int Write(void* context, const char* bytes, int length) {
-        try {
-            static_cast<SerialisedBlocks*>(context)->Append(std::string_view(
-                bytes, static_cast<std::size_t>(length)));
-            return length;
-        } catch (const std::bad_alloc&) {
-            return -1;
-        }
+    explicit SerialisedStream(files::ContentSink& sink) : sink_(sink) {
+        pending_.reserve(kPieceSize);
     }
 
-    // The blocks in order, for one gathered write.
-    std::vector<std::string_view> Parts() const { return {blocks_.begin(), blocks_.end()}; }
+    // libxml2's write callback: takes `length` bytes. Once a write has failed, the rest is
+    // dropped and Finish reports the failure; telling libxml2 would only make it print an
+    // English message of its own.
+    static int Write(void* context, const char* bytes, int length) {
+        auto* stream = static_cast<SerialisedStream*>(context);
+        if (stream->error_ != 0) return length;
+        try {  // nothing may be thrown through libxml2
+            stream->pending_.append(bytes, static_cast<std::size_t>(length));
+            if (stream->pending_.size() >= kPieceSize) stream->Flush();
+        } catch (const std::bad_alloc&) {
+            stream->error_ = ENOMEM;
+        }
+        return length;
+    }
+
+    // Writes what is still pending; the errno value of the first failed write, or 0.
+    int Finish() {
+        Flush();
+        return error_;
+    }
 
 private:
-    static constexpr std::size_t kBlockSize = std::size_t{1} << 20;
+    static constexpr std::size_t kPieceSize = std::size_t{1} << 20;
 
-    void Append(std::string_view bytes) {
-        while (!bytes.empty()) {
-            if (blocks_.empty() || blocks_.back().size() == kBlockSize) {
-                blocks_.emplace_back().reserve(kBlockSize);
-            }
-            std::string& block = blocks_.back();
-            const std::size_t taken = std::min(bytes.size(), kBlockSize - block.size());
-            block.append(bytes.substr(0, taken));
-            bytes.remove_prefix(taken);
-        }
+    void Flush() {
+        if (error_ == 0 && !pending_.empty()) error_ = sink_.Write({pending_});
+        pending_.clear();
     }
 
-    std::vector<std::string> blocks_;
+    files::ContentSink& sink_;
+    std::string pending_;
+    int error_ = 0;
 };
 
-// Writes the document's text in `encoding`, as libxml2 serialises it with `options`, into
-// `output`.
-void Serialise(xmlDoc* doc, const std::string& encoding, int options,
-               const std::filesystem::path& target, SerialisedBlocks& output) {
-    xmlSaveCtxtPtr context =
-        xmlSaveToIO(&SerialisedBlocks::Write, nullptr, &output, encoding.c_str(), options);
-    if (context == nullptr) {
-        throw SaveError(target, "no se puede escribir en la codificación '" + encoding + "'");
+// A save context of libxml2 writing through a SerialisedStream, closed when it goes.
+class SaveContext {
+public:
+    // Throws Error naming `target` when libxml2 cannot write `encoding`.
+    SaveContext(SerialisedStream& stream, const std::string& encoding, int options,
+                const std::filesystem::path& target)
+        : context_(xmlSaveToIO(&SerialisedStream::Write, nullptr, &stream, encoding.c_str(),
+                               options)) {
+        if (context_ == nullptr) {
+            throw SaveError(target, "no se puede escribir en la codificación '" + encoding + "'");
+        }
     }
-    const long written = xmlSaveDoc(context, doc);
-    const int closed = xmlSaveClose(context);
-    if (written < 0 || closed < 0) throw SaveError(target, "la escritura ha fallado");
-}
+    SaveContext(const SaveContext&) = delete;
+    SaveContext& operator=(const SaveContext&) = delete;
+    ~SaveContext() {
+        if (context_ != nullptr) xmlSaveClose(context_);
+    }
+
+    // Serialises `doc` and closes the context; false when libxml2 reports a failure.
+    bool SaveAndClose(xmlDoc* doc) {
+        const long written = xmlSaveDoc(context_, doc);
+        const int closed = xmlSaveClose(context_);
+        context_ = nullptr;
+        return written >= 0 && closed >= 0;
+    }
+
+private:
+    xmlSaveCtxtPtr context_;
+};
 
 }  // namespace
 
@@ -221,13 +242,18 @@ void ResultDocument::Save(const std::filesystem::path& target) const {
                                         ? DeclarationWithoutEncoding(doc_)
                                         : std::string();
     const int options = doc_->encoding != nullptr && HadXmlDeclaration(doc_) ? 0 : XML_SAVE_NO_DECL;
-    SerialisedBlocks content;
-    Serialise(doc_, encoding, options, target, content);
-    std::vector<std::string_view> parts{declaration};
-    for (std::string_view block : content.Parts()) parts.push_back(block);
     // Written beside the target and renamed over it, so an earlier result stays whole until
     // the new one is complete on disk.
-    const files::Replacement replacement = files::ReplaceFile(target, parts);
+    const files::Replacement replacement =
+        files::ReplaceFileWith(target, [&](files::ContentSink& sink) {
+            if (const int error = sink.Write({declaration}); error != 0) return error;
+            SerialisedStream stream(sink);
+            SaveContext context(stream, encoding, options, target);
+            const bool saved = context.SaveAndClose(doc_);
+            if (const int error = stream.Finish(); error != 0) return error;
+            if (!saved) throw SaveError(target, "la escritura ha fallado");
+            return 0;
+        });
     if (replacement.error != 0) throw SaveError(target, files::SystemReason(replacement.error));
 }
 

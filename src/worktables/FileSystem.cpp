@@ -34,8 +34,8 @@ bool TryLockExclusive(int descriptor) {
     return true;
 }
 
-// Writes all of `parts` from offset 0; the errno value of a failure, or 0.
-int WriteParts(int descriptor, const std::vector<std::string_view>& parts) {
+// Writes all of `parts` at `offset`; the errno value of a failure, or 0.
+int WriteParts(int descriptor, const std::vector<std::string_view>& parts, off_t offset) {
     std::vector<iovec> pending;
     for (std::string_view part : parts) {
         if (!part.empty()) pending.push_back({const_cast<char*>(part.data()), part.size()});
@@ -44,8 +44,8 @@ int WriteParts(int descriptor, const std::vector<std::string_view>& parts) {
     std::size_t first = 0;
     while (first < pending.size()) {
         const int count = static_cast<int>(std::min<std::size_t>(pending.size() - first, IOV_MAX));
-        const ssize_t done =
-            WriteAt(descriptor, pending.data() + first, count, static_cast<off_t>(written));
+        const ssize_t done = WriteAt(descriptor, pending.data() + first, count,
+                                     offset + static_cast<off_t>(written));
         if (done < 0 && errno == EINTR) continue;
         if (done < 0) return errno;
         written += static_cast<std::size_t>(done);
@@ -59,6 +59,63 @@ int WriteParts(int descriptor, const std::vector<std::string_view>& parts) {
         }
     }
     return 0;
+}
+
+// Writes one piece after another into an open file, from its start.
+class DescriptorSink final : public ContentSink {
+public:
+    explicit DescriptorSink(int descriptor) : descriptor_(descriptor) {}
+
+    int Write(const std::vector<std::string_view>& parts) override {
+        if (const int error = WriteParts(descriptor_, parts, end_); error != 0) return error;
+        for (std::string_view part : parts) end_ += static_cast<off_t>(part.size());
+        return 0;
+    }
+
+private:
+    int descriptor_;
+    off_t end_ = 0;
+};
+
+// Writes what produce(sink) gives to ReplacementPath(target), flushes it to disk and renames it
+// over `target`; see ReplaceFile and ReplaceFileWith.
+Replacement Replace(const std::filesystem::path& target,
+                    const std::function<int(ContentSink&)>& produce, bool keepOpen) {
+    const std::filesystem::path temporary = ReplacementPath(target);
+    const int descriptor =
+        OpenFile(temporary, O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, kNewFileMode);
+    if (descriptor < 0) return {errno, -1};
+    if (!TryLockExclusive(descriptor)) {
+        ::close(descriptor);  // another writer is replacing the same file: its file, not ours
+        return {EBUSY, -1};
+    }
+    const auto discard = [&] {
+        ::close(descriptor);
+        RemoveFile(temporary);
+    };
+    const auto fail = [&](int error) {
+        discard();
+        return Replacement{error, -1};
+    };
+    if (TruncateFile(descriptor, 0) != 0) return fail(errno);
+    struct stat existing {};
+    if (::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
+        ::fchmod(descriptor, existing.st_mode & kPermissionBits);
+    }
+    DescriptorSink sink(descriptor);
+    int produced = 0;
+    try {
+        produced = produce(sink);
+    } catch (...) {
+        discard();
+        throw;
+    }
+    if (produced != 0) return fail(produced);
+    if (SyncFile(descriptor) != 0) return fail(errno);
+    if (RenameFile(temporary, target) != 0) return fail(errno);
+    if (keepOpen) return {0, descriptor};
+    ::close(descriptor);
+    return {0, -1};
 }
 
 }  // namespace
@@ -142,30 +199,13 @@ std::filesystem::path ReplacementPath(const std::filesystem::path& target) {
 
 Replacement ReplaceFile(const std::filesystem::path& target,
                         const std::vector<std::string_view>& parts, bool keepOpen) {
-    const std::filesystem::path temporary = ReplacementPath(target);
-    const int descriptor =
-        OpenFile(temporary, O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, kNewFileMode);
-    if (descriptor < 0) return {errno, -1};
-    if (!TryLockExclusive(descriptor)) {
-        ::close(descriptor);  // another writer is replacing the same file: its file, not ours
-        return {EBUSY, -1};
-    }
-    const auto fail = [&](int error) {
-        ::close(descriptor);
-        RemoveFile(temporary);
-        return Replacement{error, -1};
-    };
-    if (TruncateFile(descriptor, 0) != 0) return fail(errno);
-    struct stat existing {};
-    if (::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
-        ::fchmod(descriptor, existing.st_mode & kPermissionBits);
-    }
-    if (const int error = WriteParts(descriptor, parts); error != 0) return fail(error);
-    if (SyncFile(descriptor) != 0) return fail(errno);
-    if (RenameFile(temporary, target) != 0) return fail(errno);
-    if (keepOpen) return {0, descriptor};
-    ::close(descriptor);
-    return {0, -1};
+    return Replace(
+        target, [&](ContentSink& sink) { return sink.Write(parts); }, keepOpen);
+}
+
+Replacement ReplaceFileWith(const std::filesystem::path& target,
+                            const std::function<int(ContentSink&)>& produce) {
+    return Replace(target, produce, false);
 }
 
 }  // namespace velmaro::files

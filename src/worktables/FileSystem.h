@@ -13,6 +13,7 @@
 #include <sys/uio.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -57,5 +58,21 @@ struct Replacement {
 // the temporary file is removed (when that still works) and `target` is untouched.
 Replacement ReplaceFile(const std::filesystem::path& target,
                         const std::vector<std::string_view>& parts, bool keepOpen = false);
+
+// Where the content of a file being replaced goes, piece after piece.
+class ContentSink {
+public:
+    // Appends `parts` to what was written before; the errno value of a failure, or 0.
+    virtual int Write(const std::vector<std::string_view>& parts) = 0;
+
+protected:
+    ~ContentSink() = default;
+};
+
+// ReplaceFile for content made while it is written: produce(sink) writes it and returns 0, or
+// the errno value that stops the replacement. When produce fails or throws, the temporary file
+// is removed and `target` is untouched (the exception goes on to the caller).
+Replacement ReplaceFileWith(const std::filesystem::path& target,
+                            const std::function<int(ContentSink&)>& produce);
 
 }  // namespace velmaro::files

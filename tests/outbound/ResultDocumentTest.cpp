@@ -16,6 +16,7 @@
 #include "app/Error.h"
 #include "outbound/ResultDocument.h"
 #include "support/ScratchFolder.h"
+#include "worktables/FaultInjection.h"
 
 namespace velmaro {
 namespace {
@@ -133,6 +134,41 @@ TEST(ResultDocument, TreeAndTextExactly) {
         "</grupo_datos></BLOQUE_DATOS></SERVICIO>\n";
     EXPECT_EQ(ReadBytes(target), expected);
     EXPECT_EQ(Listing(dir.Path()), "ResultadoOrvikexchange.xml;");
+}
+
+// Values are stored in their nodes in two ways, by length; both must give the same text, and a
+// value ends at a NUL byte as a C string does.
+TEST(ResultDocument, ValuesOfEveryLengthAndWithNulBytes) {
+    struct Case {
+        const char* name;
+        std::string value;
+        std::string expected;  // the dato element's content; "-" for an element without content
+    };
+    const std::vector<Case> cases = {
+        {"OneByte", "1", "1"},
+        {"FifteenBytes", std::string(15, 'q'), std::string(15, 'q')},
+        {"SixteenBytes", std::string(16, 'r'), std::string(16, 'r')},
+        {"Long", std::string(300, 's'), std::string(300, 's')},
+        {"FifteenBytesOfAccents", "\xc3\xa1\xc3\xa9\xc3\xad\xc3\xb3\xc3\xba\xc3\xb1\xc3\x91x",
+         "\xc3\xa1\xc3\xa9\xc3\xad\xc3\xb3\xc3\xba\xc3\xb1\xc3\x91x"},
+        {"EscapedWhenSaved", "<&>", "&lt;&amp;&gt;"},
+        {"NulInside", std::string("AB\0CD", 5), "AB"},
+        {"NulFirstGivesAnEmptyText", std::string("\0CD", 3), ""},
+        {"Empty", "", "-"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchFolder dir;
+        ParsedDoc doc = Parse("<SERVICIO/>");
+        ResultDocument result(doc.get(), "e.xml", "2023", 1, "f");
+        result.AddTeacher(1, c.value, "x", 0);
+        const fs::path target = dir.Path() / "r.xml";
+        result.Save(target);
+        const std::string element =
+            c.expected == "-" ? "<dato nombre_dato=\"X_EMPLEADO\"/>"
+                              : "<dato nombre_dato=\"X_EMPLEADO\">" + c.expected + "</dato>";
+        EXPECT_NE(ReadBytes(target).find(element), std::string::npos) << ReadBytes(target);
+    }
 }
 
 TEST(ResultDocument, NoTeachersStillWritesTheAcademicYear) {
@@ -270,6 +306,52 @@ TEST(ResultDocumentSave, MissingFolderNamesTheFile) {
         EXPECT_NE(std::string(error.what()).find(target.string()), std::string::npos);
     }
     EXPECT_EQ(Listing(dir.Path()), "");
+}
+
+// A result of several megabytes goes to the file piece by piece. Whichever change to the disk
+// fails, the earlier result stays whole and no temporary file is left; the saved file is the
+// same text libxml2 gives for the document in one piece.
+TEST(ResultDocumentSave, LargeResultWrittenInPiecesOrNotAtAll) {
+    ScratchFolder dir;
+    const fs::path target = dir.Path() / "r.xml";
+    constexpr int kTeachers = 400;
+    constexpr int kActivities = 25;
+    ParsedDoc doc = Parse(kExchange);
+    ResultDocument result(doc.get(), "exchange.xml", "2023", kTeachers, "f");
+    for (int teacher = 1; teacher <= kTeachers; ++teacher) {
+        TeacherGroup group = result.AddTeacher(static_cast<std::size_t>(teacher),
+                                               "E" + std::to_string(teacher), "x", kActivities);
+        ActivityValues values = FullActivity();
+        values.subjectKey = "MATERIA-DE-NOMBRE-LARGO-" + std::to_string(teacher);
+        for (int activity = 1; activity <= kActivities; ++activity) {
+            result.AddActivity(group, static_cast<std::size_t>(activity), values);
+        }
+    }
+    xmlChar* dumped = nullptr;
+    int dumpedSize = 0;
+    xmlDocDumpMemoryEnc(doc.get(), &dumped, &dumpedSize, "UTF-8");
+    const std::string whole(reinterpret_cast<const char*>(dumped),
+                            static_cast<std::size_t>(dumpedSize));
+    xmlFree(dumped);
+    ASSERT_GT(whole.size(), std::size_t{3} << 20) << "the document must need several pieces";
+
+    std::size_t failAt = 1;
+    for (;; ++failAt) {
+        SCOPED_TRACE("change " + std::to_string(failAt) + " fails");
+        WriteBytes(target, "viejo");
+        const files::ScopedFaultInjection injection(failAt);
+        try {
+            result.Save(target);
+        } catch (const Error& error) {
+            EXPECT_NE(std::string(error.what()).find(target.string()), std::string::npos);
+        }
+        if (!injection.Injected()) break;
+        EXPECT_EQ(ReadBytes(target), "viejo");
+        EXPECT_EQ(Listing(dir.Path()), "r.xml;");
+    }
+    EXPECT_GE(failAt, 7u) << "open, truncate, several writes, sync and rename";
+    EXPECT_EQ(ReadBytes(target), whole);
+    EXPECT_EQ(Listing(dir.Path()), "r.xml;");
 }
 
 TEST(MinutesAfterMidnight, ClockTexts) {
