@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <cstring>
 #include <unordered_map>
 
 #include "text/Utf8.h"
@@ -61,6 +63,25 @@ char NonAsciiByte(std::string_view utf8, std::size_t& pos) {
     return '?';
 }
 
+// Copies the ASCII bytes at the start of `from`, at most `room` of them, to `to`, eight at a
+// time while a whole word is ASCII; returns how many it copied. Most stored texts are codes and
+// names that are ASCII for long stretches.
+std::size_t CopyAsciiRun(const char* from, char* to, std::size_t room) {
+    constexpr std::size_t kWord = sizeof(std::uint64_t);
+    constexpr std::uint64_t kHighBits = 0x8080808080808080;
+    std::size_t copied = 0;
+    for (; copied + kWord <= room; copied += kWord) {
+        std::uint64_t word;
+        std::memcpy(&word, from + copied, kWord);
+        if ((word & kHighBits) != 0) break;
+        std::memcpy(to + copied, &word, kWord);
+    }
+    for (; copied < room && static_cast<unsigned char>(from[copied]) < 0x80; ++copied) {
+        to[copied] = from[copied];
+    }
+    return copied;
+}
+
 }  // namespace
 
 std::string EncodeWindows1252(std::string_view utf8) {
@@ -90,9 +111,8 @@ std::size_t WriteWindows1252(std::string_view utf8, std::span<char> out) {
     std::size_t pos = 0;
     while (pos < utf8.size() && written < out.size()) {
         const std::size_t room = std::min(utf8.size() - pos, out.size() - written);
-        std::size_t ascii = 0;  // a run of ASCII stays as it is
-        while (ascii < room && static_cast<unsigned char>(utf8[pos + ascii]) < 0x80) ++ascii;
-        std::copy_n(utf8.data() + pos, ascii, out.data() + written);
+        // a run of ASCII stays as it is
+        const std::size_t ascii = CopyAsciiRun(utf8.data() + pos, out.data() + written, room);
         pos += ascii;
         written += ascii;
         if (ascii < room) out[written++] = NonAsciiByte(utf8, pos);

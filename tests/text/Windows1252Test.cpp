@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "text/Windows1252.h"
@@ -60,6 +61,32 @@ TEST(Windows1252, UnmappableCharactersBecomeQuestionMarks) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(EncodeWindows1252(c.utf8), c.bytes);
+    }
+}
+
+// Writing into a field of any width gives the first bytes of the whole encoding: ASCII runs
+// shorter and longer than a machine word, characters beyond ASCII at every position, cut at
+// every width.
+TEST(Windows1252, WritingIntoAFieldGivesTheFirstBytesOfTheEncoding) {
+    const std::string texts[] = {
+        "",
+        "Aula",
+        "Departamento de Lengua Castellana y Literatura",
+        "Educación Física 2º Bachillerato",
+        "ñ0123456789abcdefñ0123456789€",
+        "01234567ÁBCDEFGHIJKLMNOÑ",
+        "a\xFF" "bcdefghijklmnopq\xE2\x82",
+    };
+    for (const std::string& text : texts) {
+        const std::string whole = EncodeWindows1252(text);
+        for (std::size_t width = 0; width <= whole.size() + 2; ++width) {
+            SCOPED_TRACE(text + " in " + std::to_string(width) + " bytes");
+            std::string field(width, '#');
+            const std::size_t written = WriteWindows1252(text, field);
+            EXPECT_EQ(written, std::min(width, whole.size()));
+            EXPECT_EQ(field.substr(0, written), whole.substr(0, written));
+            EXPECT_EQ(field.substr(written), std::string(width - written, '#'));
+        }
     }
 }
 
