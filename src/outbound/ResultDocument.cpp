@@ -1,11 +1,13 @@
 #include "outbound/ResultDocument.h"
 
+#include <libxml/parserInternals.h>
 #include <libxml/tree.h>
 #include <libxml/xmlsave.h>
 
 #include <cerrno>
 #include <cstddef>
 #include <cstring>
+#include <memory>
 #include <new>
 #include <string>
 #include <string_view>
@@ -178,7 +180,47 @@ private:
     xmlSaveCtxtPtr context_;
 };
 
+// True when libxml2's document serialiser writes `doc` by XHTML rules: its document type is
+// one of the XHTML 1.0 ones.
+bool SavedAsXhtml(xmlDoc* doc) {
+    const xmlDtd* dtd = xmlGetIntSubset(doc);
+    return dtd != nullptr && xmlIsXHTML(dtd->SystemID, dtd->ExternalID) == 1;
+}
+
 }  // namespace
+
+// Turns a group of the result into the UTF-8 text that libxml2's document serialiser writes for
+// it: the same escaping, and the XHTML rules when the document follows them. The text is kept
+// in the tree as a text node that the serialiser copies unescaped, through the same encoder as
+// everything else, so that the saved document is byte for byte the one the group would give.
+// The group's attribute values are ASCII (names and numbers), which every way of serialising
+// writes alike.
+struct ResultDocument::GroupSerialiser {
+    explicit GroupSerialiser(xmlDoc* doc)
+        : buffer(xmlBufferCreate(), xmlBufferFree),
+          context(buffer ? xmlSaveToBuffer(buffer.get(), "UTF-8",
+                                           SavedAsXhtml(doc) ? XML_SAVE_XHTML : 0)
+                         : nullptr) {
+        if (context == nullptr) throw std::bad_alloc();
+    }
+    GroupSerialiser(const GroupSerialiser&) = delete;
+    GroupSerialiser& operator=(const GroupSerialiser&) = delete;
+    ~GroupSerialiser() { xmlSaveClose(context); }
+
+    // A text node of `doc` holding the serialised `group`, to take the group's place.
+    xmlNodePtr TextOf(xmlDoc* doc, xmlNodePtr group) {
+        xmlBufferEmpty(buffer.get());
+        if (xmlSaveTree(context, group) < 0 || xmlSaveFlush(context) < 0) throw std::bad_alloc();
+        xmlNodePtr text =
+            xmlNewDocTextLen(doc, xmlBufferContent(buffer.get()), xmlBufferLength(buffer.get()));
+        if (text == nullptr) throw std::bad_alloc();
+        text->name = xmlStringTextNoenc;
+        return text;
+    }
+
+    std::unique_ptr<xmlBuffer, decltype(&xmlBufferFree)> buffer;
+    xmlSaveCtxtPtr context;
+};
 
 ResultDocument::ResultDocument(_xmlDoc* doc, const std::filesystem::path& source,
                                std::string_view academicYear, std::size_t teacherCount,
@@ -206,18 +248,35 @@ ResultDocument::ResultDocument(_xmlDoc* doc, const std::filesystem::path& source
     SetAttribute(timetableGroup_, "registros", NumberText(teacherCount));
 }
 
+ResultDocument::~ResultDocument() = default;
+
+void ResultDocument::FinishOpenTeacher() {
+    if (openTeacher_ == nullptr) return;
+    if (!serialiser_) serialiser_ = std::make_unique<GroupSerialiser>(doc_);
+    xmlNodePtr text = serialiser_->TextOf(doc_, openTeacher_);
+    xmlReplaceNode(openTeacher_, text);  // unlike the sibling functions, merges no text nodes
+    xmlFreeNode(openTeacher_);
+    openTeacher_ = nullptr;
+}
+
 TeacherGroup ResultDocument::AddTeacher(std::size_t teacherNumber, std::string_view xEmpleado,
                                         std::string_view fTomapos, std::size_t activityCount) {
+    FinishOpenTeacher();
     xmlNodePtr group =
         AppendGroup(timetableGroup_, "HORARIO_REGULAR_PROFESOR_" + NumberText(teacherNumber));
     SetAttribute(group, "registros", NumberText(activityCount));
     AppendDato(group, "X_EMPLEADO", xEmpleado);
     AppendDato(group, "F_TOMAPOS", fTomapos);
+    openTeacher_ = group;
     return TeacherGroup(group);
 }
 
 void ResultDocument::AddActivity(TeacherGroup teacher, std::size_t activityNumber,
                                  const ActivityValues& values) {
+    if (teacher.Node() != openTeacher_) {
+        throw Error("Solo se pueden añadir actividades al último profesor del documento de "
+                    "resultado");
+    }
     const std::string startMinutes = IntegerToText(MinutesAfterMidnight(values.startTime));
     const std::string endMinutes = IntegerToText(MinutesAfterMidnight(values.endTime));
     xmlNodePtr group = AppendGroup(teacher.Node(), "ACTIVIDAD_" + NumberText(activityNumber));
@@ -234,7 +293,8 @@ void ResultDocument::AddActivity(TeacherGroup teacher, std::size_t activityNumbe
     AppendDato(group, "X_ACTIVIDAD", values.activityKey);
 }
 
-void ResultDocument::Save(const std::filesystem::path& target) const {
+void ResultDocument::Save(const std::filesystem::path& target) {
+    FinishOpenTeacher();
     const std::string encoding = SaveEncoding(doc_);
     // libxml2 writes the declaration itself only when it names an encoding; otherwise it is
     // left out (and written here when the exchange document had one).

@@ -7,9 +7,14 @@
 // grupo_datos seq="HORARIO_REGULAR_PROFESOR_<n>" registros=<activities> per teacher (dato
 // X_EMPLEADO, dato F_TOMAPOS, then one grupo_datos seq="ACTIVIDAD_<n>" of eleven dato per
 // activity). No white space is placed between elements.
+//
+// A teacher's group is finished when the next teacher is added (or the document saved): it is
+// then serialised at once and kept as its text, so that the tree never holds every teacher's
+// nodes (a large school's result would take gigabytes as a tree, a tenth of that as text).
 
 #include <cstddef>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -52,12 +57,17 @@ public:
     // `source` when the document has no root element.
     ResultDocument(_xmlDoc* doc, const std::filesystem::path& source, std::string_view academicYear,
                    std::size_t teacherCount, std::string_view fecha);
+    ~ResultDocument();
+    ResultDocument(const ResultDocument&) = delete;
+    ResultDocument& operator=(const ResultDocument&) = delete;
 
-    // Appends the group of teacher number `teacherNumber` with its X_EMPLEADO and F_TOMAPOS.
+    // Appends the group of teacher number `teacherNumber` with its X_EMPLEADO and F_TOMAPOS;
+    // the group of the teacher added before is finished.
     TeacherGroup AddTeacher(std::size_t teacherNumber, std::string_view xEmpleado,
                             std::string_view fTomapos, std::size_t activityCount);
-    // Appends activity number `activityNumber` with its eleven dato to `teacher`. Throws Error
-    // when a clock text cannot be turned into minutes.
+    // Appends activity number `activityNumber` with its eleven dato to `teacher`, the teacher
+    // added last. Throws Error when a clock text cannot be turned into minutes, or when
+    // `teacher` is a finished group.
     void AddActivity(TeacherGroup teacher, std::size_t activityNumber,
                      const ActivityValues& values);
 
@@ -65,11 +75,18 @@ public:
     // declaration, when the exchange document had none). Writes a temporary file in the same
     // folder and renames it over `target`, so a failed save leaves an earlier file whole.
     // Throws Error naming `target` when the file cannot be written.
-    void Save(const std::filesystem::path& target) const;
+    void Save(const std::filesystem::path& target);
 
 private:
+    struct GroupSerialiser;
+
+    // Replaces the open teacher's group by its serialised text, if there is an open one.
+    void FinishOpenTeacher();
+
     _xmlDoc* doc_;
     _xmlNode* timetableGroup_ = nullptr;
+    _xmlNode* openTeacher_ = nullptr;  // the group activities are being added to
+    std::unique_ptr<GroupSerialiser> serialiser_;
 };
 
 // Minutes after midnight of a clock text: a text shorter than 5 characters gets one "0" in

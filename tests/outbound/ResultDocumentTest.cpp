@@ -171,6 +171,69 @@ TEST(ResultDocument, ValuesOfEveryLengthAndWithNulBytes) {
     }
 }
 
+// Each teacher's group is written as text as soon as the next teacher comes. Whatever the
+// exchange document's encoding, document type and prolog, the saved result must be exactly what
+// libxml2 writes for the document it holds: parsed again and written whole, it gives the same
+// bytes.
+TEST(ResultDocument, FinishedTeachersWrittenAsTheWholeDocumentWouldBe) {
+    struct Case {
+        const char* name;
+        std::string prolog;  // declaration, document type and nodes before the root
+        const char* encoding;
+    };
+    const std::vector<Case> cases = {
+        {"Utf8", "<?xml version=\"1.0\" encoding=\"UTF-8\"?><!--antes-->", "UTF-8"},
+        {"Latin1WithCharactersItCannotHold",
+         "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>", "ISO-8859-1"},
+        {"InternalSubset",
+         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
+         "<!DOCTYPE SERVICIO [<!ENTITY e \"x\"><!ELEMENT dato (#PCDATA)>]><?pi datos?>",
+         "UTF-8"},
+        {"XhtmlDocumentType",
+         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>"
+         "<!DOCTYPE SERVICIO PUBLIC \"-//W3C//DTD XHTML 1.0 Strict//EN\" "
+         "\"http://www.w3.org/TR/xhtml1/DTD/xhtml1-strict.dtd\">",
+         "UTF-8"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchFolder dir;
+        ParsedDoc doc = Parse(c.prolog + "<SERVICIO><BLOQUE_DATOS/></SERVICIO>");
+        ResultDocument result(doc.get(), "e.xml", "2023", 3, "15/03/2024 14:05:09");
+        for (int teacher = 1; teacher <= 3; ++teacher) {
+            TeacherGroup group = result.AddTeacher(static_cast<std::size_t>(teacher),
+                                                   "E\xc3\xa9" + std::to_string(teacher),
+                                                   "", 2);
+            ActivityValues values = FullActivity();
+            values.subjectKey = "\xe2\x82\xac <&> \r\t \"'";  // euro sign, escapes, CR
+            values.roomCode = teacher == 2 ? "" : "A\xc3\xb1o";
+            result.AddActivity(group, 1, values);
+            result.AddActivity(group, 2, FullActivity());
+        }
+        const fs::path target = dir.Path() / "r.xml";
+        result.Save(target);
+        const std::string saved = ReadBytes(target);
+
+        ParsedDoc again = Parse(saved);
+        xmlChar* whole = nullptr;
+        int size = 0;
+        xmlDocDumpMemoryEnc(again.get(), &whole, &size, c.encoding);
+        const std::string expected(reinterpret_cast<const char*>(whole),
+                                   static_cast<std::size_t>(size));
+        xmlFree(whole);
+        EXPECT_EQ(saved, expected);
+        EXPECT_NE(saved.find("HORARIO_REGULAR_PROFESOR_3"), std::string::npos);
+    }
+}
+
+TEST(ResultDocument, ActivitiesGoOnlyToTheTeacherAddedLast) {
+    ParsedDoc doc = Parse("<SERVICIO/>");
+    ResultDocument result(doc.get(), "e.xml", "2023", 2, "f");
+    const TeacherGroup first = result.AddTeacher(1, "E1", "x", 1);
+    result.AddTeacher(2, "E2", "x", 0);
+    EXPECT_THROW(result.AddActivity(first, 1, FullActivity()), Error);
+}
+
 TEST(ResultDocument, NoTeachersStillWritesTheAcademicYear) {
     ScratchFolder dir;
     ParsedDoc doc = Parse("<SERVICIO><BLOQUE_DATOS><x>2019</x></BLOQUE_DATOS></SERVICIO>");
