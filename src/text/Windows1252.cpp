@@ -92,18 +92,13 @@ std::string EncodeWindows1252(std::string_view utf8) {
 }
 
 void AppendWindows1252(std::string_view utf8, std::string& bytes) {
-    for (std::size_t pos = 0; pos < utf8.size();) {
-        std::size_t asciiEnd = pos;  // a run of ASCII stays as it is
-        while (asciiEnd < utf8.size() && static_cast<unsigned char>(utf8[asciiEnd]) < 0x80) {
-            ++asciiEnd;
-        }
-        if (asciiEnd > pos) {
-            bytes.append(utf8, pos, asciiEnd - pos);
-            pos = asciiEnd;
-            continue;
-        }
-        bytes += NonAsciiByte(utf8, pos);
-    }
+    // Every character takes at least one byte of UTF-8 and gives exactly one byte here, so
+    // room for the UTF-8 bytes holds the whole encoding.
+    const std::size_t at = bytes.size();
+    bytes.resize(at + utf8.size());
+    const std::size_t written =
+        WriteWindows1252(utf8, std::span<char>(bytes.data() + at, utf8.size()));
+    bytes.resize(at + written);
 }
 
 std::size_t WriteWindows1252(std::string_view utf8, std::span<char> out) {
