@@ -8,8 +8,8 @@
 
 #include "FuzzInput.h"
 #include "FuzzInteraction.h"
-#include "app/InboundJob.h"
-#include "app/Session.h"
+#include "jobs/InboundJob.h"
+#include "jobs/Session.h"
 
 namespace velmaro::fuzz {
 

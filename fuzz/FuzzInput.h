@@ -11,7 +11,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "app/Error.h"
+#include "base/Error.h"
 
 namespace velmaro::fuzz {
 

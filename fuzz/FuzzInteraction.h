@@ -8,7 +8,7 @@
 #include <exception>
 #include <string>
 
-#include "app/Error.h"
+#include "base/Error.h"
 #include "support/FakeInteraction.h"
 
 namespace velmaro::fuzz {

@@ -1,7 +1,7 @@
 // The outbound conversion on arbitrary SOLUC.DBF bytes, with the fixed work tables of a small
 // school beside it: the whole job, result document included.
 #include "FixedWorkTables.h"
-#include "outbound/OutboundJob.h"
+#include "jobs/OutboundJob.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const velmaro::fuzz::FixedSchool& school = velmaro::fuzz::FixedWorkTables();

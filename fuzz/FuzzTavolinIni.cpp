@@ -6,7 +6,7 @@
 
 #include "FuzzInput.h"
 #include "IniInvariant.h"
-#include "app/TavolinIni.h"
+#include "jobs/TavolinIni.h"
 #include "support/ScratchFolder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Error.h"
+#include "base/Error.h"
 #include "text/IntegerText.h"
 #include "worktables/DbfTable.h"
 #include "worktables/WorkTableLayouts.h"

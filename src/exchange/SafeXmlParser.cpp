@@ -17,7 +17,7 @@
 #include <system_error>
 #include <unordered_map>
 
-#include "app/Error.h"
+#include "base/Error.h"
 #include "exchange/EntityReference.h"
 
 namespace velmaro {

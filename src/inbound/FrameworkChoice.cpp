@@ -1,6 +1,6 @@
 #include "inbound/FrameworkChoice.h"
 
-#include "app/Error.h"
+#include "base/Error.h"
 #include "text/TextHelpers.h"
 
 namespace velmaro {

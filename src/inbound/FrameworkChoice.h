@@ -10,7 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "app/UserInteraction.h"
+#include "base/UserInteraction.h"
 #include "exchange/ExchangeDocument.h"
 
 namespace velmaro {

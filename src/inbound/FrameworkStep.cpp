@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Error.h"
+#include "base/Error.h"
 #include "text/IntegerText.h"
 #include "text/TextHelpers.h"
 #include "worktables/DbfTable.h"

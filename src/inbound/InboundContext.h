@@ -6,7 +6,7 @@
 #include <string>
 #include <unordered_set>
 
-#include "app/UserInteraction.h"
+#include "base/UserInteraction.h"
 #include "exchange/ExchangeDocument.h"
 #include "inbound/SubjectRecords.h"
 #include "inbound/UniqueCode.h"

@@ -13,10 +13,10 @@
 #include <string_view>
 #include <vector>
 
-#include "app/Error.h"
+#include "base/Error.h"
 #include "text/IntegerText.h"
 #include "text/TextHelpers.h"
-#include "worktables/FileSystem.h"
+#include "base/FileSystem.h"
 
 namespace velmaro {
 namespace {

@@ -3,7 +3,7 @@
 #include <charconv>
 #include <limits>
 
-#include "app/Error.h"
+#include "base/Error.h"
 
 namespace velmaro {
 

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <system_error>
 
-#include "app/Error.h"
+#include "base/Error.h"
 #include "worktables/DbfFormat.h"
 
 namespace velmaro::dbf {

@@ -9,7 +9,7 @@
 #include <span>
 #include <unordered_map>
 
-#include "app/Error.h"
+#include "base/Error.h"
 #include "text/IntegerText.h"
 #include "text/TextHelpers.h"
 #include "worktables/DbfFieldValue.h"

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <ctime>
 
-#include "app/Error.h"
+#include "base/Error.h"
 #include "worktables/DbfFormat.h"
-#include "worktables/FileSystem.h"
+#include "base/FileSystem.h"
 
 namespace velmaro::dbf {
 

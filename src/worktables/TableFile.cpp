@@ -9,8 +9,8 @@
 #include <system_error>
 #include <utility>
 
-#include "app/Error.h"
-#include "worktables/FileSystem.h"
+#include "base/Error.h"
+#include "base/FileSystem.h"
 
 namespace velmaro::dbf {
 

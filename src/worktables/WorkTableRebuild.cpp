@@ -1,6 +1,6 @@
 #include "worktables/WorkTableRebuild.h"
 
-#include "worktables/FileSystem.h"
+#include "base/FileSystem.h"
 #include "worktables/MdxIndex.h"
 #include "worktables/TableFile.h"
 

@@ -19,7 +19,7 @@
 #include "support/RunProgram.h"
 #include "support/ScratchFolder.h"
 #include "support/WholeTable.h"
-#include "worktables/FileSystem.h"
+#include "base/FileSystem.h"
 
 extern char** environ;
 

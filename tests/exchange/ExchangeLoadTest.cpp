@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Error.h"
+#include "base/Error.h"
 #include "exchange/ExchangeDocument.h"
 #include "exchange/ExchangeTestFiles.h"
 #include "text/Utf8.h"

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "app/HelpViewer.h"
+#include "gui/qt/HelpViewer.h"
 #include "support/ScratchFolder.h"
 
 namespace velmaro::testing {

@@ -16,10 +16,10 @@
 
 #include "GuiTestSupport.h"
 #include "ScriptedDialogs.h"
-#include "app/Error.h"
-#include "app/GradientPanel.h"
-#include "app/HelpSystem.h"
-#include "app/MainForm.h"
+#include "base/Error.h"
+#include "gui/qt/GradientPanel.h"
+#include "gui/qt/HelpSystem.h"
+#include "gui/qt/MainForm.h"
 #include "support/FileBytes.h"
 
 namespace velmaro::testing {

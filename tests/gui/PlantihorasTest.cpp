@@ -11,8 +11,8 @@
 
 #include "GuiTestSupport.h"
 #include "ScriptedDialogs.h"
-#include "app/Error.h"
-#include "inbound/Plantihoras.h"
+#include "base/Error.h"
+#include "gui/qt/Plantihoras.h"
 
 namespace velmaro::testing {
 namespace {

@@ -16,8 +16,8 @@
 #include <optional>
 #include <vector>
 
-#include "app/DialogRunner.h"
-#include "inbound/Plantihoras.h"
+#include "gui/qt/DialogRunner.h"
+#include "gui/qt/Plantihoras.h"
 
 namespace velmaro::testing {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/Error.h"
+#include "base/Error.h"
 #include "inbound/CoursesAndGroupsStep.h"
 #include "support/ReferenceTable.h"
 #include "support/StepFixture.h"

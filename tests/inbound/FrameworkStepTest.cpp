@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/Error.h"
+#include "base/Error.h"
 #include "inbound/FrameworkStep.h"
 #include "support/StepFixture.h"
 #include "worktables/WorkTableLayouts.h"

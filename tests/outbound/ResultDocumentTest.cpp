@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "app/Error.h"
+#include "base/Error.h"
 #include "outbound/ResultDocument.h"
 #include "support/ScratchFolder.h"
-#include "worktables/FaultInjection.h"
+#include "base/FaultInjection.h"
 
 namespace velmaro {
 namespace {

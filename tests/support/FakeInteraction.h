@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/Error.h"
-#include "app/UserInteraction.h"
+#include "base/Error.h"
+#include "base/UserInteraction.h"
 
 namespace velmaro::testing {
 

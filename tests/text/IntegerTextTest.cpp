@@ -5,7 +5,7 @@
 #include <climits>
 #include <string>
 
-#include "app/Error.h"
+#include "base/Error.h"
 #include "text/IntegerText.h"
 
 namespace velmaro {

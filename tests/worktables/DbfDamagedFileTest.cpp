@@ -7,7 +7,7 @@
 #include <random>
 #include <string>
 
-#include "app/Error.h"
+#include "base/Error.h"
 #include "support/ScratchFolder.h"
 #include "worktables/DbfTable.h"
 

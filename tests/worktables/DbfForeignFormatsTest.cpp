@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Error.h"
+#include "base/Error.h"
 #include "support/ScratchFolder.h"
 #include "worktables/DbfTable.h"
 #include "worktables/WorkTableLayouts.h"

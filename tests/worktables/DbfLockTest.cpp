@@ -10,7 +10,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "app/Error.h"
+#include "base/Error.h"
 #include "support/HeldFile.h"
 #include "support/ScratchFolder.h"
 #include "worktables/DbfTable.h"

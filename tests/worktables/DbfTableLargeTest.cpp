@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "support/ScratchFolder.h"
-#include "app/Error.h"
+#include "base/Error.h"
 #include "worktables/DbfTable.h"
 
 namespace velmaro {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Error.h"
+#include "base/Error.h"
 #include "support/ScratchFolder.h"
 #include "worktables/DbfTable.h"
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/Error.h"
+#include "base/Error.h"
 #include "support/ScratchFolder.h"
 #include "worktables/DbfTable.h"
 #include "worktables/WorkTableLayouts.h"

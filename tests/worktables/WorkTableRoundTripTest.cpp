@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Error.h"
+#include "base/Error.h"
 #include "support/LittleEndian.h"
 #include "support/ScratchFolder.h"
 #include "worktables/DbfTable.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/Error.h"
+#include "base/Error.h"
 #include "text/Windows1252.h"
 #include "worktables/DbfTable.h"
 #include "worktables/TableLayout.h"

@@ -10,7 +10,7 @@
 
 #include "SolucWriter.h"
 #include "TimetablePlanner.h"
-#include "app/PlatformPaths.h"
+#include "base/PlatformPaths.h"
 
 namespace {
 

@@ -1,0 +1,34 @@
+#include "base/FaultInjection.h"
+
+namespace velmaro::files {
+
+namespace {
+
+// The innermost injection of this thread; tests own it through ScopedFaultInjection.
+thread_local ScopedFaultInjection* active = nullptr;
+
+}  // namespace
+
+ScopedFaultInjection::ScopedFaultInjection(std::size_t failAt, FaultPersistence persistence,
+                                           int error)
+    : failAt_(failAt), persistence_(persistence), error_(error), outer_(active) {
+    active = this;
+}
+
+ScopedFaultInjection::~ScopedFaultInjection() { active = outer_; }
+
+bool ScopedFaultInjection::Fails() {
+    ++calls_;
+    const bool fails =
+        failAt_ != 0 &&
+        (calls_ == failAt_ || (calls_ > failAt_ && persistence_ == FaultPersistence::FromThenOn));
+    if (fails) {
+        injected_ = true;
+        errno = error_;
+    }
+    return fails;
+}
+
+ScopedFaultInjection* ActiveFaultInjection() { return active; }
+
+}  // namespace velmaro::files

@@ -1,0 +1,128 @@
+#include "jobs/InboundJob.h"
+
+#include <unistd.h>
+
+#include <array>
+#include <new>
+#include <optional>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+#include "base/Error.h"
+#include "jobs/JobSteps.h"
+#include "jobs/TableBackups.h"
+#include "exchange/ExchangeDocument.h"
+#include "inbound/InboundContext.h"
+#include "inbound/InboundSteps.h"
+#include "jobs/ReplacedWorkFiles.h"
+#include "worktables/HeldFiles.h"
+
+namespace velmaro {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kNoReferenceTable =
+    "ATENCIÓN - NIVELLARI.DBF No encontrado - Reinstale VELMARO";
+constexpr std::string_view kReferenceTable = "NIVELLARI.DBF";
+
+// The sections that the inbound conversion reads; a document with none of them holds nothing
+// to convert, and converting it would only empty the work tables.
+constexpr std::array<std::string_view, 8> kInboundSections = {
+    "MATERIAS",          "ACTIVIDADES", "EMPLEADOS",          "DEPENDENCIAS",
+    "CURSOS_DEL_CENTRO", "UNIDADES",    "JORNADAS_ESCOLARES", "TRAMOS_HORARIOS"};
+
+std::string Quoted(const fs::path& path) { return "'" + path.string() + "'"; }
+
+std::string SectionList() {
+    std::string list;
+    for (std::string_view section : kInboundSections) {
+        if (!list.empty()) list += ", ";
+        list += section;
+    }
+    return list;
+}
+
+// Stops the job before any table is touched when the document is not a Racima exchange
+// document or holds nothing the conversion reads.
+void CheckConvertible(const ExchangeDocument& document) {
+    if (!document.HasEnvelope()) {
+        throw Error("El archivo " + Quoted(document.Path()) +
+                    " no es un documento de intercambio de Racima: le falta SERVICIO/BLOQUE_DATOS."
+                    " No se ha modificado ninguna tabla.");
+    }
+    for (std::string_view section : kInboundSections) {
+        if (document.HasSection(section)) return;
+    }
+    throw Error("El archivo " + Quoted(document.Path()) +
+                " no contiene ninguna de las secciones que se importan (" + SectionList() +
+                "). No se ha modificado ninguna tabla.");
+}
+
+// Stops the job before any table is touched when the work-table folder cannot take the tables.
+void CheckWorkDir(const fs::path& workDir) {
+    std::error_code error;
+    if (workDir.empty() || !fs::is_directory(workDir, error)) {
+        throw Error("No existe la carpeta de las tablas de trabajo " + Quoted(workDir) +
+                    ". No se ha modificado ninguna tabla.");
+    }
+    if (::access(workDir.c_str(), W_OK | X_OK) != 0) {
+        throw Error("No se puede escribir en la carpeta de las tablas de trabajo " +
+                    Quoted(workDir) + ". No se ha modificado ninguna tabla.");
+    }
+}
+
+// Stops the job before any table is touched when another program holds open any of the files
+// the conversion would replace, naming every one of them.
+void CheckNoneHeld(const fs::path& workDir) {
+    const std::vector<std::string> held = HeldWorkFiles(workDir, ReplacedWorkFiles());
+    if (!held.empty()) {
+        throw Error(HeldWorkFilesMessage(workDir, held) +
+                    ". Ciérrelo y vuelva a convertir. No se ha modificado ninguna tabla.");
+    }
+}
+
+void RunSteps(const Session& session, const ExchangeDocument& document, UserInteraction& ui) {
+    InboundContext context{
+        document, session.paths.workDir, session.paths.programDir, session.filenameXML, ui, {}};
+    for (const InboundStep& step : InboundSteps()) step.run(context);
+}
+
+void Convert(Session& session, UserInteraction& ui, const ExchangeDocument* loaded) {
+    if (!ChooseExchangeDocument(session, ui)) return;
+    if (!IsExistingFile(session.paths.programDir / kReferenceTable)) {
+        ui.ShowMessage(std::string(kNoReferenceTable));
+        return;
+    }
+    // The chosen exchange document: the one already loaded when it came from that file.
+    std::optional<ExchangeDocument> read;
+    if (loaded == nullptr || loaded->Path() != session.filenameXML) {
+        loaded = &read.emplace(ExchangeDocument::Load(session.filenameXML));
+    }
+    CheckConvertible(*loaded);
+    CheckWorkDir(session.paths.workDir);
+    CheckNoneHeld(session.paths.workDir);
+    // The tables about to be replaced are copied first; a copy that fails stops the job here.
+    BackUpWorkFiles(session.paths.workDir, ReplacedWorkFiles());
+    {
+        WaitCursor waiting(ui);
+        RunSteps(session, *loaded, ui);
+    }
+    FinishJob(session, ui);
+}
+
+}  // namespace
+
+void RunInboundJob(Session& session, UserInteraction& ui) { RunInboundJob(session, ui, nullptr); }
+
+void RunInboundJob(Session& session, UserInteraction& ui, const ExchangeDocument* loaded) {
+    try {
+        Convert(session, ui, loaded);
+    } catch (const std::exception&) {
+        ReportJobFailure(session, ui);
+    }
+}
+
+}  // namespace velmaro

@@ -1,0 +1,20 @@
+#pragma once
+// The inbound conversion as the main window runs it (the "exportar" job, button BExportar).
+
+#include "jobs/Session.h"
+#include "base/UserInteraction.h"
+#include "exchange/ExchangeDocument.h"
+
+namespace velmaro {
+
+// Asks for the exchange document, checks it and the reference table, loads it and runs the
+// converter steps in order under the wait cursor; then result code 1, "Proceso finalizado",
+// job buttons off and, in batch mode, a close request. A missing file shows "No existe archivo"
+// (result code -1 and a close request in batch mode). Any Error is shown through the seam and
+// leaves the result code and the window as they were.
+void RunInboundJob(Session& session, UserInteraction& ui);
+// The same, with the exchange document that the caller has already loaded and keeps: when it
+// was loaded from the chosen file, the job uses it instead of reading the file a second time.
+void RunInboundJob(Session& session, UserInteraction& ui, const ExchangeDocument* loaded);
+
+}  // namespace velmaro

@@ -1,0 +1,58 @@
+#include "jobs/JobSteps.h"
+
+#include <exception>
+#include <new>
+#include <string>
+#include <system_error>
+
+#include "base/Error.h"
+
+namespace velmaro {
+
+namespace {
+
+constexpr const char* kNoFile = "No existe archivo";
+constexpr const char* kFinished = "Proceso finalizado";
+
+std::string Quoted(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
+
+}  // namespace
+
+bool IsExistingFile(const std::filesystem::path& path) {
+    std::error_code error;
+    return !path.empty() && std::filesystem::is_regular_file(path, error);
+}
+
+bool ChooseExchangeDocument(Session& session, UserInteraction& ui) {
+    if (auto picked = ui.PickExchangeDocument()) session.filenameXML = std::move(*picked);
+    if (IsExistingFile(session.filenameXML)) return true;
+    ui.ShowMessage(kNoFile);
+    if (session.batchMode) {
+        session.resultCode = -1;
+        session.closeRequested = true;
+    }
+    return false;
+}
+
+void FinishJob(Session& session, UserInteraction& ui) {
+    session.resultCode = 1;
+    ui.ShowMessage(kFinished);
+    session.jobButtonsEnabled = false;
+    if (session.batchMode) session.closeRequested = true;
+}
+
+void ReportJobFailure(const Session& session, UserInteraction& ui) {
+    try {
+        throw;
+    } catch (const Error& error) {
+        ui.ShowError(error.what());
+    } catch (const std::bad_alloc&) {
+        ui.ShowError("No hay memoria suficiente para terminar el trabajo con " +
+                     Quoted(session.filenameXML) + ". El trabajo se ha detenido.");
+    } catch (const std::exception& error) {
+        ui.ShowError("Error inesperado en el trabajo con " + Quoted(session.filenameXML) + ": " +
+                     error.what() + ". El trabajo se ha detenido.");
+    }
+}
+
+}  // namespace velmaro

@@ -1,0 +1,30 @@
+#pragma once
+// How both jobs begin and end: choosing the exchange document, finishing, reporting a failure.
+
+#include <filesystem>
+
+#include "jobs/Session.h"
+#include "base/UserInteraction.h"
+
+namespace velmaro {
+
+// True when a regular file (or a link to one) exists at `path`; an empty path, a folder or an
+// unreadable entry counts as no file, as the jobs' checks for their input files need.
+bool IsExistingFile(const std::filesystem::path& path);
+
+// Shows the file-open dialog (a confirmed path becomes session.filenameXML; cancelling keeps the
+// earlier one) and checks that a file exists there. When none does (an empty path or a folder
+// included), shows "No existe archivo" and, in batch mode, sets the result code to -1 and asks
+// the window to close; returns false.
+bool ChooseExchangeDocument(Session& session, UserInteraction& ui);
+
+// A job that ran to its end: result code 1, "Proceso finalizado", both job buttons off for the
+// rest of the run and, in batch mode, a close request.
+void FinishJob(Session& session, UserInteraction& ui);
+
+// Shows the exception being handled, which ended a job, through the seam: an Error as it is,
+// anything else with a Spanish message naming the exchange document. The result code and the
+// window stay as they were. Call it only from inside a catch block.
+void ReportJobFailure(const Session& session, UserInteraction& ui);
+
+}  // namespace velmaro

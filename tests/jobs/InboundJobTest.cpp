@@ -1,0 +1,350 @@
+// The inbound job as the main window runs it, driven through a scripted user: every ending of
+// the job with its messages, result code, job buttons, close request and wait cursor, in batch
+// and interactive mode, and what it leaves in the work-table folder.
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <memory>
+#include <new>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "jobs/InboundJob.h"
+#include "support/FakeInteraction.h"
+#include "support/HeldFile.h"
+#include "support/ReferenceTable.h"
+#include "support/SchoolXml.h"
+#include "support/ScratchFolder.h"
+#include "support/TableRows.h"
+
+namespace velmaro {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::FakeInteraction;
+using testing::ReadBytes;
+using testing::SchoolXml;
+using testing::ScratchFolder;
+using testing::TableRow;
+using testing::WriteBytes;
+using testing::WriteReferenceTable;
+
+const std::string kNoFile = "No existe archivo";
+const std::string kNoReferenceTable = "ATENCIÓN - NIVELLARI.DBF No encontrado - Reinstale VELMARO";
+const std::string kFinished = "Proceso finalizado";
+const std::string kEarlierTable = "tabla de una conversión anterior";
+
+// A small school with every section of the inbound conversion and a single framework, so that
+// no framework choice is asked for.
+SchoolXml SmallSchool(const std::string& secondSubject = "Lengua Castellana y Literatura") {
+    return SchoolXml()
+        .Section("CURSOS_DEL_CENTRO", {{"60101", "1º ESO"}})
+        .Section("UNIDADES", {{"834501", "1º ESO A", "60101"}})
+        .Section("MATERIAS", {{"60101", "300101", "Lengua Castellana y Literatura"},
+                              {"60101", "300102", secondSubject}})
+        .Section("ACTIVIDADES", {{"N", "1", "Guardia"}})
+        .Section("EMPLEADOS", {{"1048000", "01/09/2026", "590", "García", "López", "Ana"}})
+        .Section("DEPENDENCIAS", {{"A101", "Aula 1.01"}, {"", "Aula de Música"}})
+        .Section("JORNADAS_ESCOLARES", {{"4401", "Jornada de mañana", "09/09/2026", "22/06/2027"}})
+        .Section("TRAMOS_HORARIOS", {{"170001", "1ª hora", "510", "565", "4401"},
+                                     {"170002", "2ª hora", "565", "620", "4401"}});
+}
+
+class InboundJobTest : public ::testing::TestWithParam<bool> {
+protected:
+    void SetUp() override {
+        workDir = scratch.Folder("TTEMP");
+        session.paths.workDir = workDir;
+        session.paths.programDir = scratch.Folder("programa");
+        // A reference table of levels that knows the one course of SmallSchool.
+        WriteReferenceTable(session.paths.programDir,
+                            {{60101, "ESO", "Educación Secundaria Obligatoria"}});
+        session.batchMode = GetParam();
+        school = scratch.File("escuela.xml", SmallSchool().Text());
+        for (const char* table : {"ASIGNOMT.DBF", "PROFT.DBF", "AULAT.DBF"}) {
+            WriteBytes(workDir / table, kEarlierTable);
+        }
+    }
+
+    bool Batch() const { return GetParam(); }
+
+    // The job ended early and left the session as it was (nothing to close, buttons on).
+    void ExpectSessionUnchanged() const {
+        EXPECT_EQ(session.resultCode, 0);
+        EXPECT_FALSE(session.closeRequested);
+        EXPECT_TRUE(session.jobButtonsEnabled);
+    }
+
+    // Every table of the folder still holds what an earlier conversion left.
+    void ExpectTablesUntouched() const {
+        for (const char* table : {"ASIGNOMT.DBF", "PROFT.DBF", "AULAT.DBF"}) {
+            EXPECT_EQ(ReadBytes(workDir / table), kEarlierTable) << table;
+        }
+        EXPECT_FALSE(fs::exists(workDir / "ASIGNOMT2.DBF"));
+    }
+
+    void ExpectCompleted() const {
+        EXPECT_EQ(ui.messages, std::vector<std::string>{kFinished});
+        EXPECT_TRUE(ui.errors.empty()) << ui.errors.front();
+        EXPECT_EQ(session.resultCode, 1);
+        EXPECT_FALSE(session.jobButtonsEnabled);
+        EXPECT_EQ(session.closeRequested, Batch());
+        EXPECT_EQ(ui.waitCursorChanges, 2);
+        EXPECT_FALSE(ui.waiting);
+    }
+
+    std::vector<TableRow> Rows(const std::string& table, const std::vector<std::string>& fields) {
+        return testing::TableRows(workDir / table, fields);
+    }
+
+    ScratchFolder scratch;
+    fs::path workDir;
+    fs::path school;
+    Session session;
+    FakeInteraction ui;
+};
+
+std::string ModeName(const ::testing::TestParamInfo<bool>& info) {
+    return info.param ? "Batch" : "Interactive";
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, InboundJobTest, ::testing::Bool(), ModeName);
+
+TEST_P(InboundJobTest, CompletedJobReportsAndDisablesButtons) {
+    ui.picks.push_back(school);
+    RunInboundJob(session, ui);
+    ExpectCompleted();
+    EXPECT_EQ(session.filenameXML, school);
+    EXPECT_EQ(Rows("ASIGNOMT.DBF", {"COD", "ESTAREA"}),
+              (std::vector<TableRow>{{"LCL", "F"}, {"1", "T"}}));
+    EXPECT_EQ(Rows("ASIGNOMT2.DBF", {"COD", "MATERIA"}),
+              (std::vector<TableRow>{{"LCL", "300101"}, {"LCL", "300102"}}));
+    EXPECT_EQ(Rows("PROFT.DBF", {"ABREV", "NOMBRE"}),
+              (std::vector<TableRow>{{"GLA", "García López, Ana"}}));
+    EXPECT_EQ(Rows("AULAT.DBF", {"ABREV", "DEPCENTRO"}),
+              (std::vector<TableRow>{{"A101", "A101"}, {"la d", ""}}));
+}
+
+TEST_P(InboundJobTest, NoFileShowsMessageAndClosesInBatch) {
+    struct NoFileCase {
+        const char* name;
+        std::optional<fs::path> pick;
+    };
+    const std::vector<NoFileCase> cases = {
+        {"cancelled without earlier choice", std::nullopt},
+        {"missing file", scratch.Path() / "no-existe.xml"},
+        {"folder", scratch.Folder("carpeta.xml")},
+        {"empty path", fs::path()},
+    };
+    for (const NoFileCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        Session fresh = session;
+        FakeInteraction user;
+        user.picks.push_back(c.pick);
+        RunInboundJob(fresh, user);
+        EXPECT_EQ(user.messages, std::vector<std::string>{kNoFile});
+        EXPECT_TRUE(user.errors.empty());
+        EXPECT_EQ(fresh.resultCode, Batch() ? -1 : 0);
+        EXPECT_EQ(fresh.closeRequested, Batch());
+        EXPECT_TRUE(fresh.jobButtonsEnabled);
+        EXPECT_EQ(user.waitCursorChanges, 0);
+    }
+    ExpectTablesUntouched();
+}
+
+TEST_P(InboundJobTest, CancelAfterEarlierChoiceKeepsTheEarlierFile) {
+    session.filenameXML = school;
+    ui.picks.push_back(std::nullopt);
+    RunInboundJob(session, ui);
+    ExpectCompleted();
+    EXPECT_EQ(session.filenameXML, school);
+}
+
+TEST_P(InboundJobTest, ConfirmedChoiceReplacesTheEarlierFile) {
+    session.filenameXML = scratch.Path() / "anterior-que-ya-no-existe.xml";
+    ui.picks.push_back(school);
+    RunInboundJob(session, ui);
+    ExpectCompleted();
+    EXPECT_EQ(session.filenameXML, school);
+}
+
+TEST_P(InboundJobTest, MissingReferenceTableStopsWithoutClosing) {
+    fs::remove(session.paths.programDir / "NIVELLARI.DBF");
+    ui.picks.push_back(school);
+    RunInboundJob(session, ui);
+    EXPECT_EQ(ui.messages, std::vector<std::string>{kNoReferenceTable});
+    EXPECT_TRUE(ui.errors.empty());
+    EXPECT_EQ(ui.waitCursorChanges, 0);
+    ExpectSessionUnchanged();
+    ExpectTablesUntouched();
+}
+
+TEST_P(InboundJobTest, UnusableDocumentStopsBeforeAnyTable) {
+    struct DocumentCase {
+        const char* name;
+        std::string xml;
+        std::string reason;  // a part of the message besides the file name
+    };
+    const std::vector<DocumentCase> cases = {
+        {"not well-formed", "<SERVICIO><BLOQUE_DATOS><grupo_datos seq=\"MATERIAS\">", ""},
+        {"no envelope",
+         "<?xml version=\"1.0\"?><RESPUESTA><grupo_datos seq=\"MATERIAS\"/></RESPUESTA>",
+         "SERVICIO/BLOQUE_DATOS"},
+        {"nothing to convert", SchoolXml().Section("OTRA_COSA", {{"1", "2"}}).Text(),
+         "ninguna de las secciones"},
+        {"section names differ in case", SchoolXml().Section("materias", {{"1", "2", "3"}}).Text(),
+         "ninguna de las secciones"},
+    };
+    for (const DocumentCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path file = scratch.File("malo.xml", c.xml);
+        FakeInteraction user;
+        user.picks.push_back(file);
+        RunInboundJob(session, user);
+        ASSERT_EQ(user.errors.size(), 1u);
+        EXPECT_NE(user.errors[0].find(file.string()), std::string::npos) << user.errors[0];
+        EXPECT_NE(user.errors[0].find(c.reason), std::string::npos) << user.errors[0];
+        EXPECT_TRUE(user.messages.empty());
+        EXPECT_EQ(user.waitCursorChanges, 0);
+        ExpectSessionUnchanged();
+        ExpectTablesUntouched();
+    }
+}
+
+TEST_P(InboundJobTest, UnusableWorkFolderStopsBeforeAnyTable) {
+    const std::vector<std::pair<const char*, fs::path>> cases = {
+        {"missing", scratch.Path() / "no-existe"},
+        {"a file", scratch.File("no-es-carpeta", "x")},
+    };
+    for (const auto& [name, folder] : cases) {
+        SCOPED_TRACE(name);
+        Session other = session;
+        other.paths.workDir = folder;
+        FakeInteraction user;
+        user.picks.push_back(school);
+        RunInboundJob(other, user);
+        ASSERT_EQ(user.errors.size(), 1u);
+        EXPECT_NE(user.errors[0].find(folder.string()), std::string::npos) << user.errors[0];
+        EXPECT_EQ(other.resultCode, 0);
+        EXPECT_FALSE(other.closeRequested);
+    }
+}
+
+TEST_P(InboundJobTest, ReadOnlyWorkFolderStopsBeforeAnyTable) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
+    fs::permissions(workDir, fs::perms::owner_read | fs::perms::owner_exec);
+    ui.picks.push_back(school);
+    RunInboundJob(session, ui);
+    fs::permissions(workDir, fs::perms::owner_all);
+    ASSERT_EQ(ui.errors.size(), 1u);
+    EXPECT_NE(ui.errors[0].find(workDir.string()), std::string::npos) << ui.errors[0];
+    ExpectSessionUnchanged();
+    ExpectTablesUntouched();
+}
+
+TEST_P(InboundJobTest, FailingStepKeepsEarlierTablesAndStopsLaterSteps) {
+    fs::remove(workDir / "PROFT.DBF");
+    WriteBytes(workDir / "PROFT.DBF" / "ocupado", "x");  // a folder in the table's place
+    ui.picks.push_back(school);
+    RunInboundJob(session, ui);
+    ASSERT_EQ(ui.errors.size(), 1u);
+    EXPECT_NE(ui.errors[0].find("PROFT"), std::string::npos) << ui.errors[0];
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_FALSE(ui.waiting);
+    EXPECT_EQ(ui.waitCursorChanges, 2);
+    ExpectSessionUnchanged();
+    EXPECT_EQ(Rows("ASIGNOMT.DBF", {"COD"}), (std::vector<TableRow>{{"LCL"}, {"1"}}));
+    EXPECT_EQ(Rows("ASIGNOMT2.DBF", {"MATERIA"}), (std::vector<TableRow>{{"300101"}, {"300102"}}));
+    EXPECT_EQ(ReadBytes(workDir / "AULAT.DBF"), kEarlierTable);
+}
+
+TEST_P(InboundJobTest, TablesHeldByAnotherProgramStopBeforeAnyTableIsTouched) {
+    struct HeldCase {
+        const char* name;
+        std::vector<std::string> held;
+        int lock;
+    };
+    WriteBytes(workDir / "JORNADAS.DBF", kEarlierTable);
+    const std::vector<HeldCase> cases = {
+        {"a later step's table, shared lock", {"AULAT.DBF"}, LOCK_SH},
+        {"a later step's table, exclusive lock", {"AULAT.DBF"}, LOCK_EX},
+        {"three tables, all named", {"ASIGNOMT.DBF", "PROFT.DBF", "AULAT.DBF"}, LOCK_SH},
+        {"the table the framework step deletes", {"JORNADAS.DBF"}, LOCK_EX},
+    };
+    for (const HeldCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::unique_ptr<testing::HeldFile>> tavolin;
+        for (const std::string& table : c.held) {
+            tavolin.push_back(std::make_unique<testing::HeldFile>(workDir / table, c.lock));
+            ASSERT_TRUE(tavolin.back()->Locked());
+        }
+        FakeInteraction user;
+        user.picks.push_back(school);
+        RunInboundJob(session, user);
+        ASSERT_EQ(user.errors.size(), 1u);
+        for (const std::string& table : c.held) {
+            EXPECT_NE(user.errors[0].find("'" + table + "'"), std::string::npos) << user.errors[0];
+        }
+        EXPECT_NE(user.errors[0].find("abierta"), std::string::npos) << user.errors[0];
+        EXPECT_NE(user.errors[0].find(workDir.string()), std::string::npos) << user.errors[0];
+        EXPECT_TRUE(user.messages.empty());
+        EXPECT_EQ(user.waitCursorChanges, 0);
+        ExpectSessionUnchanged();
+        ExpectTablesUntouched();
+        EXPECT_EQ(ReadBytes(workDir / "JORNADAS.DBF"), kEarlierTable);
+        EXPECT_FALSE(fs::exists(workDir / "velmaro-copias"))
+            << "nothing copied for a run that stops";
+    }
+}
+
+TEST_P(InboundJobTest, SecondRunAfterFailureStartsWithFreshLists) {
+    fs::remove(workDir / "PROFT.DBF");
+    WriteBytes(workDir / "PROFT.DBF" / "ocupado", "x");
+    ui.picks.push_back(school);
+    RunInboundJob(session, ui);
+    ASSERT_EQ(ui.errors.size(), 1u);
+
+    fs::remove_all(workDir / "PROFT.DBF");
+    const fs::path other = scratch.File("otra.xml", SmallSchool("Lengua Clásica Latina").Text());
+    FakeInteraction again;
+    again.picks.push_back(other);
+    RunInboundJob(session, again);
+    EXPECT_EQ(again.messages, std::vector<std::string>{kFinished});
+    EXPECT_EQ(session.resultCode, 1);
+    // LCL is free again: the first run's subject codes are gone.
+    EXPECT_EQ(Rows("ASIGNOMT.DBF", {"COD", "NOMBRE"}),
+              (std::vector<TableRow>{{"LCL", "Lengua Castellana y Literatura"},
+                                     {"LCL1", "Lengua Clásica Latina"},
+                                     {"1", "Guardia"}}));
+}
+
+// A user whose dialog fails in a way no step foresees.
+class ThrowingInteraction : public FakeInteraction {
+public:
+    explicit ThrowingInteraction(bool outOfMemory) : outOfMemory_(outOfMemory) {}
+    std::optional<fs::path> PickExchangeDocument() override {
+        if (outOfMemory_) throw std::bad_alloc();
+        throw std::runtime_error("fallo interno");
+    }
+
+private:
+    bool outOfMemory_;
+};
+
+TEST_P(InboundJobTest, UnexpectedFailuresAreShownNotFatal) {
+    for (bool outOfMemory : {true, false}) {
+        SCOPED_TRACE(outOfMemory ? "bad_alloc" : "runtime_error");
+        ThrowingInteraction user(outOfMemory);
+        RunInboundJob(session, user);
+        ASSERT_EQ(user.errors.size(), 1u);
+        EXPECT_NE(user.errors[0].find(outOfMemory ? "memoria" : "fallo interno"), std::string::npos)
+            << user.errors[0];
+        ExpectSessionUnchanged();
+    }
+    ExpectTablesUntouched();
+}
+
+}  // namespace
+}  // namespace velmaro

@@ -1,0 +1,177 @@
+#pragma once
+// A work-table folder and exchange document built by hand for the outbound conversion's tests,
+// and a compact reading of the result document it writes.
+
+#include <gtest/gtest.h>
+#include <libxml/parser.h>
+#include <libxml/tree.h>
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "jobs/Session.h"
+#include "support/ScratchFolder.h"
+#include "worktables/DbfTable.h"
+#include "worktables/TableLayout.h"
+#include "worktables/WorkTableLayouts.h"
+
+namespace velmaro::testing {
+
+namespace fs = std::filesystem;
+
+// One row: field name and value; numbers and logicals are given as text ("2", "T").
+using Row = std::vector<std::pair<std::string, std::string>>;
+
+// The fields of SOLUC.DBF that the outbound conversion reads, DIA and HORA as dBase numbers.
+inline TableLayout SolucLayout(FieldKind dayKind = FieldKind::Integer) {
+    return TableLayout{"SOLUC.DBF",
+                       {{"PROF", FieldKind::Character, 10},
+                        {"DIA", dayKind, dayKind == FieldKind::Character ? 4 : 0},
+                        {"HORA", FieldKind::Integer, 0},
+                        {"MARCO", FieldKind::Character, 2},
+                        {"ASIG", FieldKind::Character, 10},
+                        {"CODGRUPO", FieldKind::Character, 10},
+                        {"TAREA", FieldKind::Character, 10},
+                        {"AULA", FieldKind::Character, 10}},
+                       std::nullopt};
+}
+
+// Creates `layout` in `folder` with `rows`.
+inline void MakeTable(const fs::path& folder, const TableLayout& layout,
+                      const std::vector<Row>& rows) {
+    DbfTable table = DbfTable::Create(folder / layout.fileName, layout);
+    for (const Row& row : rows) {
+        const std::size_t position = table.Append();
+        for (const auto& [name, value] : row) {
+            FieldKind kind = FieldKind::Character;
+            for (const FieldLayout& field : layout.fields) {
+                if (field.name == name) kind = field.kind;
+            }
+            switch (kind) {
+                case FieldKind::Character:
+                    table.SetText(position, name, value);
+                    break;
+                case FieldKind::Integer:
+                    table.SetInteger(position, name, std::stoll(value));
+                    break;
+                case FieldKind::Float:
+                    table.SetFloat(position, name, std::stod(value));
+                    break;
+                case FieldKind::Logical:
+                    table.SetLogical(position, name, value == "T");
+                    break;
+            }
+        }
+    }
+    table.Close();
+}
+
+// The names of the work tables that the outbound conversion opens for exclusive use.
+inline const std::vector<std::string>& OutboundTableNames() {
+    static const std::vector<std::string> names = {
+        "SOLUC.DBF",    "GRUPOST.DBF",   "CURSOST.DBF",    "PROFT.DBF", "AULAT.DBF",
+        "ASIGNOMT.DBF", "ASIGNOMT2.DBF", "DIASHORAST.DBF", "ASIGT.DBF"};
+    return names;
+}
+
+// A fresh temporary folder holding work/ (the work tables) and racima/ (the chosen document).
+class OutboundFolder {
+public:
+    OutboundFolder() {
+        root_.Folder("work");
+        root_.Folder("racima");
+    }
+
+    fs::path WorkDir() const { return root_ / "work"; }
+    fs::path Exchange() const { return root_ / "racima" / "horario.xml"; }
+    fs::path Result() const { return root_ / "racima" / "ResultadoOrvikhorario.xml"; }
+
+    Session MakeSession(bool batch) const {
+        Session session;
+        session.paths.workDir = WorkDir();
+        session.paths.programDir = root_.Path();
+        session.batchMode = batch;
+        return session;
+    }
+
+private:
+    ScratchFolder root_;
+};
+
+// The result document in a compact form, one line per group:
+//   ROOT modulo|tipo|autor                      (fecha left out: it is the current time)
+//   ANNO <C_ANNO>
+//   HORARIOS <registros> <child count>
+//   <seq> <registros> <X_EMPLEADO>|<F_TOMAPOS>  (a teacher group)
+//   <seq> v1|v2|...|v11                         (an activity group)
+// It fails the test when a dato's nombre_dato is not the expected one in its place.
+inline std::vector<std::string> ReadResultOutline(const fs::path& path) {
+    std::vector<std::string> lines;
+    xmlDoc* doc = xmlReadFile(path.c_str(), nullptr, XML_PARSE_NONET);
+    if (doc == nullptr) {
+        ADD_FAILURE() << "no se puede leer " << path;
+        return lines;
+    }
+    auto attr = [](xmlNode* node, const char* name) {
+        xmlChar* value = xmlGetProp(node, reinterpret_cast<const xmlChar*>(name));
+        std::string text = value ? reinterpret_cast<const char*>(value) : "<none>";
+        xmlFree(value);
+        return text;
+    };
+    auto text = [](xmlNode* node) {
+        xmlChar* value = xmlNodeGetContent(node);
+        std::string content = value ? reinterpret_cast<const char*>(value) : "";
+        xmlFree(value);
+        return content;
+    };
+    auto elements = [](xmlNode* parent) {
+        std::vector<xmlNode*> children;
+        for (xmlNode* child = parent->children; child; child = child->next) {
+            if (child->type == XML_ELEMENT_NODE) children.push_back(child);
+            if (child->type == XML_TEXT_NODE) ADD_FAILURE() << "text between elements";
+        }
+        return children;
+    };
+    auto datoValues = [&](const std::vector<xmlNode*>& datos,
+                          const std::vector<std::string>& names) {
+        std::string joined;
+        if (datos.size() < names.size()) {
+            ADD_FAILURE() << "a group with " << datos.size() << " dato";
+            return joined;
+        }
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            EXPECT_EQ(attr(datos[i], "nombre_dato"), names[i]);
+            joined += (i ? "|" : "") + text(datos[i]);
+        }
+        return joined;
+    };
+    static const std::vector<std::string> kActivityNames = {
+        "N_DIASEMANA", "X_TRAMO", "X_DEPENDENCIA", "X_UNIDAD", "X_OFERTAMATRIG", "X_MATERIAOMG",
+        "F_INICIO",    "F_FIN",   "N_HORINI",      "N_HORFIN", "X_ACTIVIDAD"};
+
+    xmlNode* root = xmlDocGetRootElement(doc);
+    lines.push_back("ROOT " + attr(root, "modulo") + "|" + attr(root, "tipo") + "|" +
+                    attr(root, "autor"));
+    const auto block = elements(elements(root).at(0));
+    lines.push_back("ANNO " + text(block.at(0)));
+    const auto teachers = elements(block.at(1));
+    lines.push_back("HORARIOS " + attr(block.at(1), "registros") + " " +
+                    std::to_string(teachers.size()));
+    for (xmlNode* teacher : teachers) {
+        const auto children = elements(teacher);
+        lines.push_back(attr(teacher, "seq") + " " + attr(teacher, "registros") + " " +
+                        datoValues(children, {"X_EMPLEADO", "F_TOMAPOS"}));
+        for (std::size_t i = 2; i < children.size(); ++i) {
+            const auto datos = elements(children[i]);
+            EXPECT_EQ(datos.size(), 11u);
+            lines.push_back(attr(children[i], "seq") + " " + datoValues(datos, kActivityNames));
+        }
+    }
+    xmlFreeDoc(doc);
+    return lines;
+}
+
+}  // namespace velmaro::testing
