@@ -1,12 +1,9 @@
 #pragma once
-// The program's one door to the operating system for changing files: every create, write,
-// truncate, flush, rename and delete of the work tables, their backups, the result document and
-// Tavolin.ini goes through these calls, so that tests can make any one of them fail
-// (FaultInjection.h). The calls have the shape of their POSIX counterparts: -1 (or a negative
-// count) with errno set on failure.
-
-#include <sys/types.h>
-#include <sys/uio.h>
+// The program's one door to the operating system for files: every create, write, flush, rename
+// and delete of the work tables, their backups, the result document and Tavolin.ini goes
+// through these calls, so that tests can make any change fail (FaultInjection.h), and so that
+// each platform implements them in one file of its own. Failures are reported as a system
+// error number (the <cerrno> values: ENOENT, EACCES, ENOSPC...), which SystemReason words.
 
 #include <filesystem>
 #include <functional>
@@ -16,36 +13,68 @@
 
 namespace velmaro::files {
 
-// open(2). Counted as a change when `flags` hold O_CREAT or O_TRUNC.
-int OpenFile(const std::filesystem::path& path, int flags, mode_t mode = 0);
-// pwritev(2): writes `count` buffers at `offset`.
-ssize_t WriteAt(int descriptor, const iovec* buffers, int count, off_t offset);
-// ftruncate(2).
-int TruncateFile(int descriptor, off_t length);
-// fsync(2): the file's data on disk before it is renamed into place.
-int SyncFile(int descriptor);
-// rename(2): replaces `to` atomically.
+// Renames `from` over `to`, replacing it atomically; 0 or the error number.
 int RenameFile(const std::filesystem::path& from, const std::filesystem::path& to);
-// unlink(2).
+// Deletes the file at `path`; 0 or the error number.
 int RemoveFile(const std::filesystem::path& path);
-// mkdir(2) with the usual permissions (narrowed by the umask).
+// Creates the folder `path` with the user's usual permissions; 0 or the error number (EEXIST
+// when something is there already).
 int MakeFolder(const std::filesystem::path& path);
-// rmdir(2): removes an empty folder.
+// Removes the empty folder `path`; 0 or the error number.
 int RemoveFolder(const std::filesystem::path& path);
+// Whether this process may create and replace files in the folder `path`.
+bool CanWriteInFolder(const std::filesystem::path& path);
 
 // A short Spanish reason for a system error number, for messages that name the file.
 std::string SystemReason(int error);
+
+// How an open file's advisory lock is held: shared by readers, or by one program alone.
+enum class FileLock { Shared, Exclusive };
+
+// An open file, closed by its destructor; closing releases the lock held on it.
+class OpenFile {
+public:
+    OpenFile() = default;
+    OpenFile(OpenFile&& other) noexcept;
+    OpenFile& operator=(OpenFile&& other) noexcept;
+    ~OpenFile();
+
+    bool IsOpen() const { return handle_ >= 0; }
+    // Takes the file's lock as `lock` without waiting; false when another program holds it.
+    bool TryLock(FileLock lock);
+    // Sets `bytes` to the whole content; 0 or the error number. A file that shrinks meanwhile
+    // gives what is there.
+    int ReadAll(std::string& bytes) const;
+    // Closes the file; safe to call twice.
+    void Close();
+
+private:
+    friend struct PlatformFile;
+    explicit OpenFile(long long handle) : handle_(handle) {}
+    long long handle_ = -1;  // the platform's file descriptor or handle
+};
+
+// What OpenExistingFile gives: the file, whether it could be opened for writing, or the error.
+struct OpenedFile {
+    OpenFile file;
+    bool writable = false;
+    int error = 0;
+};
+
+// Opens the existing file at `path` for reading and writing, or only for reading when writing
+// is not allowed (a read-only file or disk). Opening is not a change.
+OpenedFile OpenExistingFile(const std::filesystem::path& path);
 
 // The temporary file beside `target` that ReplaceFile writes before renaming it into place.
 // Its name is fixed per target, so a run that was killed leaves at most one behind, which the
 // next replacement of the same file reuses.
 std::filesystem::path ReplacementPath(const std::filesystem::path& target);
 
-// What ReplaceFile leaves: 0 and, when asked to keep it, the new file's descriptor (open
-// read-write, holding an exclusive flock lock); or the errno value of the failing call.
+// What ReplaceFile leaves: error 0 and, when asked to keep it, the new file (open read-write,
+// holding the exclusive lock); or the error number of the failing call.
 struct Replacement {
     int error = 0;
-    int descriptor = -1;
+    OpenFile file;
 };
 
 // Writes the concatenation of `parts` to ReplacementPath(target) (locked while written, with
@@ -58,7 +87,7 @@ Replacement ReplaceFile(const std::filesystem::path& target,
 // Where the content of a file being replaced goes, piece after piece.
 class ContentSink {
 public:
-    // Appends `parts` to what was written before; the errno value of a failure, or 0.
+    // Appends `parts` to what was written before; the error number of a failure, or 0.
     virtual int Write(const std::vector<std::string_view>& parts) = 0;
 
 protected:
@@ -66,8 +95,8 @@ protected:
 };
 
 // ReplaceFile for content made while it is written: produce(sink) writes it and returns 0, or
-// the errno value that stops the replacement. When produce fails or throws, the temporary file
-// is removed and `target` is untouched (the exception goes on to the caller).
+// the error number that stops the replacement. When produce fails or throws, the temporary
+// file is removed and `target` is untouched (the exception goes on to the caller).
 Replacement ReplaceFileWith(const std::filesystem::path& target,
                             const std::function<int(ContentSink&)>& produce);
 

@@ -3,18 +3,28 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <utility>
 
 #include "base/FaultInjection.h"
 
 namespace velmaro::files {
 
+// Turns a file descriptor into an OpenFile and back.
+struct PlatformFile {
+    static OpenFile Wrap(int descriptor) { return OpenFile(descriptor); }
+    static int Descriptor(const OpenFile& file) { return static_cast<int>(file.handle_); }
+};
+
 namespace {
+
+int Descriptor(const OpenFile& file) { return PlatformFile::Descriptor(file); }
 
 constexpr mode_t kNewFileMode = 0666;    // narrowed by the user's umask, like any new document
 constexpr mode_t kNewFolderMode = 0777;  // likewise
@@ -26,12 +36,37 @@ bool Injected() {
     return injection != nullptr && injection->Fails();
 }
 
-// Takes an exclusive flock lock without waiting; false when someone else holds the file.
-bool TryLockExclusive(int descriptor) {
-    while (flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
+// Takes the flock lock `operation` (LOCK_SH or LOCK_EX) without waiting; false when someone
+// else holds the file.
+bool TryFlock(int descriptor, int operation) {
+    while (flock(descriptor, operation | LOCK_NB) != 0) {
         if (errno != EINTR) return false;
     }
     return true;
+}
+
+// open(2) for creating or truncating: a change, which a fault injection can make fail.
+int CreateFile(const std::filesystem::path& path, int flags, mode_t mode) {
+    if (Injected()) return -1;
+    return ::open(path.c_str(), flags, mode);
+}
+
+// pwritev(2): writes `count` buffers at `offset`.
+ssize_t WriteAt(int descriptor, const iovec* buffers, int count, off_t offset) {
+    if (Injected()) return -1;
+    return ::pwritev(descriptor, buffers, count, offset);
+}
+
+// ftruncate(2).
+int TruncateFile(int descriptor, off_t length) {
+    if (Injected()) return -1;
+    return ::ftruncate(descriptor, length);
+}
+
+// fsync(2): the file's data on disk before it is renamed into place.
+int SyncFile(int descriptor) {
+    if (Injected()) return -1;
+    return ::fsync(descriptor);
 }
 
 // Writes all of `parts` at `offset`; the errno value of a failure, or 0.
@@ -83,11 +118,11 @@ Replacement Replace(const std::filesystem::path& target,
                     const std::function<int(ContentSink&)>& produce, bool keepOpen) {
     const std::filesystem::path temporary = ReplacementPath(target);
     const int descriptor =
-        OpenFile(temporary, O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, kNewFileMode);
-    if (descriptor < 0) return {errno, -1};
-    if (!TryLockExclusive(descriptor)) {
+        CreateFile(temporary, O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, kNewFileMode);
+    if (descriptor < 0) return {errno, OpenFile()};
+    if (!TryFlock(descriptor, LOCK_EX)) {
         ::close(descriptor);  // another writer is replacing the same file: its file, not ours
-        return {EBUSY, -1};
+        return {EBUSY, OpenFile()};
     }
     const auto discard = [&] {
         ::close(descriptor);
@@ -95,7 +130,7 @@ Replacement Replace(const std::filesystem::path& target,
     };
     const auto fail = [&](int error) {
         discard();
-        return Replacement{error, -1};
+        return Replacement{error, OpenFile()};
     };
     if (TruncateFile(descriptor, 0) != 0) return fail(errno);
     struct stat existing {};
@@ -112,52 +147,87 @@ Replacement Replace(const std::filesystem::path& target,
     }
     if (produced != 0) return fail(produced);
     if (SyncFile(descriptor) != 0) return fail(errno);
-    if (RenameFile(temporary, target) != 0) return fail(errno);
-    if (keepOpen) return {0, descriptor};
+    if (const int error = RenameFile(temporary, target); error != 0) return fail(error);
+    if (keepOpen) return {0, PlatformFile::Wrap(descriptor)};
     ::close(descriptor);
-    return {0, -1};
+    return {0, OpenFile()};
 }
 
 }  // namespace
 
-int OpenFile(const std::filesystem::path& path, int flags, mode_t mode) {
-    if ((flags & (O_CREAT | O_TRUNC)) != 0 && Injected()) return -1;
-    return ::open(path.c_str(), flags, mode);
-}
-
-ssize_t WriteAt(int descriptor, const iovec* buffers, int count, off_t offset) {
-    if (Injected()) return -1;
-    return ::pwritev(descriptor, buffers, count, offset);
-}
-
-int TruncateFile(int descriptor, off_t length) {
-    if (Injected()) return -1;
-    return ::ftruncate(descriptor, length);
-}
-
-int SyncFile(int descriptor) {
-    if (Injected()) return -1;
-    return ::fsync(descriptor);
-}
-
 int RenameFile(const std::filesystem::path& from, const std::filesystem::path& to) {
-    if (Injected()) return -1;
-    return ::rename(from.c_str(), to.c_str());
+    if (Injected()) return errno;
+    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }
 
 int RemoveFile(const std::filesystem::path& path) {
-    if (Injected()) return -1;
-    return ::unlink(path.c_str());
+    if (Injected()) return errno;
+    return ::unlink(path.c_str()) == 0 ? 0 : errno;
 }
 
 int MakeFolder(const std::filesystem::path& path) {
-    if (Injected()) return -1;
-    return ::mkdir(path.c_str(), kNewFolderMode);
+    if (Injected()) return errno;
+    return ::mkdir(path.c_str(), kNewFolderMode) == 0 ? 0 : errno;
 }
 
 int RemoveFolder(const std::filesystem::path& path) {
-    if (Injected()) return -1;
-    return ::rmdir(path.c_str());
+    if (Injected()) return errno;
+    return ::rmdir(path.c_str()) == 0 ? 0 : errno;
+}
+
+bool CanWriteInFolder(const std::filesystem::path& path) {
+    return ::access(path.c_str(), W_OK | X_OK) == 0;
+}
+
+OpenFile::OpenFile(OpenFile&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}
+
+OpenFile& OpenFile::operator=(OpenFile&& other) noexcept {
+    if (this != &other) {
+        Close();
+        handle_ = std::exchange(other.handle_, -1);
+    }
+    return *this;
+}
+
+OpenFile::~OpenFile() { Close(); }
+
+bool OpenFile::TryLock(FileLock lock) {
+    return TryFlock(Descriptor(*this), lock == FileLock::Exclusive ? LOCK_EX : LOCK_SH);
+}
+
+int OpenFile::ReadAll(std::string& bytes) const {
+    const int descriptor = Descriptor(*this);
+    struct stat status {};
+    if (::fstat(descriptor, &status) != 0) return errno;
+    bytes.assign(static_cast<std::size_t>(status.st_size), '\0');
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t got = ::pread(descriptor, bytes.data() + done, bytes.size() - done,
+                                    static_cast<off_t>(done));
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return errno;
+        if (got == 0) break;  // the file shrank meanwhile: keep what is there
+        done += static_cast<std::size_t>(got);
+    }
+    bytes.resize(done);
+    return 0;
+}
+
+void OpenFile::Close() {
+    if (handle_ < 0) return;
+    ::close(Descriptor(*this));  // closing releases the flock lock
+    handle_ = -1;
+}
+
+OpenedFile OpenExistingFile(const std::filesystem::path& path) {
+    int descriptor = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+    bool writable = true;
+    if (descriptor < 0 && (errno == EACCES || errno == EROFS || errno == EPERM)) {
+        descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);  // readable, not writable
+        writable = false;
+    }
+    if (descriptor < 0) return {OpenFile(), false, errno};
+    return {PlatformFile::Wrap(descriptor), writable, 0};
 }
 
 std::string SystemReason(int error) {

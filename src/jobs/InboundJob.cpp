@@ -1,7 +1,5 @@
 #include "jobs/InboundJob.h"
 
-#include <unistd.h>
-
 #include <array>
 #include <new>
 #include <optional>
@@ -10,6 +8,7 @@
 #include <vector>
 
 #include "base/Error.h"
+#include "base/FileSystem.h"
 #include "jobs/JobSteps.h"
 #include "jobs/TableBackups.h"
 #include "exchange/ExchangeDocument.h"
@@ -68,7 +67,7 @@ void CheckWorkDir(const fs::path& workDir) {
         throw Error("No existe la carpeta de las tablas de trabajo " + Quoted(workDir) +
                     ". No se ha modificado ninguna tabla.");
     }
-    if (::access(workDir.c_str(), W_OK | X_OK) != 0) {
+    if (!files::CanWriteInFolder(workDir)) {
         throw Error("No se puede escribir en la carpeta de las tablas de trabajo " +
                     Quoted(workDir) + ". No se ha modificado ninguna tabla.");
     }

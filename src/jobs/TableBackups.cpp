@@ -122,8 +122,9 @@ std::string MakePartialFolder(const fs::path& root) {
     }
     for (;; ++number) {
         const std::string id = number == 1 ? stamp : stamp + "-" + std::to_string(number);
-        if (files::MakeFolder(root / (id + kPartialSuffix)) == 0) return id;
-        if (errno != EEXIST) throw std::system_error(errno, std::generic_category());
+        const int error = files::MakeFolder(root / (id + kPartialSuffix));
+        if (error == 0) return id;
+        if (error != EEXIST) throw std::system_error(error, std::generic_category());
     }
 }
 
@@ -158,8 +159,8 @@ std::optional<std::string> BackUpWorkFiles(const fs::path& workDir,
     if (present.empty()) return std::nullopt;
 
     const fs::path root = workDir / kBackupFolderName;
-    if (files::MakeFolder(root) != 0 && errno != EEXIST) {
-        throw BackupError(root, files::SystemReason(errno));
+    if (const int error = files::MakeFolder(root); error != 0 && error != EEXIST) {
+        throw BackupError(root, files::SystemReason(error));
     }
     std::string id;
     try {
@@ -170,8 +171,8 @@ std::optional<std::string> BackUpWorkFiles(const fs::path& workDir,
     const fs::path partial = root / (id + kPartialSuffix);
     try {
         CopyInto(workDir, present, partial, root);
-        if (files::RenameFile(partial, root / id) != 0) {
-            throw BackupError(root, files::SystemReason(errno));
+        if (const int error = files::RenameFile(partial, root / id); error != 0) {
+            throw BackupError(root, files::SystemReason(error));
         }
     } catch (const Error&) {
         RemoveBackupFolder(partial);
@@ -207,7 +208,7 @@ std::vector<std::string> RestoreBackup(const fs::path& workDir, const std::strin
     for (const std::string& name : backup->files) {
         const std::optional<std::string> bytes = ReadFile(folder / name);
         const files::Replacement copy =
-            bytes ? files::ReplaceFile(workDir / name, {*bytes}) : files::Replacement{EIO, -1};
+            bytes ? files::ReplaceFile(workDir / name, {*bytes}) : files::Replacement{EIO, {}};
         if (copy.error != 0) {
             throw Error("No se puede restaurar la tabla " + Quoted(workDir / name) +
                         " de la copia de seguridad '" + id +

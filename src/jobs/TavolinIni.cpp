@@ -11,7 +11,6 @@
 #include "jobs/TavolinIni.h"
 
 #include <cerrno>
-#include <cstring>
 #include <fstream>
 #include <optional>
 #include <sstream>
@@ -57,7 +56,7 @@ std::string_view TrimSpacesAndTabs(std::string_view s) {
 std::string ReadWholeFile(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
     if (!in) {
-        throw Error("No se puede leer el archivo " + Quoted(file) + ": " + std::strerror(errno));
+        throw Error("No se puede leer el archivo " + Quoted(file) + ": " + files::SystemReason(errno));
     }
     std::ostringstream bytes;
     bytes << in.rdbuf();

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/FileSystem.h"
 #include "worktables/DbfTable.h"
 
 namespace velmaro::dbf {
@@ -26,9 +27,8 @@ public:
     // Whether some other open file holds a lock on `path`; false when it is missing or free.
     static bool IsHeld(const std::filesystem::path& path);
 
-    TableFile(TableFile&& other) noexcept;
-    TableFile& operator=(TableFile&& other) noexcept;
-    ~TableFile();
+    TableFile(TableFile&& other) noexcept = default;
+    TableFile& operator=(TableFile&& other) noexcept = default;
 
     // The whole file's bytes.
     std::string ReadAll() const;
@@ -45,10 +45,11 @@ private:
         Writable,  // open read-write
         ReadOnly,  // open read-only (the file or the disk does not allow writing)
     };
-    TableFile(std::filesystem::path path, int descriptor, int lock, State state);
+    TableFile(std::filesystem::path path, files::OpenFile file, files::FileLock lock,
+              State state);
     std::filesystem::path path_;
-    int descriptor_ = -1;
-    int lock_;  // LOCK_SH or LOCK_EX, held on the file while open
+    files::OpenFile file_;
+    files::FileLock lock_;  // held on the file while it is open
     State state_;
 };
 
