@@ -65,6 +65,38 @@ protected:
     ~ContentSink() = default;
 };
 
+// A replacement of a file whose content is written piece after piece before it is committed:
+// the pieces go to ReplacementPath(target), and Commit flushes it to disk and renames it over
+// `target`. Until then `target` keeps its old content; destroyed without a commit, or after a
+// failure, the temporary file is removed.
+class PendingReplacement final : public ContentSink {
+public:
+    // Opens ReplacementPath(target) empty and locked, with the permissions of an existing
+    // `target`; OpenError tells whether that failed.
+    explicit PendingReplacement(const std::filesystem::path& target);
+    ~PendingReplacement();
+    PendingReplacement(const PendingReplacement&) = delete;
+    PendingReplacement& operator=(const PendingReplacement&) = delete;
+
+    // The errno value of a failed opening, or 0.
+    int OpenError() const { return openError_; }
+    // Appends `parts` to the temporary file; the errno value of a failure, or 0.
+    int Write(const std::vector<std::string_view>& parts) override;
+    // Flushes the temporary file and renames it over `target`: what ReplaceFile leaves. On
+    // failure the temporary file is removed and `target` is untouched.
+    Replacement Commit(bool keepOpen = false);
+
+private:
+    // Closes and removes the temporary file, when this replacement still holds it.
+    void Discard();
+
+    std::filesystem::path target_;
+    std::filesystem::path temporary_;
+    int descriptor_ = -1;
+    int openError_ = 0;
+    off_t end_ = 0;
+};
+
 // ReplaceFile for content made while it is written: produce(sink) writes it and returns 0, or
 // the errno value that stops the replacement. When produce fails or throws, the temporary file
 // is removed and `target` is untouched (the exception goes on to the caller).

@@ -61,61 +61,14 @@ int WriteParts(int descriptor, const std::vector<std::string_view>& parts, off_t
     return 0;
 }
 
-// Writes one piece after another into an open file, from its start.
-class DescriptorSink final : public ContentSink {
-public:
-    explicit DescriptorSink(int descriptor) : descriptor_(descriptor) {}
-
-    int Write(const std::vector<std::string_view>& parts) override {
-        if (const int error = WriteParts(descriptor_, parts, end_); error != 0) return error;
-        for (std::string_view part : parts) end_ += static_cast<off_t>(part.size());
-        return 0;
-    }
-
-private:
-    int descriptor_;
-    off_t end_ = 0;
-};
-
 // Writes what produce(sink) gives to ReplacementPath(target), flushes it to disk and renames it
 // over `target`; see ReplaceFile and ReplaceFileWith.
 Replacement Replace(const std::filesystem::path& target,
                     const std::function<int(ContentSink&)>& produce, bool keepOpen) {
-    const std::filesystem::path temporary = ReplacementPath(target);
-    const int descriptor =
-        OpenFile(temporary, O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, kNewFileMode);
-    if (descriptor < 0) return {errno, -1};
-    if (!TryLockExclusive(descriptor)) {
-        ::close(descriptor);  // another writer is replacing the same file: its file, not ours
-        return {EBUSY, -1};
-    }
-    const auto discard = [&] {
-        ::close(descriptor);
-        RemoveFile(temporary);
-    };
-    const auto fail = [&](int error) {
-        discard();
-        return Replacement{error, -1};
-    };
-    if (TruncateFile(descriptor, 0) != 0) return fail(errno);
-    struct stat existing {};
-    if (::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
-        ::fchmod(descriptor, existing.st_mode & kPermissionBits);
-    }
-    DescriptorSink sink(descriptor);
-    int produced = 0;
-    try {
-        produced = produce(sink);
-    } catch (...) {
-        discard();
-        throw;
-    }
-    if (produced != 0) return fail(produced);
-    if (SyncFile(descriptor) != 0) return fail(errno);
-    if (RenameFile(temporary, target) != 0) return fail(errno);
-    if (keepOpen) return {0, descriptor};
-    ::close(descriptor);
-    return {0, -1};
+    PendingReplacement replacement(target);
+    if (replacement.OpenError() != 0) return {replacement.OpenError(), -1};
+    if (const int produced = produce(replacement); produced != 0) return {produced, -1};
+    return replacement.Commit(keepOpen);
 }
 
 }  // namespace
@@ -188,6 +141,64 @@ std::string SystemReason(int error) {
         default:
             return std::string("error del sistema (") + std::strerror(error) + ")";
     }
+}
+
+PendingReplacement::PendingReplacement(const std::filesystem::path& target)
+    : target_(target), temporary_(ReplacementPath(target)) {
+    const int descriptor =
+        OpenFile(temporary_, O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, kNewFileMode);
+    if (descriptor < 0) {
+        openError_ = errno;
+        return;
+    }
+    if (!TryLockExclusive(descriptor)) {
+        ::close(descriptor);  // another writer is replacing the same file: its file, not ours
+        openError_ = EBUSY;
+        return;
+    }
+    descriptor_ = descriptor;
+    if (TruncateFile(descriptor_, 0) != 0) {
+        openError_ = errno;
+        Discard();
+        return;
+    }
+    struct stat existing {};
+    if (::stat(target_.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
+        ::fchmod(descriptor_, existing.st_mode & kPermissionBits);
+    }
+}
+
+PendingReplacement::~PendingReplacement() { Discard(); }
+
+void PendingReplacement::Discard() {
+    if (descriptor_ < 0) return;
+    ::close(descriptor_);
+    descriptor_ = -1;
+    RemoveFile(temporary_);
+}
+
+int PendingReplacement::Write(const std::vector<std::string_view>& parts) {
+    if (descriptor_ < 0) return EBADF;
+    if (const int error = WriteParts(descriptor_, parts, end_); error != 0) {
+        Discard();
+        return error;
+    }
+    for (std::string_view part : parts) end_ += static_cast<off_t>(part.size());
+    return 0;
+}
+
+Replacement PendingReplacement::Commit(bool keepOpen) {
+    if (descriptor_ < 0) return {EBADF, -1};
+    if (SyncFile(descriptor_) != 0 || RenameFile(temporary_, target_) != 0) {
+        const int error = errno;
+        Discard();
+        return {error, -1};
+    }
+    const int descriptor = descriptor_;
+    descriptor_ = -1;
+    if (keepOpen) return {0, descriptor};
+    ::close(descriptor);
+    return {0, -1};
 }
 
 std::filesystem::path ReplacementPath(const std::filesystem::path& target) {
