@@ -50,6 +50,7 @@ private:
 }  // namespace
 
 std::unique_ptr<CharsetConverter> OpenCharsetConverter(const std::string& encoding) {
+    if (encoding.empty()) return nullptr;  // iconv would take the locale's encoding
     const iconv_t conversion = iconv_open(encoding.c_str(), "UTF-8");
     if (conversion == kNoConversion) return nullptr;
     return std::make_unique<IconvConverter>(conversion);
