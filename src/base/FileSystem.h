@@ -5,6 +5,7 @@
 // each platform implements them in one file of its own. Failures are reported as a system
 // error number (the <cerrno> values: ENOENT, EACCES, ENOSPC...), which SystemReason words.
 
+#include <cstddef>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -92,6 +93,38 @@ public:
 
 protected:
     ~ContentSink() = default;
+};
+
+// A replacement of a file whose content is written piece after piece before it is committed:
+// the pieces go to ReplacementPath(target), and Commit flushes it to disk and renames it over
+// `target`. Until then `target` keeps its old content; destroyed without a commit, or after a
+// failure, the temporary file is removed.
+class PendingReplacement final : public ContentSink {
+public:
+    // Opens ReplacementPath(target) empty and locked, with the permissions of an existing
+    // `target`; OpenError tells whether that failed.
+    explicit PendingReplacement(const std::filesystem::path& target);
+    ~PendingReplacement();
+    PendingReplacement(const PendingReplacement&) = delete;
+    PendingReplacement& operator=(const PendingReplacement&) = delete;
+
+    // The error number of a failed opening, or 0.
+    int OpenError() const { return openError_; }
+    // Appends `parts` to the temporary file; the error number of a failure, or 0.
+    int Write(const std::vector<std::string_view>& parts) override;
+    // Flushes the temporary file and renames it over `target`: what ReplaceFile leaves. On
+    // failure the temporary file is removed and `target` is untouched.
+    Replacement Commit(bool keepOpen = false);
+
+private:
+    // Closes and removes the temporary file, when this replacement still holds it.
+    void Discard();
+
+    std::filesystem::path target_;
+    std::filesystem::path temporary_;
+    OpenFile file_;
+    int openError_ = 0;
+    std::size_t end_ = 0;  // bytes written so far
 };
 
 // ReplaceFile for content made while it is written: produce(sink) writes it and returns 0, or

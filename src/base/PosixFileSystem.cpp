@@ -96,61 +96,14 @@ int WriteParts(int descriptor, const std::vector<std::string_view>& parts, off_t
     return 0;
 }
 
-// Writes one piece after another into an open file, from its start.
-class DescriptorSink final : public ContentSink {
-public:
-    explicit DescriptorSink(int descriptor) : descriptor_(descriptor) {}
-
-    int Write(const std::vector<std::string_view>& parts) override {
-        if (const int error = WriteParts(descriptor_, parts, end_); error != 0) return error;
-        for (std::string_view part : parts) end_ += static_cast<off_t>(part.size());
-        return 0;
-    }
-
-private:
-    int descriptor_;
-    off_t end_ = 0;
-};
-
 // Writes what produce(sink) gives to ReplacementPath(target), flushes it to disk and renames it
 // over `target`; see ReplaceFile and ReplaceFileWith.
 Replacement Replace(const std::filesystem::path& target,
                     const std::function<int(ContentSink&)>& produce, bool keepOpen) {
-    const std::filesystem::path temporary = ReplacementPath(target);
-    const int descriptor =
-        CreateFile(temporary, O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, kNewFileMode);
-    if (descriptor < 0) return {errno, OpenFile()};
-    if (!TryFlock(descriptor, LOCK_EX)) {
-        ::close(descriptor);  // another writer is replacing the same file: its file, not ours
-        return {EBUSY, OpenFile()};
-    }
-    const auto discard = [&] {
-        ::close(descriptor);
-        RemoveFile(temporary);
-    };
-    const auto fail = [&](int error) {
-        discard();
-        return Replacement{error, OpenFile()};
-    };
-    if (TruncateFile(descriptor, 0) != 0) return fail(errno);
-    struct stat existing {};
-    if (::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
-        ::fchmod(descriptor, existing.st_mode & kPermissionBits);
-    }
-    DescriptorSink sink(descriptor);
-    int produced = 0;
-    try {
-        produced = produce(sink);
-    } catch (...) {
-        discard();
-        throw;
-    }
-    if (produced != 0) return fail(produced);
-    if (SyncFile(descriptor) != 0) return fail(errno);
-    if (const int error = RenameFile(temporary, target); error != 0) return fail(error);
-    if (keepOpen) return {0, PlatformFile::Wrap(descriptor)};
-    ::close(descriptor);
-    return {0, OpenFile()};
+    PendingReplacement replacement(target);
+    if (replacement.OpenError() != 0) return {replacement.OpenError(), OpenFile()};
+    if (const int produced = produce(replacement); produced != 0) return {produced, OpenFile()};
+    return replacement.Commit(keepOpen);
 }
 
 }  // namespace
@@ -258,6 +211,63 @@ std::string SystemReason(int error) {
         default:
             return std::string("error del sistema (") + std::strerror(error) + ")";
     }
+}
+
+PendingReplacement::PendingReplacement(const std::filesystem::path& target)
+    : target_(target), temporary_(ReplacementPath(target)) {
+    const int descriptor =
+        CreateFile(temporary_, O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, kNewFileMode);
+    if (descriptor < 0) {
+        openError_ = errno;
+        return;
+    }
+    if (!TryFlock(descriptor, LOCK_EX)) {
+        ::close(descriptor);  // another writer is replacing the same file: its file, not ours
+        openError_ = EBUSY;
+        return;
+    }
+    file_ = PlatformFile::Wrap(descriptor);
+    if (TruncateFile(descriptor, 0) != 0) {
+        openError_ = errno;
+        Discard();
+        return;
+    }
+    struct stat existing {};
+    if (::stat(target_.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
+        ::fchmod(descriptor, existing.st_mode & kPermissionBits);
+    }
+}
+
+PendingReplacement::~PendingReplacement() { Discard(); }
+
+void PendingReplacement::Discard() {
+    if (!file_.IsOpen()) return;
+    file_.Close();
+    RemoveFile(temporary_);
+}
+
+int PendingReplacement::Write(const std::vector<std::string_view>& parts) {
+    if (!file_.IsOpen()) return EBADF;
+    const off_t offset = static_cast<off_t>(end_);
+    if (const int error = WriteParts(Descriptor(file_), parts, offset); error != 0) {
+        Discard();
+        return error;
+    }
+    for (std::string_view part : parts) end_ += part.size();
+    return 0;
+}
+
+Replacement PendingReplacement::Commit(bool keepOpen) {
+    if (!file_.IsOpen()) return {EBADF, OpenFile()};
+    int error = SyncFile(Descriptor(file_)) != 0 ? errno : 0;
+    if (error == 0) error = RenameFile(temporary_, target_);
+    if (error != 0) {
+        Discard();
+        return {error, OpenFile()};
+    }
+    OpenFile committed = std::move(file_);
+    if (keepOpen) return {0, std::move(committed)};
+    return {0, OpenFile()};
 }
 
 std::filesystem::path ReplacementPath(const std::filesystem::path& target) {

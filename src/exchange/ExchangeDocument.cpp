@@ -2,8 +2,12 @@
 
 #include <libxml/entities.h>
 #include <libxml/tree.h>
+#include <libxml/xmlsave.h>
 
 #include <cstring>
+#include <memory>
+#include <new>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -136,7 +140,75 @@ void ForEachSection(const xmlDoc* doc, std::string_view section, Visit visit) {
     });
 }
 
+const char* TextOf(const xmlChar* text) {
+    return text != nullptr ? reinterpret_cast<const char*>(text) : "";
+}
+
+// The declaration of `doc`, which libxml2 records as version, encoding and standalone; nothing
+// when the document had none (standalone -1). Standalone -2 means a declaration without it.
+std::optional<XmlDeclaration> DeclarationOf(const xmlDoc* doc) {
+    if (doc->standalone == -1) return std::nullopt;
+    XmlDeclaration declaration;
+    if (doc->version != nullptr) declaration.version = TextOf(doc->version);
+    if (doc->encoding != nullptr) declaration.encoding = TextOf(doc->encoding);
+    if (doc->standalone >= 0) declaration.standalone = doc->standalone == 1;
+    return declaration;
+}
+
+// The document type `dtd` as libxml2's serializer writes it.
+std::string DocumentTypeText(xmlDoc* doc, xmlDtd* dtd) {
+    std::unique_ptr<xmlBuffer, decltype(&xmlBufferFree)> buffer(xmlBufferCreate(),
+                                                                 xmlBufferFree);
+    if (buffer == nullptr || xmlNodeDump(buffer.get(), doc, reinterpret_cast<xmlNode*>(dtd), 0,
+                                         0) < 0) {
+        throw std::bad_alloc();
+    }
+    return std::string(TextOf(xmlBufferContent(buffer.get())),
+                       static_cast<std::size_t>(xmlBufferLength(buffer.get())));
+}
+
+// `node`, a child of the document other than its root, as a prolog node; nothing for a kind of
+// node that the prolog does not hold.
+std::optional<PrologNode> PrologNodeOf(xmlDoc* doc, xmlNode* node) {
+    PrologNode prologNode;
+    switch (node->type) {
+        case XML_COMMENT_NODE:
+            prologNode.kind = PrologNode::Kind::Comment;
+            prologNode.text = TextOf(node->content);
+            return prologNode;
+        case XML_PI_NODE:
+            prologNode.kind = PrologNode::Kind::ProcessingInstruction;
+            prologNode.target = TextOf(node->name);
+            prologNode.text = TextOf(node->content);
+            return prologNode;
+        case XML_DTD_NODE: {
+            auto* dtd = reinterpret_cast<xmlDtd*>(node);
+            prologNode.kind = PrologNode::Kind::DocumentType;
+            prologNode.text = DocumentTypeText(doc, dtd);
+            prologNode.xhtml = xmlIsXHTML(dtd->SystemID, dtd->ExternalID) == 1;
+            return prologNode;
+        }
+        default:
+            return std::nullopt;
+    }
+}
+
 }  // namespace
+
+ExchangeProlog PrologOf(const ExchangeDocument& document) {
+    xmlDoc* doc = document.Raw();
+    ExchangeProlog prolog;
+    prolog.declaration = DeclarationOf(doc);
+    bool afterRoot = false;
+    for (xmlNode* child = doc->children; child != nullptr; child = child->next) {
+        if (child->type == XML_ELEMENT_NODE) {
+            afterRoot = true;
+        } else if (std::optional<PrologNode> node = PrologNodeOf(doc, child)) {
+            (afterRoot ? prolog.afterRoot : prolog.beforeRoot).push_back(std::move(*node));
+        }
+    }
+    return prolog;
+}
 
 std::size_t ExchangeRecord::FieldCount() const {
     std::size_t count = 0;

@@ -16,6 +16,8 @@
 #include <string_view>
 #include <vector>
 
+#include "exchange/ExchangeProlog.h"
+
 struct _xmlDoc;
 struct _xmlNode;
 
@@ -86,5 +88,9 @@ private:
     std::filesystem::path path_;
     std::unique_ptr<_xmlDoc, DocDeleter> doc_;
 };
+
+// What `document` holds outside its root element: its XML declaration and the comments,
+// processing instructions and document type before and after the root.
+ExchangeProlog PrologOf(const ExchangeDocument& document);
 
 }  // namespace velmaro

@@ -247,7 +247,8 @@ std::optional<OutboundSummary> ConvertTimetable(const Session& session, UserInte
 
     OutboundSummary summary;
     summary.teachers = tables.profesor.RecordCount();
-    ResultDocument result(document.Raw(), document.Path(), academicYear, summary.teachers,
+    summary.resultFile = ResultFileName(session.filenameXML);
+    ResultDocument result(PrologOf(document), summary.resultFile, academicYear, summary.teachers,
                           RegionalTimestamp(std::time(nullptr)));
     const WorkFields fields(tables);
     for (std::size_t teacher = 0; teacher < summary.teachers; ++teacher) {
@@ -265,8 +266,7 @@ std::optional<OutboundSummary> ConvertTimetable(const Session& session, UserInte
     }
     tables.Close();
 
-    summary.resultFile = ResultFileName(session.filenameXML);
-    result.Save(summary.resultFile);
+    result.Save();
     if (session.processEndsAfterJob) document.KeepUntilProcessEnds();
     return summary;
 }

@@ -1,6 +1,6 @@
 #pragma once
-// The result document for Racima: every teacher's regular timetable, built inside the loaded
-// exchange document and saved beside it under the "ResultadoOrvik" name.
+// The result document for Racima: every teacher's regular timetable, written after the prolog of
+// the exchange document into a file beside it under the "ResultadoOrvik" name.
 //
 // Tree: SERVICIO(modulo, tipo, autor, fecha) > BLOQUE_DATOS > grupo_datos seq="ANNO_ACADEMICO"
 // (dato C_ANNO) and grupo_datos seq="HORARIOS_REGULARES" registros=<teachers>, which holds one
@@ -8,9 +8,9 @@
 // X_EMPLEADO, dato F_TOMAPOS, then one grupo_datos seq="ACTIVIDAD_<n>" of eleven dato per
 // activity). No white space is placed between elements.
 //
-// A teacher's group is finished when the next teacher is added (or the document saved): it is
-// then serialised at once and kept as its text, so that the tree never holds every teacher's
-// nodes (a large school's result would take gigabytes as a tree, a tenth of that as text).
+// The document is written as it is built: its text goes to a temporary file beside the result
+// in pieces of about 1 MiB, and Save renames that file over the result, so that memory does not
+// follow the size of the document and a failed run leaves an earlier result whole.
 
 #include <cstddef>
 #include <filesystem>
@@ -18,11 +18,14 @@
 #include <string>
 #include <string_view>
 
-struct _xmlDoc;
-struct _xmlNode;
+#include "exchange/ExchangeProlog.h"
+#include "exchange/XmlWriter.h"
+
+namespace velmaro::files {
+class PendingReplacement;
+}
 
 namespace velmaro {
-
 // The values of one activity, as the outbound conversion resolved them from the work tables.
 struct ActivityValues {
     std::string dayNumber;    // N_DIASEMANA
@@ -41,22 +44,24 @@ struct ActivityValues {
 // A teacher's group inside the result document, to which activities are added.
 class TeacherGroup {
 public:
-    explicit TeacherGroup(_xmlNode* node) : node_(node) {}
-    _xmlNode* Node() const { return node_; }
+    explicit TeacherGroup(std::size_t serial) : serial_(serial) {}
+    // The group's place among the groups of its document, counted from 1.
+    std::size_t Serial() const { return serial_; }
 
 private:
-    _xmlNode* node_;
+    std::size_t serial_;
 };
 
 class ResultDocument {
 public:
-    // Begins the result document inside `doc`: removes its root element with everything below
-    // it, keeps every node outside the root (XML declaration, comments, processing
-    // instructions), appends the new SERVICIO root after them with `fecha` as its date
-    // attribute, and adds the academic-year group and the timetable group. Throws Error naming
-    // `source` when the document has no root element.
-    ResultDocument(_xmlDoc* doc, const std::filesystem::path& source, std::string_view academicYear,
-                   std::size_t teacherCount, std::string_view fecha);
+    // Begins the result document that Save puts at `target`: the declaration and the nodes of
+    // `prolog` (those before the root, then those after it), the new SERVICIO root with `fecha`
+    // as its date attribute, the academic-year group and the timetable group. It is written in
+    // the encoding `prolog` declares (UTF-8, and no declaration, when it declares none). Throws
+    // Error naming `target` when that encoding cannot be written.
+    ResultDocument(const ExchangeProlog& prolog, const std::filesystem::path& target,
+                   std::string_view academicYear, std::size_t teacherCount, std::string_view fecha);
+    // Without Save, the temporary file is removed and an earlier result stays as it was.
     ~ResultDocument();
     ResultDocument(const ResultDocument&) = delete;
     ResultDocument& operator=(const ResultDocument&) = delete;
@@ -71,22 +76,30 @@ public:
     void AddActivity(TeacherGroup teacher, std::size_t activityNumber,
                      const ActivityValues& values);
 
-    // Writes the document to `target` in the encoding its XML declaration names (UTF-8, and no
-    // declaration, when the exchange document had none). Writes a temporary file in the same
-    // folder and renames it over `target`, so a failed save leaves an earlier file whole.
-    // Throws Error naming `target` when the file cannot be written.
-    void Save(const std::filesystem::path& target);
+    // Ends the document and renames its temporary file over the target; called once.
+    //
+    // This and the two calls above may write a piece of the document to the temporary file;
+    // when the file cannot be written, they throw Error naming the target, which keeps its
+    // earlier content, and the document can no longer be saved.
+    void Save();
 
 private:
-    struct GroupSerialiser;
-
-    // Replaces the open teacher's group by its serialised text, if there is an open one.
+    // Gives a piece of the document's bytes to the temporary file, opening it with the first.
+    void WritePiece(std::string_view bytes);
+    // Closes the open teacher's group, if there is an open one.
     void FinishOpenTeacher();
+    // Appends <dato nombre_dato="name">value</dato>, without content when `value` is empty
+    // (a value that begins with NUL gives an empty content).
+    void AppendDato(std::string_view name, std::string_view value);
+    // Opens a grupo_datos with its seq attribute.
+    void StartGroup(std::string_view seq);
 
-    _xmlDoc* doc_;
-    _xmlNode* timetableGroup_ = nullptr;
-    _xmlNode* openTeacher_ = nullptr;  // the group activities are being added to
-    std::unique_ptr<GroupSerialiser> serialiser_;
+    std::filesystem::path target_;
+    std::unique_ptr<files::PendingReplacement> file_;
+    int writeError_ = 0;  // the errno value of the write that failed, or 0
+    std::unique_ptr<XmlWriter> writer_;
+    std::size_t groups_ = 0;          // teachers' groups opened so far
+    bool teacherOpen_ = false;        // whether group number groups_ takes activities
 };
 
 // Minutes after midnight of a clock text: a text shorter than 5 characters gets one "0" in

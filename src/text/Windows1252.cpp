@@ -26,6 +26,11 @@ char32_t CodePointOfByte(unsigned char byte) {
     return byte;  // ASCII and 0xA0..0xFF coincide with Latin-1
 }
 
+// True for the C1 controls that stand for the five unassigned bytes, stored as those bytes.
+bool IsUnassignedByteValue(char32_t cp) {
+    return cp >= 0x80 && cp <= 0x9F && kHighControls[cp - 0x80] == cp;
+}
+
 const std::unordered_map<char32_t, char>& ByteOfCodePoint() {
     static const auto* table = [] {
         auto* map = new std::unordered_map<char32_t, char>();
@@ -56,11 +61,8 @@ char NonAsciiByte(std::string_view utf8, std::size_t& pos) {
     const std::size_t length = Utf8CharLength(utf8, pos);
     const char32_t cp = length == 1 ? U'?' : Utf8Decode(utf8, pos);
     pos += length;
-    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<char>(cp);
-    if (auto found = ByteOfCodePoint().find(cp); found != ByteOfCodePoint().end()) {
-        return found->second;
-    }
-    return '?';
+    if (IsUnassignedByteValue(cp)) return static_cast<char>(cp);
+    return Windows1252Byte(cp).value_or('?');
 }
 
 // Copies the ASCII bytes at the start of `from`, at most `room` of them, to `to`, eight at a
@@ -113,6 +115,17 @@ std::size_t WriteWindows1252(std::string_view utf8, std::span<char> out) {
         if (ascii < room) out[written++] = NonAsciiByte(utf8, pos);
     }
     return written;
+}
+
+std::optional<char> Windows1252Byte(char32_t codePoint) {
+    constexpr char32_t kFirstC1Control = 0x80;  // U+0080..U+009F: no character of the table
+    constexpr char32_t kLastC1Control = 0x9F;
+    if (codePoint >= kFirstC1Control && codePoint <= kLastC1Control) return std::nullopt;
+    if (codePoint <= 0xFF) return static_cast<char>(codePoint);
+    if (auto found = ByteOfCodePoint().find(codePoint); found != ByteOfCodePoint().end()) {
+        return found->second;
+    }
+    return std::nullopt;
 }
 
 std::string DecodeWindows1252(std::string_view bytes) {

@@ -2,6 +2,7 @@
 // The Windows-1252 code page in which the work tables store their text.
 
 #include <cstddef>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -15,6 +16,9 @@ void AppendWindows1252(std::string_view utf8, std::string& bytes);
 // Writes the Windows-1252 bytes of the first characters of `utf8` that fit into `out` (one byte
 // a character, as EncodeWindows1252 gives them); returns how many bytes were written.
 std::size_t WriteWindows1252(std::string_view utf8, std::span<char> out);
+// The Windows-1252 byte of `codePoint`, or nothing when the code page assigns it none: the five
+// unassigned bytes hold no character here, as in the code page's published table.
+std::optional<char> Windows1252Byte(char32_t codePoint);
 // The UTF-8 text of `bytes` read as Windows-1252 (the five unassigned bytes map to U+0081 etc.).
 std::string DecodeWindows1252(std::string_view bytes);
 

@@ -81,6 +81,7 @@ INSTANTIATE_TEST_SUITE_P(
         MalformedCase{"UnknownEncoding",
                       "<?xml version=\"1.0\" encoding=\"X-NO-EXISTE\"?>\n<SERVICIO/>", 1},
         MalformedCase{"WhiteSpaceOnly", "  \n\n  ", 3},
+        MalformedCase{"PrologWithoutRoot", "<?xml version=\"1.0\"?>\n<!--solo-->\n<?pi?>\n", 4},
         // Inside an entity libxml2 counts lines of the entity; the file's line is the one told.
         MalformedCase{"RecursiveEntity",
                       "<!DOCTYPE SERVICIO [\n<!ENTITY a \"x&b;\">\n<!ENTITY b \"&a;\">\n]>\n"
