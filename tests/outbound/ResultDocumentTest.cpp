@@ -15,6 +15,7 @@
 
 #include "base/Error.h"
 #include "outbound/ResultDocument.h"
+#include "support/ExpectError.h"
 #include "support/ScratchFolder.h"
 #include "base/FaultInjection.h"
 
@@ -22,6 +23,7 @@ namespace velmaro {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::ErrorMessage;
 using testing::ReadBytes;
 using testing::ScratchFolder;
 using testing::WriteBytes;
@@ -303,12 +305,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ResultDocument, DocumentWithoutRootIsAnError) {
     ParsedDoc doc(xmlNewDoc(reinterpret_cast<const xmlChar*>("1.0")));
-    try {
-        ResultDocument(doc.get(), "/x/vacio.xml", "2023", 0, "f");
-        FAIL() << "no error";
-    } catch (const Error& error) {
-        EXPECT_NE(std::string(error.what()).find("/x/vacio.xml"), std::string::npos);
-    }
+    const std::string message =
+        ErrorMessage([&] { ResultDocument(doc.get(), "/x/vacio.xml", "2023", 0, "f"); });
+    EXPECT_NE(message.find("/x/vacio.xml"), std::string::npos) << message;
 }
 
 // Atomic save: a failing save keeps the earlier result whole, leaves no temporary file and
@@ -334,12 +333,8 @@ TEST(ResultDocumentSave, ReadOnlyFolderKeepsTheEarlierResult) {
     fs::permissions(dir.Path(), fs::perms::owner_read | fs::perms::owner_exec);
     ParsedDoc doc = Parse("<SERVICIO/>");
     ResultDocument result(doc.get(), "e.xml", "2023", 0, "f");
-    try {
-        result.Save(target);
-        FAIL() << "no error";
-    } catch (const Error& error) {
-        EXPECT_NE(std::string(error.what()).find(target.string()), std::string::npos);
-    }
+    const std::string message = ErrorMessage([&] { result.Save(target); });
+    EXPECT_NE(message.find(target.string()), std::string::npos) << message;
     fs::permissions(dir.Path(), fs::perms::owner_all);
     EXPECT_EQ(ReadBytes(target), "viejo");
     EXPECT_EQ(Listing(dir.Path()), "r.xml;");
@@ -362,12 +357,8 @@ TEST(ResultDocumentSave, MissingFolderNamesTheFile) {
     const fs::path target = dir.Path() / "no-existe" / "r.xml";
     ParsedDoc doc = Parse("<SERVICIO/>");
     ResultDocument result(doc.get(), "e.xml", "2023", 0, "f");
-    try {
-        result.Save(target);
-        FAIL() << "no error";
-    } catch (const Error& error) {
-        EXPECT_NE(std::string(error.what()).find(target.string()), std::string::npos);
-    }
+    const std::string message = ErrorMessage([&] { result.Save(target); });
+    EXPECT_NE(message.find(target.string()), std::string::npos) << message;
     EXPECT_EQ(Listing(dir.Path()), "");
 }
 
