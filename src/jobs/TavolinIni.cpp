@@ -21,6 +21,7 @@
 
 #include "base/Error.h"
 #include "base/FileSystem.h"
+#include "base/QuotedPath.h"
 
 namespace velmaro {
 namespace {
@@ -34,8 +35,6 @@ struct IniLine {
     std::string text;
     std::string ending;
 };
-
-std::string Quoted(const fs::path& file) { return "'" + file.string() + "'"; }
 
 char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 

@@ -83,7 +83,7 @@ TEST(DefaultProgramDir, VelmaroHomeWins) {
 TEST(DefaultProgramDir, ElseTheFolderOfTheRunningProgram) {
     ScopedEnvironment environment(Variables{{"VELMARO_HOME", std::nullopt}});
     const fs::path folder = DefaultProgramDir();
-    EXPECT_TRUE(fs::exists(folder / "app_inbound_job_tests")) << folder;
+    EXPECT_TRUE(fs::exists(folder / "base_tests")) << folder;
 }
 
 }  // namespace
