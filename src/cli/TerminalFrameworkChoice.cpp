@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "base/Error.h"
+#include "base/QuotedPath.h"
 #include "cli/TerminalInteraction.h"
 #include "exchange/ExchangeDocument.h"
 #include "text/IntegerText.h"
@@ -19,13 +20,6 @@ namespace {
 constexpr const char* kPrompt =
     "Seleccione 1, o los 2 Marcos Horarios que quiere aplicar a su Horario en Tavolin.";
 constexpr const char* kAnswerHint = "Números de la lista separados por comas (por ejemplo 1,2): ";
-
-std::string Quoted(const std::filesystem::path& path) {
-    std::string quoted = "'";
-    quoted += path.string();
-    quoted += '\'';
-    return quoted;
-}
 
 // The comma-separated pieces of `text`, trimmed; empty pieces are dropped.
 std::vector<std::string> CommaSeparated(const std::string& text) {

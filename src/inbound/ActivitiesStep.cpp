@@ -14,13 +14,25 @@ constexpr std::size_t kKeyField = 1;
 constexpr std::size_t kNameField = 2;
 constexpr long kLongCodeFromName = 10;  // characters of the name that go to CODLARGO
 
-void AppendActivity(DbfTable& table, const std::string& key, const std::string& name) {
+// The fields of ASIGNOMT.DBF the step sets, found once.
+struct ActivityFields {
+    explicit ActivityFields(const DbfTable& table)
+        : cod(table.Field(layouts::asignomt::COD)),
+          codLargo(table.Field(layouts::asignomt::CODLARGO)),
+          nombre(table.Field(layouts::asignomt::NOMBRE)),
+          codTarea(table.Field(layouts::asignomt::CODTAREA)),
+          esTarea(table.Field(layouts::asignomt::ESTAREA)) {}
+    DbfTable::FieldHandle cod, codLargo, nombre, codTarea, esTarea;
+};
+
+void AppendActivity(DbfTable& table, const ActivityFields& fields, const std::string& key,
+                    const std::string& name) {
     const std::size_t row = table.Append();
-    table.SetText(row, "COD", key);
-    table.SetText(row, "CODLARGO", LeftChars(name, kLongCodeFromName));
-    table.SetText(row, "NOMBRE", name);
-    table.SetText(row, "CODTAREA", key);
-    table.SetLogical(row, "ESTAREA", true);
+    table.SetText(row, fields.cod, key);
+    table.SetText(row, fields.codLargo, LeftChars(name, kLongCodeFromName));
+    table.SetText(row, fields.nombre, name);
+    table.SetText(row, fields.codTarea, key);
+    table.SetLogical(row, fields.esTarea, true);
 }
 
 }  // namespace
@@ -29,9 +41,10 @@ void RunActivitiesStep(InboundContext& context) {
     const std::vector<ExchangeRecord> records = context.document.Records(kSection);
     DbfTable table =
         DbfTable::Open(context.workDir / layouts::ASIGNOMT.fileName, TableAccess::Shared);
+    const ActivityFields fields(table);
     for (const ExchangeRecord& record : records) {
         if (record.FieldCount() < kMinimumFields) continue;
-        AppendActivity(table, TrimBlanks(record.Field(kKeyField)),
+        AppendActivity(table, fields, TrimBlanks(record.Field(kKeyField)),
                        TrimBlanks(record.Field(kNameField)));
     }
     table.Close();

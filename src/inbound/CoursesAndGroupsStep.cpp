@@ -9,6 +9,7 @@
 #include "text/TextHelpers.h"
 #include "text/Utf8.h"
 #include "worktables/DbfTable.h"
+#include "worktables/MdxIndex.h"
 #include "worktables/WorkTableLayouts.h"
 #include "worktables/WorkTableRebuild.h"
 
@@ -16,7 +17,6 @@ namespace velmaro {
 
 namespace {
 
-constexpr const char* kReferenceTableFile = "NIVELLARI.DBF";
 constexpr const char* kUnknownLevel = "Niv";
 constexpr std::size_t kMinimumFields = 2;
 constexpr std::size_t kGroupCodeLength = 10;
@@ -36,21 +36,50 @@ struct CourseData {
 
 // The reference table, read once: X_OFERTAMATRIG -> its first row's level and study.
 std::unordered_map<int, LevelAndStudy> ReadReferenceTable(const std::filesystem::path& programDir) {
-    DbfTable reference = DbfTable::Open(programDir / kReferenceTableFile, TableAccess::Shared);
+    DbfTable reference =
+        DbfTable::Open(programDir / layouts::NIVELLARI.fileName, TableAccess::Shared);
+    const DbfTable::FieldHandle key = reference.Field(layouts::nivellari::X_OFERTAMATRIG);
+    const DbfTable::FieldHandle level = reference.Field(layouts::nivellari::NIVEL_ABREV);
+    const DbfTable::FieldHandle study = reference.Field(layouts::nivellari::ESTUDIO);
     std::unordered_map<int, LevelAndStudy> byKey;
     for (std::size_t row = 0; row < reference.RecordCount(); ++row) {
         // A row without a key can equal no course key.
-        if (reference.Text(row, "X_OFERTAMATRIG").empty()) continue;
-        byKey.try_emplace(
-            reference.Integer(row, "X_OFERTAMATRIG"),
-            LevelAndStudy{reference.Text(row, "NIVEL_ABREV"), reference.Text(row, "ESTUDIO")});
+        if (reference.Text(row, key).empty()) continue;
+        byKey.try_emplace(reference.Integer(row, key),
+                          LevelAndStudy{reference.Text(row, level), reference.Text(row, study)});
     }
     reference.Close();
     return byKey;
 }
 
+// The fields of CURSOST.DBF the step sets and reads, found once.
+struct CourseFields {
+    explicit CourseFields(const DbfTable& courses)
+        : clave(courses.Field(layouts::cursost::CLAVE)),
+          nivel(courses.Field(layouts::cursost::NIVEL)),
+          curso(courses.Field(layouts::cursost::CURSO)),
+          estud(courses.Field(layouts::cursost::ESTUD)) {}
+    DbfTable::FieldHandle clave, nivel, curso, estud;
+};
+
+// The fields of GRUPOST.DBF the step sets, found once.
+struct GroupFields {
+    explicit GroupFields(const DbfTable& groups)
+        : abrev(groups.Field(layouts::grupost::ABREV)),
+          turno(groups.Field(layouts::grupost::TURNO)),
+          nivel(groups.Field(layouts::grupost::NIVEL)),
+          curso(groups.Field(layouts::grupost::CURSO)),
+          grupo(groups.Field(layouts::grupost::GRUPO)),
+          marco(groups.Field(layouts::grupost::MARCO)),
+          clave(groups.Field(layouts::grupost::CLAVE)),
+          claveCurso(groups.Field(layouts::grupost::CLAVECURSO)),
+          descrip(groups.Field(layouts::grupost::DESCRIP)) {}
+    DbfTable::FieldHandle abrev, turno, nivel, curso, grupo, marco, clave, claveCurso, descrip;
+};
+
 void WriteCourses(InboundContext& ctx, DbfTable& courses) {
     const std::unordered_map<int, LevelAndStudy> reference = ReadReferenceTable(ctx.programDir);
+    const CourseFields fields(courses);
     for (const ExchangeRecord& record : ctx.document.Records("CURSOS_DEL_CENTRO")) {
         if (record.FieldCount() < kMinimumFields) continue;
         const std::string key = TrimBlanks(record.Field(0));
@@ -61,20 +90,22 @@ void WriteCourses(InboundContext& ctx, DbfTable& courses) {
         const std::string courseLetter = LeftChars(TrimBlanks(record.Field(1)), 1);
 
         const std::size_t row = courses.Append();
-        courses.SetText(row, "CLAVE", key);
-        courses.SetText(row, "NIVEL", level);
-        courses.SetText(row, "CURSO", courseLetter);
-        courses.SetText(row, "ESTUD", study);
+        courses.SetText(row, fields.clave, key);
+        courses.SetText(row, fields.nivel, level);
+        courses.SetText(row, fields.curso, courseLetter);
+        courses.SetText(row, fields.estud, study);
     }
 }
 
 // The course rows as stored, by CLAVE; the first row of a key wins.
 std::unordered_map<std::string, CourseData> IndexCourses(const DbfTable& courses) {
+    const CourseFields fields(courses);
     std::unordered_map<std::string, CourseData> byKey;
     for (std::size_t row = 0; row < courses.RecordCount(); ++row) {
-        byKey.try_emplace(courses.Text(row, "CLAVE"),
-                          CourseData{courses.Text(row, "NIVEL"), courses.Text(row, "CURSO"),
-                                     courses.Text(row, "ESTUD")});
+        byKey.try_emplace(courses.Text(row, fields.clave),
+                          CourseData{courses.Text(row, fields.nivel),
+                                     courses.Text(row, fields.curso),
+                                     courses.Text(row, fields.estud)});
     }
     return byKey;
 }
@@ -106,6 +137,7 @@ std::string GroupDescription(const std::string& unitName, const CourseData& cour
 
 void WriteGroups(InboundContext& ctx, const DbfTable& courses, DbfTable& groups) {
     const std::unordered_map<std::string, CourseData> courseByKey = IndexCourses(courses);
+    const GroupFields fields(groups);
     UniqueCodes groupCodes(CodeCase::Ignored, CodeLength::ShortenToTen);
     for (const ExchangeRecord& record : ctx.document.Records("UNIDADES")) {
         if (record.FieldCount() < kMinimumFields) continue;
@@ -119,23 +151,24 @@ void WriteGroups(InboundContext& ctx, const DbfTable& courses, DbfTable& groups)
         const std::string group = RightChars(unitName, 1);
 
         const std::size_t row = groups.Append();
-        groups.SetText(row, "ABREV", groupCodes.Claim(CodeFromUnitName(unitName)));
-        groups.SetText(row, "TURNO", "");
-        groups.SetText(row, "NIVEL", course.level);
-        groups.SetText(row, "CURSO", course.course);
-        groups.SetText(row, "GRUPO", group);
-        groups.SetText(row, "MARCO", "0");
-        groups.SetText(row, "CLAVE", unitKey);
-        groups.SetText(row, "CLAVECURSO", courseKey);
-        groups.SetText(row, "DESCRIP", GroupDescription(unitName, course, group));
+        groups.SetText(row, fields.abrev, groupCodes.Claim(CodeFromUnitName(unitName)));
+        groups.SetText(row, fields.turno, "");
+        groups.SetText(row, fields.nivel, course.level);
+        groups.SetText(row, fields.curso, course.course);
+        groups.SetText(row, fields.grupo, group);
+        groups.SetText(row, fields.marco, "0");
+        groups.SetText(row, fields.clave, unitKey);
+        groups.SetText(row, fields.claveCurso, courseKey);
+        groups.SetText(row, fields.descrip, GroupDescription(unitName, course, group));
     }
 }
 
 }  // namespace
 
 void RunCoursesAndGroupsStep(InboundContext& ctx) {
-    for (const char* file : {"GRUPOST.DBF", "GRUPOST.MDX", "CURSOST.DBF", "CURSOST.MDX"}) {
-        RemoveWorkFile(ctx.workDir, file);
+    for (const TableLayout* layout : {&layouts::GRUPOST, &layouts::CURSOST}) {
+        RemoveWorkFile(ctx.workDir, layout->fileName);
+        RemoveWorkFile(ctx.workDir, dbf::IndexFileName(layout->fileName));
     }
     DbfTable courses = RebuildWorkTable(ctx.workDir, layouts::CURSOST);
     DbfTable groups = RebuildWorkTable(ctx.workDir, layouts::GRUPOST);

@@ -1,6 +1,7 @@
 #include "inbound/FrameworkChoice.h"
 
 #include "base/Error.h"
+#include "inbound/TimeSlotRecord.h"
 #include "text/TextHelpers.h"
 
 namespace velmaro {
@@ -9,9 +10,6 @@ namespace {
 
 constexpr long kCodeWidth = 10;
 constexpr std::size_t kMostFrameworks = 2;
-// A slot's label and the code of its framework; shorter records name no framework.
-constexpr std::size_t kSlotLabelField = 1;
-constexpr std::size_t kSlotFrameworkField = 4;
 constexpr const char* kNoneSelected = "Debe al menos seleccionar 1 Marco Horario.";
 constexpr const char* kTooManySelected =
     "Demasiados Marcos Horarios seleccionados.\r\n"
@@ -43,11 +41,12 @@ FrameworkCatalog::FrameworkCatalog(const ExchangeDocument& document) {
                 Framework{record.Field(1), record.Field(2), record.Field(3)};
         }
     }
-    const std::vector<ExchangeRecord> slots = document.Records("TRAMOS_HORARIOS");
+    const std::vector<ExchangeRecord> slots = document.Records(time_slots::kSection);
     rebuildsSlotList_ = slots.size() > 1;
     for (const ExchangeRecord& slot : slots) {
-        if (slot.FieldCount() <= kSlotFrameworkField) continue;
-        slotLabelsByCode_[slot.Field(kSlotFrameworkField)].push_back(slot.Field(kSlotLabelField));
+        if (slot.FieldCount() < time_slots::kFieldCount) continue;
+        slotLabelsByCode_[slot.Field(time_slots::kFramework)].push_back(
+            slot.Field(time_slots::kLabel));
     }
 }
 

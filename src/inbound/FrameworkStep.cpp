@@ -5,15 +5,19 @@
 #include <vector>
 
 #include "base/Error.h"
+#include "inbound/TimeSlotRecord.h"
 #include "text/IntegerText.h"
 #include "text/TextHelpers.h"
 #include "worktables/DbfTable.h"
+#include "worktables/MdxIndex.h"
 #include "worktables/WorkTableLayouts.h"
 #include "worktables/WorkTableRebuild.h"
 
 namespace velmaro {
 
 namespace {
+
+namespace diashorast = layouts::diashorast;
 
 constexpr long kCodeLength = 10;
 constexpr int kFirstDay = 1;
@@ -23,8 +27,6 @@ constexpr long long kMinutesPerHour = 60;
 // second after the whole day.
 constexpr int kNoFirstSlotStart = 0;
 constexpr int kNoSecondSlotStart = 1440;
-// Time slots are used only when they reach the framework code at position 4.
-constexpr std::size_t kSlotFields = 5;
 
 // The one or two framework codes the timetable applies; the second is empty with one.
 struct ChosenCodes {
@@ -79,53 +81,68 @@ ChosenCodes CutChosenCodes(const std::string& selection) {
     return {TrimBlanks(LeftChars(selection, kCodeLength)), std::string()};
 }
 
+// The fields of DIASHORAST.DBF the step sets, found once.
+struct GridFields {
+    explicit GridFields(const DbfTable& grid)
+        : diho(grid.Field(diashorast::DIHO)), hora(grid.Field(diashorast::HORA)),
+          dia(grid.Field(diashorast::DIA)), textoHor(grid.Field(diashorast::TEXTOHOR)),
+          codDiho(grid.Field(diashorast::CODDIHO)), horaDesde(grid.Field(diashorast::HORADESDE)),
+          horaHasta(grid.Field(diashorast::HORAHASTA)), minutos(grid.Field(diashorast::MINUTOS)),
+          marco(grid.Field(diashorast::MARCO)), marcoXml(grid.Field(diashorast::MARCOXML)) {}
+    DbfTable::FieldHandle diho, hora, dia, textoHor, codDiho, horaDesde, horaHasta, minutos, marco,
+        marcoXml;
+};
+
 // Appends the rows of one day; `isFirstFramework` and `starts` get one entry per row.
 void WriteDay(int day, const std::vector<ExchangeRecord>& slots, const ChosenCodes& chosen,
-              DbfTable& grid, std::vector<bool>& isFirstFramework, std::vector<int>& starts) {
+              DbfTable& grid, const GridFields& fields, std::vector<bool>& isFirstFramework,
+              std::vector<int>& starts) {
     int firstCounter = 0;
     int secondCounter = 0;
     for (const ExchangeRecord& slot : slots) {
-        if (slot.FieldCount() < kSlotFields) continue;
-        const std::string framework = LeftChars(TrimBlanks(slot.Field(4)), kCodeLength);
+        if (slot.FieldCount() < time_slots::kFieldCount) continue;
+        const std::string framework =
+            LeftChars(TrimBlanks(slot.Field(time_slots::kFramework)), kCodeLength);
         const bool first = framework == chosen.first;
         if (!first && framework != chosen.second) continue;
 
-        const SlotTimes times{MinutesFromText(TrimBlanks(slot.Field(2))),
-                              MinutesFromText(TrimBlanks(slot.Field(3)))};
+        const SlotTimes times{MinutesFromText(TrimBlanks(slot.Field(time_slots::kStart))),
+                              MinutesFromText(TrimBlanks(slot.Field(time_slots::kEnd)))};
         const int period = first ? ++firstCounter : ++secondCounter;
         const std::size_t row = grid.Append();
-        grid.SetText(row, "DIHO", IntegerToText(day) + IntegerToText(period));
-        grid.SetText(row, "HORA", IntegerToText(period));
-        grid.SetText(row, "DIA", IntegerToText(day));
-        grid.SetText(row, "TEXTOHOR", TrimBlanks(slot.Field(1)));
-        grid.SetText(row, "CODDIHO", TrimBlanks(slot.Field(0)));
-        grid.SetText(row, "HORADESDE", ClockText(times.start));
-        grid.SetText(row, "HORAHASTA", ClockText(times.end));
-        grid.SetText(row, "MINUTOS",
+        grid.SetText(row, fields.diho, IntegerToText(day) + IntegerToText(period));
+        grid.SetText(row, fields.hora, IntegerToText(period));
+        grid.SetText(row, fields.dia, IntegerToText(day));
+        grid.SetText(row, fields.textoHor, TrimBlanks(slot.Field(time_slots::kLabel)));
+        grid.SetText(row, fields.codDiho, TrimBlanks(slot.Field(time_slots::kCode)));
+        grid.SetText(row, fields.horaDesde, ClockText(times.start));
+        grid.SetText(row, fields.horaHasta, ClockText(times.end));
+        grid.SetText(row, fields.minutos,
                      IntegerToText(static_cast<long long>(times.end) - times.start));
-        grid.SetText(row, "MARCOXML", framework);
+        grid.SetText(row, fields.marcoXml, framework);
         isFirstFramework.push_back(first);
         starts.push_back(times.start);
     }
 }
 
 // The start of a framework's first slot on day 1 (the row DIHO 11 with its code), or `absent`.
-int FirstSlotStart(DbfTable& grid, const std::string& code, const std::vector<int>& starts,
-                   int absent) {
-    const auto row = grid.Locate({{"DIHO", "11"}, {"MARCOXML", code}});
+int FirstSlotStart(DbfTable& grid, const GridFields& fields, const std::string& code,
+                   const std::vector<int>& starts, int absent) {
+    const auto row = grid.Locate({{fields.diho, "11"}, {fields.marcoXml, code}});
     return row ? starts[*row] : absent;
 }
 
 // MARCO 0 for the framework whose first slot starts earlier (the first one on equal starts).
-void SetFrameworkFlags(DbfTable& grid, const ChosenCodes& chosen,
+void SetFrameworkFlags(DbfTable& grid, const GridFields& fields, const ChosenCodes& chosen,
                        const std::vector<bool>& isFirstFramework, const std::vector<int>& starts) {
-    const int firstStart = FirstSlotStart(grid, chosen.first, starts, kNoFirstSlotStart);
-    const int secondStart = FirstSlotStart(grid, chosen.second, starts, kNoSecondSlotStart);
+    const int firstStart = FirstSlotStart(grid, fields, chosen.first, starts, kNoFirstSlotStart);
+    const int secondStart =
+        FirstSlotStart(grid, fields, chosen.second, starts, kNoSecondSlotStart);
     const bool firstIsEarlier = firstStart <= secondStart;
     const std::string firstFlag = firstIsEarlier ? "0" : "1";
     const std::string secondFlag = firstIsEarlier ? "1" : "0";
     for (std::size_t row = 0; row < grid.RecordCount(); ++row) {
-        grid.SetText(row, "MARCO", isFirstFramework[row] ? firstFlag : secondFlag);
+        grid.SetText(row, fields.marco, isFirstFramework[row] ? firstFlag : secondFlag);
     }
 }
 
@@ -135,15 +152,19 @@ void SetFrameworkFlags(DbfTable& grid, const ChosenCodes& chosen,
 void WritePeriods(InboundContext& ctx, const ChosenCodes& chosen) {
     DbfTable periods =
         DbfTable::Open(ctx.workDir / layouts::PERIODOS.fileName, TableAccess::Shared);
+    const DbfTable::FieldHandle cJornada = periods.Field(layouts::periodos::CJORNADA);
+    const DbfTable::FieldHandle jornada = periods.Field(layouts::periodos::JORNADA);
+    const DbfTable::FieldHandle fecIni = periods.Field(layouts::periodos::FECINI);
+    const DbfTable::FieldHandle fecFin = periods.Field(layouts::periodos::FECFIN);
     for (const ExchangeRecord& framework : ctx.document.Records("JORNADAS_ESCOLARES")) {
         const std::string code = TrimBlanks(framework.Field(0));
         const std::string compared = LeftChars(code, kCodeLength);
         if (compared != chosen.first && compared != chosen.second) continue;
         const std::size_t row = periods.Append();
-        periods.SetText(row, "CJORNADA", code);
-        periods.SetText(row, "JORNADA", TrimBlanks(framework.Field(1)));
-        periods.SetText(row, "FECINI", TrimBlanks(framework.Field(2)));
-        periods.SetText(row, "FECFIN", TrimBlanks(framework.Field(3)));
+        periods.SetText(row, cJornada, code);
+        periods.SetText(row, jornada, TrimBlanks(framework.Field(1)));
+        periods.SetText(row, fecIni, TrimBlanks(framework.Field(2)));
+        periods.SetText(row, fecFin, TrimBlanks(framework.Field(3)));
     }
     periods.Close();
 }
@@ -151,10 +172,11 @@ void WritePeriods(InboundContext& ctx, const ChosenCodes& chosen) {
 }  // namespace
 
 void RunFrameworkStep(InboundContext& ctx) {
-    for (const char* file : {"DIASHORAST.DBF", "DIASHORAST.MDX", "DIASHORAST2.DBF",
-                             "DIASHORAST2.MDX", "JORNADAS.DBF"}) {
-        RemoveWorkFile(ctx.workDir, file);
+    for (const TableLayout* layout : {&layouts::DIASHORAST, &layouts::DIASHORAST2}) {
+        RemoveWorkFile(ctx.workDir, layout->fileName);
+        RemoveWorkFile(ctx.workDir, dbf::IndexFileName(layout->fileName));
     }
+    RemoveWorkFile(ctx.workDir, std::string(layouts::JORNADAS_FILE_NAME));
     DbfTable grid = RebuildWorkTable(ctx.workDir, layouts::DIASHORAST);
     RebuildWorkTable(ctx.workDir, layouts::DIASHORAST2).Close();
     // Created over an earlier PERIODOS.DBF without removing it first.
@@ -165,11 +187,12 @@ void RunFrameworkStep(InboundContext& ctx) {
 
     std::vector<bool> isFirstFramework;
     std::vector<int> starts;
+    const GridFields fields(grid);
     for (int day = kFirstDay; day <= kLastDay; ++day) {
-        WriteDay(day, ctx.document.Records("TRAMOS_HORARIOS"), chosen, grid, isFirstFramework,
-                 starts);
+        WriteDay(day, ctx.document.Records(time_slots::kSection), chosen, grid, fields,
+                 isFirstFramework, starts);
     }
-    SetFrameworkFlags(grid, chosen, isFirstFramework, starts);
+    SetFrameworkFlags(grid, fields, chosen, isFirstFramework, starts);
     grid.Close();
 
     WritePeriods(ctx, chosen);

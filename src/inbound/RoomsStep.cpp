@@ -17,18 +17,28 @@ constexpr std::size_t kNameField = 1;
 constexpr long kCodeFromName = 6;  // characters of the name that stand in for a missing code
 constexpr long kAbbreviation = 4;  // ABREV keeps the last four characters of the code
 
-void AppendRoom(DbfTable& table, const std::string& code, const std::string& name,
-                const std::string& racimaCode) {
+// The fields of AULAT.DBF the step sets, found once.
+struct RoomFields {
+    explicit RoomFields(const DbfTable& table)
+        : abrev(table.Field(layouts::aulat::ABREV)),
+          nombre(table.Field(layouts::aulat::NOMBRE)),
+          depCentro(table.Field(layouts::aulat::DEPCENTRO)) {}
+    DbfTable::FieldHandle abrev, nombre, depCentro;
+};
+
+void AppendRoom(DbfTable& table, const RoomFields& fields, const std::string& code,
+                const std::string& name, const std::string& racimaCode) {
     const std::size_t row = table.Append();
-    table.SetText(row, "ABREV", RightChars(code, kAbbreviation));
-    table.SetText(row, "NOMBRE", name);
-    table.SetText(row, "DEPCENTRO", racimaCode);
+    table.SetText(row, fields.abrev, RightChars(code, kAbbreviation));
+    table.SetText(row, fields.nombre, name);
+    table.SetText(row, fields.depCentro, racimaCode);
 }
 
 }  // namespace
 
 void RunRoomsStep(InboundContext& context) {
     DbfTable table = RebuildWorkTable(context.workDir, layouts::AULAT);
+    const RoomFields fields(table);
     UniqueCodes roomCodes(CodeCase::Ignored, CodeLength::Unlimited);
     for (const ExchangeRecord& record : context.document.Records(kSection)) {
         if (record.FieldCount() < kMinimumFields) continue;
@@ -36,7 +46,7 @@ void RunRoomsStep(InboundContext& context) {
         const std::string name = TrimBlanks(record.Field(kNameField));
         const std::string code =
             roomCodes.Claim(racimaCode.empty() ? LeftChars(name, kCodeFromName) : racimaCode);
-        AppendRoom(table, code, name, racimaCode);
+        AppendRoom(table, fields, code, name, racimaCode);
     }
     table.Close();
 }

@@ -42,8 +42,8 @@ void MakeComparableName(std::string_view name, std::string& comparable) {
 // Subject code by comparable NOMBRE; the first row of a name wins, so subject rows (stored
 // first) win over activity rows of the same name.
 std::unordered_map<std::string, std::string> IndexSubjectCodes(const DbfTable& subjectNames) {
-    const DbfTable::FieldHandle name = subjectNames.Field("NOMBRE");
-    const DbfTable::FieldHandle code = subjectNames.Field("COD");
+    const DbfTable::FieldHandle name = subjectNames.Field(layouts::asignomt::NOMBRE);
+    const DbfTable::FieldHandle code = subjectNames.Field(layouts::asignomt::COD);
     std::unordered_map<std::string, std::string> codeByName;
     std::string comparable;
     for (std::size_t row = 0; row < subjectNames.RecordCount(); ++row) {
@@ -55,11 +55,11 @@ std::unordered_map<std::string, std::string> IndexSubjectCodes(const DbfTable& s
 
 // The groups by their stored CLAVECURSO, each list in stored order.
 std::unordered_map<std::string, std::vector<Group>> IndexGroupsByCourse(const DbfTable& groups) {
-    const DbfTable::FieldHandle courseKey = groups.Field("CLAVECURSO");
-    const DbfTable::FieldHandle code = groups.Field("ABREV");
-    const DbfTable::FieldHandle level = groups.Field("NIVEL");
-    const DbfTable::FieldHandle course = groups.Field("CURSO");
-    const DbfTable::FieldHandle group = groups.Field("GRUPO");
+    const DbfTable::FieldHandle courseKey = groups.Field(layouts::grupost::CLAVECURSO);
+    const DbfTable::FieldHandle code = groups.Field(layouts::grupost::ABREV);
+    const DbfTable::FieldHandle level = groups.Field(layouts::grupost::NIVEL);
+    const DbfTable::FieldHandle course = groups.Field(layouts::grupost::CURSO);
+    const DbfTable::FieldHandle group = groups.Field(layouts::grupost::GRUPO);
     std::unordered_map<std::string, std::vector<Group>> byCourse;
     for (std::size_t row = 0; row < groups.RecordCount(); ++row) {
         byCourse[groups.Text(row, courseKey)].push_back(
@@ -74,18 +74,18 @@ class AssignmentTable {
 public:
     explicit AssignmentTable(DbfTable table)
         : table_(std::move(table)),
-          subjectCode_(table_.Field("CASIG")),
-          groupCode_(table_.Field("CGRUP")),
-          room_(table_.Field("CAULA")),
-          shift_(table_.Field("TURNO")),
-          level_(table_.Field("NIVEL")),
-          course_(table_.Field("CURSO")),
-          group_(table_.Field("GRUPO")),
-          hours_(table_.Field("HORAS")),
-          sessions_(table_.Field("SESIONES")),
-          subjectKey_(table_.Field("CLAVE")),
-          courseKey_(table_.Field("CLAVECURSO")),
-          taskFlag_(table_.Field("CTAREA")) {}
+          subjectCode_(table_.Field(layouts::asigt::CASIG)),
+          groupCode_(table_.Field(layouts::asigt::CGRUP)),
+          room_(table_.Field(layouts::asigt::CAULA)),
+          shift_(table_.Field(layouts::asigt::TURNO)),
+          level_(table_.Field(layouts::asigt::NIVEL)),
+          course_(table_.Field(layouts::asigt::CURSO)),
+          group_(table_.Field(layouts::asigt::GRUPO)),
+          hours_(table_.Field(layouts::asigt::HORAS)),
+          sessions_(table_.Field(layouts::asigt::SESIONES)),
+          subjectKey_(table_.Field(layouts::asigt::CLAVE)),
+          courseKey_(table_.Field(layouts::asigt::CLAVECURSO)),
+          taskFlag_(table_.Field(layouts::asigt::CTAREA)) {}
 
     // Appends the assignments of a course's subject to each of the course's groups, in order:
     // the first row is filled field by field, the others copy it and take their own group.

@@ -91,18 +91,18 @@ private:
     // The fields both tables share, found once.
     struct NameFields {
         explicit NameFields(const DbfTable& table)
-            : code(table.Field("COD")),
-              longCode(table.Field("CODLARGO")),
-              name(table.Field("NOMBRE")),
-              isTask(table.Field("ESTAREA")) {}
+            : code(table.Field(layouts::asignomt::COD)),
+              longCode(table.Field(layouts::asignomt::CODLARGO)),
+              name(table.Field(layouts::asignomt::NOMBRE)),
+              isTask(table.Field(layouts::asignomt::ESTAREA)) {}
         DbfTable::FieldHandle code, longCode, name, isTask;
     };
     // The fields of ASIGNOMT2, found once.
     struct KeyFields : NameFields {
         explicit KeyFields(const DbfTable& table)
             : NameFields(table),
-              subjectKey(table.Field("MATERIA")),
-              courseKey(table.Field("OFERTAMATRI")) {}
+              subjectKey(table.Field(layouts::asignomt2::MATERIA)),
+              courseKey(table.Field(layouts::asignomt2::OFERTAMATRI)) {}
         DbfTable::FieldHandle subjectKey, courseKey;
     };
 

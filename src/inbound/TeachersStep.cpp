@@ -37,25 +37,37 @@ TeacherName ReadTeacherName(const ExchangeRecord& record) {
     return {parts[0] + " " + parts[1] + ", " + parts[2], initials};
 }
 
-void AppendTeacher(DbfTable& table, const std::string& code, const TeacherName& teacher,
-                   const ExchangeRecord& record) {
+// The fields of PROFT.DBF the step sets, found once.
+struct TeacherFields {
+    explicit TeacherFields(const DbfTable& table)
+        : abrev(table.Field(layouts::proft::ABREV)),
+          nombre(table.Field(layouts::proft::NOMBRE)),
+          depart(table.Field(layouts::proft::DEPART)),
+          xEmpleado(table.Field(layouts::proft::X_EMPLEADO)),
+          fTomaPos(table.Field(layouts::proft::F_TOMAPOS)) {}
+    DbfTable::FieldHandle abrev, nombre, depart, xEmpleado, fTomaPos;
+};
+
+void AppendTeacher(DbfTable& table, const TeacherFields& fields, const std::string& code,
+                   const TeacherName& teacher, const ExchangeRecord& record) {
     const std::size_t row = table.Append();
-    table.SetText(row, "ABREV", code);
-    table.SetText(row, "NOMBRE", teacher.name);
-    table.SetText(row, "DEPART", "");
-    table.SetText(row, "X_EMPLEADO", TrimBlanks(record.Field(kEmployeeKeyField)));
-    table.SetText(row, "F_TOMAPOS", TrimBlanks(record.Field(kDateField)));
+    table.SetText(row, fields.abrev, code);
+    table.SetText(row, fields.nombre, teacher.name);
+    table.SetText(row, fields.depart, "");
+    table.SetText(row, fields.xEmpleado, TrimBlanks(record.Field(kEmployeeKeyField)));
+    table.SetText(row, fields.fTomaPos, TrimBlanks(record.Field(kDateField)));
 }
 
 }  // namespace
 
 void RunTeachersStep(InboundContext& context) {
     DbfTable table = RebuildWorkTable(context.workDir, layouts::PROFT);
+    const TeacherFields fields(table);
     UniqueCodes teacherCodes(CodeCase::Ignored, CodeLength::ShortenToTen);
     for (const ExchangeRecord& record : context.document.Records(kSection)) {
         if (record.FieldCount() < kMinimumFields) continue;
         const TeacherName teacher = ReadTeacherName(record);
-        AppendTeacher(table, teacherCodes.Claim(teacher.initials), teacher, record);
+        AppendTeacher(table, fields, teacherCodes.Claim(teacher.initials), teacher, record);
     }
     table.Close();
 }

@@ -9,6 +9,7 @@
 
 #include "base/Error.h"
 #include "base/FileSystem.h"
+#include "base/QuotedPath.h"
 #include "jobs/JobSteps.h"
 #include "jobs/TableBackups.h"
 #include "exchange/ExchangeDocument.h"
@@ -16,6 +17,7 @@
 #include "inbound/InboundSteps.h"
 #include "jobs/ReplacedWorkFiles.h"
 #include "worktables/HeldFiles.h"
+#include "worktables/WorkTableLayouts.h"
 
 namespace velmaro {
 
@@ -23,17 +25,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::string_view kNoReferenceTable =
-    "ATENCIÓN - NIVELLARI.DBF No encontrado - Reinstale VELMARO";
-constexpr std::string_view kReferenceTable = "NIVELLARI.DBF";
+constexpr std::string_view kReinstall = "Reinstale VELMARO";
 
 // The sections that the inbound conversion reads; a document with none of them holds nothing
 // to convert, and converting it would only empty the work tables.
 constexpr std::array<std::string_view, 8> kInboundSections = {
     "MATERIAS",          "ACTIVIDADES", "EMPLEADOS",          "DEPENDENCIAS",
     "CURSOS_DEL_CENTRO", "UNIDADES",    "JORNADAS_ESCOLARES", "TRAMOS_HORARIOS"};
-
-std::string Quoted(const fs::path& path) { return "'" + path.string() + "'"; }
 
 std::string SectionList() {
     std::string list;
@@ -91,8 +89,8 @@ void RunSteps(const Session& session, const ExchangeDocument& document, UserInte
 
 void Convert(Session& session, UserInteraction& ui, const ExchangeDocument* loaded) {
     if (!ChooseExchangeDocument(session, ui)) return;
-    if (!IsExistingFile(session.paths.programDir / kReferenceTable)) {
-        ui.ShowMessage(std::string(kNoReferenceTable));
+    if (!IsExistingFile(session.paths.programDir / layouts::NIVELLARI.fileName)) {
+        ui.ShowMessage(MissingTableMessage(layouts::NIVELLARI.fileName, kReinstall));
         return;
     }
     // The chosen exchange document: the one already loaded when it came from that file.

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "base/Error.h"
+#include "base/QuotedPath.h"
 
 namespace velmaro {
 
@@ -14,9 +15,11 @@ namespace {
 constexpr const char* kNoFile = "No existe archivo";
 constexpr const char* kFinished = "Proceso finalizado";
 
-std::string Quoted(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
-
 }  // namespace
+
+std::string MissingTableMessage(std::string_view tableFileName, std::string_view remedy) {
+    return "ATENCIÓN - " + std::string(tableFileName) + " No encontrado - " + std::string(remedy);
+}
 
 bool IsExistingFile(const std::filesystem::path& path) {
     std::error_code error;

@@ -2,6 +2,8 @@
 // How both jobs begin and end: choosing the exchange document, finishing, reporting a failure.
 
 #include <filesystem>
+#include <string>
+#include <string_view>
 
 #include "jobs/Session.h"
 #include "base/UserInteraction.h"
@@ -11,6 +13,10 @@ namespace velmaro {
 // True when a regular file (or a link to one) exists at `path`; an empty path, a folder or an
 // unreadable entry counts as no file, as the jobs' checks for their input files need.
 bool IsExistingFile(const std::filesystem::path& path);
+
+// The warning that a job's input table `tableFileName` is missing, with what the user can do:
+// "ATENCIÓN - PERIODOS.DBF No encontrado - Importe de nuevo XML de RACIMA."
+std::string MissingTableMessage(std::string_view tableFileName, std::string_view remedy);
 
 // Shows the file-open dialog (a confirmed path becomes session.filenameXML; cancelling keeps the
 // earlier one) and checks that a file exists there. When none does (an empty path or a folder

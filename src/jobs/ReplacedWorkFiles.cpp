@@ -3,18 +3,12 @@
 #include <algorithm>
 
 #include "inbound/InboundSteps.h"
+#include "worktables/MdxIndex.h"
+#include "worktables/WorkTableLayouts.h"
 
 namespace velmaro {
 
 namespace {
-
-// The table deleted by the framework step and not created again.
-constexpr const char* kDeletedTable = "JORNADAS.DBF";
-
-// "PROFT.DBF" -> "PROFT.MDX".
-std::string IndexFileName(const std::string& tableFileName) {
-    return tableFileName.substr(0, tableFileName.rfind('.')) + ".MDX";
-}
 
 std::vector<std::string> CollectReplacedWorkFiles() {
     std::vector<std::string> files;
@@ -24,10 +18,10 @@ std::vector<std::string> CollectReplacedWorkFiles() {
     for (const InboundStep& step : InboundSteps()) {
         for (const std::string& table : step.tables) {
             add(table);
-            add(IndexFileName(table));
+            add(dbf::IndexFileName(table));
         }
     }
-    add(kDeletedTable);
+    add(std::string(layouts::JORNADAS_FILE_NAME));
     return files;
 }
 

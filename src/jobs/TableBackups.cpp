@@ -11,6 +11,7 @@
 
 #include "base/Error.h"
 #include "base/FileSystem.h"
+#include "base/QuotedPath.h"
 #include "worktables/HeldFiles.h"
 
 namespace velmaro {
@@ -21,8 +22,6 @@ namespace fs = std::filesystem;
 
 constexpr std::size_t kStampLength = 15;            // AAAAMMDD-HHMMSS
 constexpr const char* kPartialSuffix = ".parcial";  // a backup still being copied, or cut short
-
-std::string Quoted(const fs::path& path) { return "'" + path.string() + "'"; }
 
 bool IsDigits(std::string_view text) {
     return !text.empty() &&

@@ -20,6 +20,7 @@
 
 #include "base/Error.h"
 #include "base/FileSystem.h"
+#include "base/QuotedPath.h"
 
 namespace velmaro {
 namespace {
@@ -33,8 +34,6 @@ struct IniLine {
     std::string text;
     std::string ending;
 };
-
-std::string Quoted(const fs::path& file) { return "'" + file.string() + "'"; }
 
 char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 

@@ -21,9 +21,13 @@ int ParseInteger(std::string_view text) {
     const long long value = negative ? -magnitude : magnitude;
     if (!wellFormed || value < std::numeric_limits<int>::min() ||
         value > std::numeric_limits<int>::max()) {
-        throw Error("'" + std::string(text) + "' is not a valid integer value");
+        throw Error(NotAnIntegerMessage(text));
     }
     return static_cast<int>(value);
+}
+
+std::string NotAnIntegerMessage(std::string_view text) {
+    return "'" + std::string(text) + "' is not a valid integer value";
 }
 
 std::string IntegerToText(long long value) { return std::to_string(value); }

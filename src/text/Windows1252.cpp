@@ -6,6 +6,7 @@
 #include <cstring>
 #include <unordered_map>
 
+#include "base/Utf8Encoding.h"
 #include "text/Utf8.h"
 
 namespace velmaro {
@@ -40,19 +41,6 @@ const std::unordered_map<char32_t, char>& ByteOfCodePoint() {
         return map;
     }();
     return *table;
-}
-
-void AppendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
 }
 
 // The byte of the character that starts at `pos` of `utf8` (not ASCII), or '?' when the code

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <fstream>
 #include <system_error>
 
 #include "base/Error.h"
+#include "worktables/DateStamp.h"
 #include "worktables/DbfFormat.h"
 
 namespace velmaro::dbf {
@@ -78,15 +78,6 @@ void CheckStoredField(const DbfField& field, std::size_t nameLimit, const std::s
         throw Error("No se puede crear la tabla '" + tableName + "': el campo '" + field.name +
                     "' tiene una longitud no válida (" + std::to_string(field.width) + ")");
     }
-}
-
-void PutDate(std::string& bytes) {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    bytes[kUpdateDateOffset] = static_cast<char>(std::clamp(local.tm_year, 0, 255));
-    bytes[kUpdateDateOffset + 1] = static_cast<char>(local.tm_mon + 1);
-    bytes[kUpdateDateOffset + 2] = static_cast<char>(local.tm_mday);
 }
 
 [[noreturn]] void NotATable(const std::filesystem::path& path, const std::string& reason) {
@@ -239,7 +230,7 @@ std::size_t RecordsInFile(const std::filesystem::path& path) {
 }
 
 void StampHeader(DbfHeader& header, std::size_t recordCount) {
-    PutDate(header.bytes);
+    PutDate(header.bytes, kUpdateDateOffset);
     PutLittle32(header.bytes, kRecordCountOffset, static_cast<std::uint32_t>(recordCount));
 }
 

@@ -1,11 +1,7 @@
 #include "worktables/DbfTable.h"
 
 #include <algorithm>
-#include <array>
-#include <cmath>
-#include <cstdint>
 #include <cstring>
-#include <limits>
 #include <span>
 #include <unordered_map>
 
@@ -15,6 +11,8 @@
 #include "worktables/DbfFieldValue.h"
 #include "worktables/DbfFormat.h"
 #include "worktables/DbfHeader.h"
+#include "worktables/DbfValueParsing.h"
+#include "worktables/FilterExpression.h"
 #include "worktables/RecordBlocks.h"
 #include "worktables/RowKeyIndex.h"
 #include "worktables/TableFile.h"
@@ -49,15 +47,6 @@ struct FieldNameEqual {
 
 }  // namespace
 
-// The field that a caller's spelling of a name found last, kept by where the spelling lives in
-// memory: callers name fields by literals, so the same name comes back from the same place.
-struct FieldNameMemo {
-    const char* data = nullptr;
-    std::size_t size = 0;
-    std::size_t field = 0;
-};
-constexpr std::size_t kFieldNameMemoSlots = 64;  // the slot: the top 6 bits of a pointer hash
-
 // Final: it gives the indexes their keys through an interface, and is never deleted through it.
 struct DbfTable::Impl final : dbf::RowKeySource {
     std::filesystem::path path;
@@ -65,7 +54,6 @@ struct DbfTable::Impl final : dbf::RowKeySource {
     BinaryOrder order = BinaryOrder::LittleEndian;
     std::unordered_map<std::string, std::size_t, FieldNameHash, FieldNameEqual>
         fieldByName;           // name (any letter case) -> field
-    mutable std::array<FieldNameMemo, kFieldNameMemoSlots> fieldNameMemo;
     std::string fieldBytes;    // scratch: the bytes of the field being set
     std::string searchKey;     // scratch: the key being looked up
     std::vector<std::size_t> searchFields;  // scratch: the fields being looked up
@@ -145,40 +133,6 @@ BinaryOrder OrderOf(unsigned char version) {
 
 bool IsBlankText(std::string_view text) { return TrimBlanks(text).empty(); }
 
-// Parses `FIELD= 'text'` (blanks allowed around the parts, '' inside the text for a quote).
-bool ParseEqualsFilter(std::string_view expression, std::string& field, std::string& value) {
-    std::size_t pos = 0;
-    const auto skipBlanks = [&] {
-        while (pos < expression.size() && expression[pos] == ' ') ++pos;
-    };
-    skipBlanks();
-    const std::size_t nameStart = pos;
-    while (pos < expression.size() && expression[pos] != '=' && expression[pos] != ' ') ++pos;
-    field.assign(expression.substr(nameStart, pos - nameStart));
-    skipBlanks();
-    if (field.empty() || pos >= expression.size() || expression[pos] != '=') return false;
-    ++pos;
-    skipBlanks();
-    if (pos >= expression.size() || expression[pos] != '\'') return false;
-    ++pos;
-    value.clear();
-    while (true) {
-        if (pos >= expression.size()) return false;  // no closing quote
-        if (expression[pos] == '\'') {
-            if (pos + 1 < expression.size() && expression[pos + 1] == '\'') {
-                value += '\'';
-                pos += 2;
-                continue;
-            }
-            ++pos;
-            break;
-        }
-        value += expression[pos++];
-    }
-    skipBlanks();
-    return pos == expression.size();
-}
-
 // Records the header promises but the file does not hold, or a record cut off at the end.
 std::string DamageOf(const dbf::DbfHeader& header, std::string_view bytes, std::size_t present,
                      const std::filesystem::path& path) {
@@ -213,18 +167,10 @@ DbfTable::Impl::Impl(std::filesystem::path tablePath, dbf::DbfHeader tableHeader
 }
 
 std::size_t DbfTable::Impl::FieldIndex(std::string_view name) const {
-    FieldNameMemo& memo =
-        fieldNameMemo[(reinterpret_cast<std::uintptr_t>(name.data()) * 0x9E3779B97F4A7C15ull) >> 58];
-    // The memo only saves the search: a hit still has to spell the remembered field's name.
-    if (memo.data == name.data() && memo.size == name.size() &&
-        FieldNameEqual()(name, header.fields[memo.field].name)) {
-        return memo.field;
-    }
     const auto found = fieldByName.find(name);
     if (found == fieldByName.end()) {
         throw Error("La tabla '" + TableName() + "' no tiene el campo '" + std::string(name) + "'");
     }
-    memo = FieldNameMemo{name.data(), name.size(), found->second};
     return found->second;
 }
 
@@ -425,21 +371,9 @@ int DbfTable::Integer(std::size_t row, std::string_view field) const {
 }
 
 int DbfTable::Integer(std::size_t row, FieldHandle field) const {
-    const std::size_t index = field.index;
     impl_->CheckRow(row);
-    const DbfField& f = impl_->Field(index);
-    const std::string_view raw = impl_->Raw(row, index);
-    const std::string text = TrimBlanks(dbf::FieldText(f, raw, impl_->order));
-    if (text.empty()) return 0;
-    if (const std::optional<double> number = dbf::FieldNumber(f, raw, impl_->order)) {
-        const double rounded = std::nearbyint(*number);  // a half goes to the even neighbour
-        if (rounded >= std::numeric_limits<int>::min() &&
-            rounded <= std::numeric_limits<int>::max()) {
-            return static_cast<int>(rounded);
-        }
-        throw Error("'" + text + "' is not a valid integer value");
-    }
-    return ParseInteger(text);
+    return dbf::IntegerValue(impl_->Field(field.index), impl_->Raw(row, field.index),
+                             impl_->order);
 }
 
 std::size_t DbfTable::Append() {
@@ -488,20 +422,10 @@ void DbfTable::SetText(std::size_t row, FieldHandle field, std::string_view valu
             impl_->Store(row, index, std::string(static_cast<std::size_t>(f.width), ' '));
             return;
         }
-        const std::optional<double> number = dbf::ParseDecimal(value);
-        if (!number) throw Error("'" + std::string(value) + "' is not a valid floating point value");
-        SetFloat(row, field, *number);
+        SetFloat(row, field, dbf::ParseFloatValue(value));
     } else if (f.type == dbf::kTypeLogical) {
-        const std::string trimmed = TrimBlanks(value);
-        if (trimmed.empty()) {
-            impl_->Store(row, index, " ");
-        } else if (std::string_view("TtYy").find(trimmed.front()) != std::string_view::npos) {
-            impl_->Store(row, index, "T");
-        } else if (std::string_view("FfNn").find(trimmed.front()) != std::string_view::npos) {
-            impl_->Store(row, index, "F");
-        } else {
-            throw Error("'" + std::string(value) + "' is not a valid boolean value");
-        }
+        const std::optional<bool> logical = dbf::ParseLogicalValue(value);
+        impl_->Store(row, index, !logical ? " " : *logical ? "T" : "F");
     } else {
         impl_->CannotStore(index, value);
     }
@@ -557,13 +481,12 @@ std::optional<std::size_t> DbfTable::Locate(
 }
 
 std::vector<std::size_t> DbfTable::FilterRows(std::string_view expression) {
-    std::string field;
-    std::string value;
-    if (!ParseEqualsFilter(expression, field, value)) {
+    const std::optional<dbf::EqualsFilter> filter = dbf::ParseEqualsFilter(expression);
+    if (!filter) {
         throw Error("La tabla '" + impl_->TableName() + "' no admite el filtro '" +
                     std::string(expression) + "'");
     }
-    const std::pair<std::string_view, std::string_view> fieldValue{field, value};
+    const std::pair<std::string_view, std::string_view> fieldValue{filter->field, filter->value};
     const dbf::RowKeyIndex& index =
         impl_->IndexFor(std::span(&fieldValue, 1),
                         [this](std::string_view name) { return impl_->FieldIndex(name); });

@@ -1,11 +1,11 @@
 #include "worktables/MdxIndex.h"
 
 #include <algorithm>
-#include <ctime>
 
 #include "base/Error.h"
-#include "worktables/DbfFormat.h"
 #include "base/FileSystem.h"
+#include "worktables/DateStamp.h"
+#include "worktables/DbfFormat.h"
 
 namespace velmaro::dbf {
 
@@ -76,15 +76,6 @@ constexpr std::size_t kNumericKeyLength = 12;
 constexpr std::size_t kKeyPointerLength = 4;
 constexpr std::size_t kBlockHeaderLength = 8;
 
-void PutDate(std::string& bytes, std::size_t offset) {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    bytes[offset] = static_cast<char>(std::clamp(local.tm_year, 0, 255));
-    bytes[offset + 1] = static_cast<char>(local.tm_mon + 1);
-    bytes[offset + 2] = static_cast<char>(local.tm_mday);
-}
-
 void PutText(std::string& bytes, std::size_t offset, std::string_view text, std::size_t limit) {
     bytes.replace(offset, std::min(text.size(), limit), text.substr(0, limit));
 }
@@ -98,6 +89,10 @@ const FieldLayout& IndexedField(const TableLayout& layout) {
 }
 
 }  // namespace
+
+std::string IndexFileName(std::string_view tableFileName) {
+    return std::string(tableFileName.substr(0, tableFileName.rfind('.'))) + ".MDX";
+}
 
 std::string EmptyProductionIndex(const TableLayout& layout) {
     const FieldLayout& field = IndexedField(layout);

@@ -4,89 +4,105 @@ namespace velmaro::layouts {
 
 namespace {
 
-FieldLayout Character(const char* name, int width) { return {name, FieldKind::Character, width}; }
-FieldLayout Integer(const char* name) { return {name, FieldKind::Integer, 0}; }
-FieldLayout Float(const char* name) { return {name, FieldKind::Float, 0}; }
-FieldLayout Logical(const char* name) { return {name, FieldKind::Logical, 0}; }
+FieldLayout Character(std::string_view name, int width) {
+    return {std::string(name), FieldKind::Character, width};
+}
+FieldLayout Integer(std::string_view name) { return {std::string(name), FieldKind::Integer, 0}; }
+FieldLayout Float(std::string_view name) { return {std::string(name), FieldKind::Float, 0}; }
+FieldLayout Logical(std::string_view name) { return {std::string(name), FieldKind::Logical, 0}; }
+
+constexpr int kSolucCodeWidth = 10;  // PROF, ASIG, CODGRUPO, TAREA and AULA of SOLUC.DBF
 
 // The fields of DIASHORAST.DBF, which DIASHORAST2.DBF repeats before its own.
 std::vector<FieldLayout> DaysAndPeriodsFields() {
     return {
-        Character("DIHO", 10),     Character("CODDIHO", 10),  Character("DIA", 20),
-        Character("TEXTODIA", 20), Character("HORA", 8),      Character("TEXTOHOR", 15),
-        Character("HORADESDE", 8), Character("HORAHASTA", 8), Character("MINUTOS", 8),
-        Character("MARCO", 1),     Character("MARCOXML", 10),
+        Character(diashorast::DIHO, 10),     Character(diashorast::CODDIHO, 10),
+        Character(diashorast::DIA, 20),      Character(diashorast::TEXTODIA, 20),
+        Character(diashorast::HORA, 8),      Character(diashorast::TEXTOHOR, 15),
+        Character(diashorast::HORADESDE, 8), Character(diashorast::HORAHASTA, 8),
+        Character(diashorast::MINUTOS, 8),   Character(diashorast::MARCO, 1),
+        Character(diashorast::MARCOXML, 10),
     };
 }
 
 std::vector<FieldLayout> WithOrder(std::vector<FieldLayout> fields) {
-    fields.push_back(Integer("ORDEN"));
+    fields.push_back(Integer(diashorast2::ORDEN));
     return fields;
 }
 
 }  // namespace
 
-const TableLayout ASIGNOMT{
-    "ASIGNOMT.DBF",
-    {Character("COD", 10), Character("CODLARGO", 10), Character("NOMBRE", 80),
-     Character("CODTAREA", 10), Logical("ESTAREA")},
-    std::nullopt};
+const TableLayout ASIGNOMT{"ASIGNOMT.DBF",
+                           {Character(asignomt::COD, 10), Character(asignomt::CODLARGO, 10),
+                            Character(asignomt::NOMBRE, 80), Character(asignomt::CODTAREA, 10),
+                            Logical(asignomt::ESTAREA)},
+                           std::nullopt};
 
-const TableLayout ASIGNOMT2{
-    "ASIGNOMT2.DBF",
-    {Character("COD", 10), Character("CODLARGO", 10), Character("NOMBRE", 80),
-     Character("MATERIA", 20), Character("OFERTAMATRI", 20), Character("CODTAREA", 12),
-     Logical("ESTAREA")},
-    std::nullopt};
+const TableLayout ASIGNOMT2{"ASIGNOMT2.DBF",
+                            {Character(asignomt2::COD, 10), Character(asignomt2::CODLARGO, 10),
+                             Character(asignomt2::NOMBRE, 80), Character(asignomt2::MATERIA, 20),
+                             Character(asignomt2::OFERTAMATRI, 20),
+                             Character(asignomt2::CODTAREA, 12), Logical(asignomt2::ESTAREA)},
+                            std::nullopt};
 
 const TableLayout PROFT{
     "PROFT.DBF",
-    {Character("ABREV", 10), Character("NOMBRE", 80), Character("DEPART", 40),
-     Character("EMAIL", 100), Integer("DNI"), Character("X_EMPLEADO", 10),
-     Character("F_TOMAPOS", 10)},
+    {Character(proft::ABREV, 10), Character(proft::NOMBRE, 80), Character(proft::DEPART, 40),
+     Character(proft::EMAIL, 100), Integer(proft::DNI), Character(proft::X_EMPLEADO, 10),
+     Character(proft::F_TOMAPOS, 10)},
     std::nullopt};
 
 const TableLayout AULAT{
     "AULAT.DBF",
-    {Character("ABREV", 10), Character("NOMBRE", 80), Character("EDIFICIO", 1),
-     Integer("MAXALUM"), Character("DEPCENTRO", 10)},
+    {Character(aulat::ABREV, 10), Character(aulat::NOMBRE, 80), Character(aulat::EDIFICIO, 1),
+     Integer(aulat::MAXALUM), Character(aulat::DEPCENTRO, 10)},
     std::nullopt};
 
 const TableLayout CURSOST{
     "CURSOST.DBF",
-    {Character("ABREV", 3), Character("TURNO", 1), Character("NIVEL", 5), Character("CURSO", 3),
-     Character("CLAVE", 10), Character("ESTUD", 80)},
+    {Character(cursost::ABREV, 3), Character(cursost::TURNO, 1), Character(cursost::NIVEL, 5),
+     Character(cursost::CURSO, 3), Character(cursost::CLAVE, 10), Character(cursost::ESTUD, 80)},
     std::nullopt};
 
 const TableLayout GRUPOST{
     "GRUPOST.DBF",
-    {Character("ABREV", 10), Character("TURNO", 1), Character("NIVEL", 5), Character("CURSO", 3),
-     Character("GRUPO", 2), Character("MARCO", 1), Character("CLAVE", 10),
-     Character("CLAVECURSO", 10), Character("DESCRIP", 80)},
+    {Character(grupost::ABREV, 10), Character(grupost::TURNO, 1), Character(grupost::NIVEL, 5),
+     Character(grupost::CURSO, 3), Character(grupost::GRUPO, 2), Character(grupost::MARCO, 1),
+     Character(grupost::CLAVE, 10), Character(grupost::CLAVECURSO, 10),
+     Character(grupost::DESCRIP, 80)},
     std::nullopt};
 
 const TableLayout ASIGT{
     "ASIGT.DBF",
-    {Character("CASIG", 10), Character("CPROF", 10), Character("CGRUP", 10),
-     Character("CAULA", 10), Character("TURNO", 1), Character("NIVEL", 5), Character("CURSO", 3),
-     Character("GRUPO", 2), Float("HORAS"), Character("SESIONES", 20), Character("NCONEX", 4),
-     Character("CLAVE", 10), Character("CLAVECURSO", 10), Character("CTAREA", 10)},
+    {Character(asigt::CASIG, 10), Character(asigt::CPROF, 10), Character(asigt::CGRUP, 10),
+     Character(asigt::CAULA, 10), Character(asigt::TURNO, 1), Character(asigt::NIVEL, 5),
+     Character(asigt::CURSO, 3), Character(asigt::GRUPO, 2), Float(asigt::HORAS),
+     Character(asigt::SESIONES, 20), Character(asigt::NCONEX, 4), Character(asigt::CLAVE, 10),
+     Character(asigt::CLAVECURSO, 10), Character(asigt::CTAREA, 10)},
     std::nullopt};
 
 const TableLayout DIASHORAST{"DIASHORAST.DBF", DaysAndPeriodsFields(), std::nullopt};
 
-const TableLayout DIASHORAST2{"DIASHORAST2.DBF", WithOrder(DaysAndPeriodsFields()), "ORDEN"};
+const TableLayout DIASHORAST2{"DIASHORAST2.DBF", WithOrder(DaysAndPeriodsFields()),
+                              std::string(diashorast2::ORDEN)};
 
-const TableLayout PERIODOS{
-    "PERIODOS.DBF",
-    {Character("CJORNADA", 10), Character("JORNADA", 40), Character("FECINI", 10),
-     Character("FECFIN", 10)},
-    std::nullopt};
+const TableLayout PERIODOS{"PERIODOS.DBF",
+                           {Character(periodos::CJORNADA, 10), Character(periodos::JORNADA, 40),
+                            Character(periodos::FECINI, 10), Character(periodos::FECFIN, 10)},
+                           std::nullopt};
 
 const TableLayout NIVELLARI{
     "NIVELLARI.DBF",
-    {Integer("X_OFERTAMATRIG"), Character("NIVEL_ABREV", 5), Character("ESTUDIO", 80),
-     Character("CURSO", 3)},
+    {Integer(nivellari::X_OFERTAMATRIG), Character(nivellari::NIVEL_ABREV, 5),
+     Character(nivellari::ESTUDIO, 80), Character(nivellari::CURSO, 3)},
+    std::nullopt};
+
+const TableLayout SOLUC{
+    "SOLUC.DBF",
+    {Character(soluc::PROF, kSolucCodeWidth), Integer(soluc::DIA), Integer(soluc::HORA),
+     Character(soluc::MARCO, 1), Character(soluc::ASIG, kSolucCodeWidth),
+     Character(soluc::CODGRUPO, kSolucCodeWidth), Character(soluc::TAREA, kSolucCodeWidth),
+     Character(soluc::AULA, kSolucCodeWidth)},
     std::nullopt};
 
 const std::vector<const TableLayout*>& AllWorkTables() {

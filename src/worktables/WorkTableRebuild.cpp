@@ -6,24 +6,15 @@
 
 namespace velmaro {
 
-namespace {
-
-// "DIASHORAST2.DBF" -> "DIASHORAST2.MDX".
-std::string IndexFileName(const std::string& tableFileName) {
-    return tableFileName.substr(0, tableFileName.rfind('.')) + ".MDX";
-}
-
-}  // namespace
-
 DbfTable RebuildWorkTable(const std::filesystem::path& workDir, const TableLayout& layout) {
     const std::filesystem::path tablePath = workDir / layout.fileName;
     // A table another program holds open is left whole: nothing is deleted.
     dbf::TableFile::CheckNotHeld(tablePath);
     RemoveWorkFile(workDir, layout.fileName);
-    RemoveWorkFile(workDir, IndexFileName(layout.fileName));
+    RemoveWorkFile(workDir, dbf::IndexFileName(layout.fileName));
     DbfTable table = DbfTable::Create(tablePath, layout);
     if (layout.indexTag) {
-        dbf::WriteEmptyProductionIndex(workDir / IndexFileName(layout.fileName), layout);
+        dbf::WriteEmptyProductionIndex(workDir / dbf::IndexFileName(layout.fileName), layout);
     }
     return table;
 }

@@ -8,33 +8,30 @@
 #include <filesystem>
 #include <optional>
 #include <ostream>
+#include <source_location>
 #include <string>
 #include <vector>
 
 #include "base/Error.h"
+#include "base/QuotedPath.h"
 #include "exchange/ExchangeDocument.h"
 #include "exchange/ExchangeTestFiles.h"
+#include "support/ExpectError.h"
 #include "text/Utf8.h"
 
 namespace velmaro {
 namespace {
 
+using testing::ErrorMessage;
 using testing::ScratchFolder;
 using testing::SectionValues;
 using Rows = std::vector<std::vector<std::string>>;
 
 // The message of the Error that loading `path` throws; fails the test when none is thrown.
-std::string LoadFailure(const std::filesystem::path& path) {
-    try {
-        ExchangeDocument::Load(path);
-    } catch (const Error& error) {
-        return error.what();
-    }
-    ADD_FAILURE() << "loading " << path << " did not fail";
-    return {};
+std::string LoadFailure(const std::filesystem::path& path,
+                        std::source_location where = std::source_location::current()) {
+    return ErrorMessage([&] { ExchangeDocument::Load(path); }, where);
 }
-
-std::string Quoted(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
 
 struct MalformedCase {
     const char* name;

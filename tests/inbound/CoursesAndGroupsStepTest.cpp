@@ -2,6 +2,7 @@
 
 #include "base/Error.h"
 #include "inbound/CoursesAndGroupsStep.h"
+#include "support/ExpectError.h"
 #include "support/ReferenceTable.h"
 #include "support/StepFixture.h"
 
@@ -125,12 +126,8 @@ TEST(CoursesAndGroupsStep, NonIntegerCourseKeyStopsTheJobKeepingRowsWritten) {
                      XmlSection{"UNIDADES", {{"u1", "1º A", "101"}}}});
     WriteReferenceTable(run.ProgramDir(), kReference);
     InboundContext ctx = run.Context();
-    try {
-        RunCoursesAndGroupsStep(ctx);
-        FAIL() << "the step went on past a course key that is not a number";
-    } catch (const Error& error) {
-        EXPECT_STREQ(error.what(), "'abc' is not a valid integer value");
-    }
+    EXPECT_EQ(ErrorMessage([&] { RunCoursesAndGroupsStep(ctx); }),
+              "'abc' is not a valid integer value");
     const Rows courses = ReadRows(run.WorkTable("CURSOST.DBF"));
     ASSERT_EQ(courses.size(), 1u);
     EXPECT_EQ(courses[0].at("CLAVE"), "101");

@@ -2,6 +2,7 @@
 
 #include "base/Error.h"
 #include "inbound/FrameworkStep.h"
+#include "support/ExpectError.h"
 #include "support/StepFixture.h"
 #include "worktables/WorkTableLayouts.h"
 
@@ -219,12 +220,7 @@ TEST(FrameworkStep, StartTimeThatIsNotAWholeNumberStopsTheJob) {
     StepFixture run({Frameworks({kFrameworkA}),
                      Slots({{"a", "1", "480", "535", "A"}, {"b", "2", "8:00", "9:00", "A"}})});
     InboundContext ctx = run.Context();
-    try {
-        RunFrameworkStep(ctx);
-        FAIL() << "the step went on past a start time that is not a number";
-    } catch (const Error& error) {
-        EXPECT_STREQ(error.what(), "'8:00' is not a valid integer value");
-    }
+    EXPECT_EQ(ErrorMessage([&] { RunFrameworkStep(ctx); }), "'8:00' is not a valid integer value");
     EXPECT_EQ(ReadRows(run.WorkTable("DIASHORAST.DBF")).size(), 1u);
     EXPECT_TRUE(ReadRows(run.WorkTable("DIASHORAST2.DBF")).empty());
     EXPECT_TRUE(ReadRows(run.WorkTable("PERIODOS.DBF")).empty());
@@ -233,14 +229,9 @@ TEST(FrameworkStep, StartTimeThatIsNotAWholeNumberStopsTheJob) {
 TEST(FrameworkStep, DocumentWithoutFrameworksStopsNamingTheFile) {
     StepFixture run({Slots({{"a", "1", "480", "535", "A"}})});
     InboundContext ctx = run.Context();
-    try {
-        RunFrameworkStep(ctx);
-        FAIL() << "the step went on without a framework";
-    } catch (const Error& error) {
-        EXPECT_NE(std::string(error.what()).find(run.DocumentPath().string()), std::string::npos)
-            << error.what();
-        EXPECT_NE(std::string(error.what()).find("JORNADAS_ESCOLARES"), std::string::npos);
-    }
+    const std::string message = ErrorMessage([&] { RunFrameworkStep(ctx); });
+    EXPECT_NE(message.find(run.DocumentPath().string()), std::string::npos) << message;
+    EXPECT_NE(message.find("JORNADAS_ESCOLARES"), std::string::npos) << message;
     EXPECT_TRUE(run.user.frameworkDialogDocuments.empty());
     for (const char* table : {"DIASHORAST.DBF", "DIASHORAST2.DBF", "PERIODOS.DBF"}) {
         EXPECT_TRUE(ReadRows(run.WorkTable(table)).empty()) << table;

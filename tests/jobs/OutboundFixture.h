@@ -14,6 +14,7 @@
 
 #include "jobs/Session.h"
 #include "support/ScratchFolder.h"
+#include "support/TimetableSchool.h"
 #include "worktables/DbfTable.h"
 #include "worktables/TableLayout.h"
 #include "worktables/WorkTableLayouts.h"
@@ -21,53 +22,6 @@
 namespace velmaro::testing {
 
 namespace fs = std::filesystem;
-
-// One row: field name and value; numbers and logicals are given as text ("2", "T").
-using Row = std::vector<std::pair<std::string, std::string>>;
-
-// The fields of SOLUC.DBF that the outbound conversion reads, DIA and HORA as dBase numbers.
-inline TableLayout SolucLayout(FieldKind dayKind = FieldKind::Integer) {
-    return TableLayout{"SOLUC.DBF",
-                       {{"PROF", FieldKind::Character, 10},
-                        {"DIA", dayKind, dayKind == FieldKind::Character ? 4 : 0},
-                        {"HORA", FieldKind::Integer, 0},
-                        {"MARCO", FieldKind::Character, 2},
-                        {"ASIG", FieldKind::Character, 10},
-                        {"CODGRUPO", FieldKind::Character, 10},
-                        {"TAREA", FieldKind::Character, 10},
-                        {"AULA", FieldKind::Character, 10}},
-                       std::nullopt};
-}
-
-// Creates `layout` in `folder` with `rows`.
-inline void MakeTable(const fs::path& folder, const TableLayout& layout,
-                      const std::vector<Row>& rows) {
-    DbfTable table = DbfTable::Create(folder / layout.fileName, layout);
-    for (const Row& row : rows) {
-        const std::size_t position = table.Append();
-        for (const auto& [name, value] : row) {
-            FieldKind kind = FieldKind::Character;
-            for (const FieldLayout& field : layout.fields) {
-                if (field.name == name) kind = field.kind;
-            }
-            switch (kind) {
-                case FieldKind::Character:
-                    table.SetText(position, name, value);
-                    break;
-                case FieldKind::Integer:
-                    table.SetInteger(position, name, std::stoll(value));
-                    break;
-                case FieldKind::Float:
-                    table.SetFloat(position, name, std::stod(value));
-                    break;
-                case FieldKind::Logical:
-                    table.SetLogical(position, name, value == "T");
-                    break;
-            }
-        }
-    }
-    table.Close();
-}
 
 // The names of the work tables that the outbound conversion opens for exclusive use.
 inline const std::vector<std::string>& OutboundTableNames() {

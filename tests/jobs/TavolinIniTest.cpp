@@ -8,6 +8,7 @@
 
 #include "base/Error.h"
 #include "jobs/TavolinIni.h"
+#include "support/ExpectError.h"
 #include "support/ScratchFolder.h"
 #include "base/FaultInjection.h"
 #include "base/FileSystem.h"
@@ -15,6 +16,7 @@
 namespace velmaro {
 namespace {
 
+using testing::ErrorMessage;
 using testing::ReadBytes;
 using testing::ScratchFolder;
 using testing::WriteBytes;
@@ -101,12 +103,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, WriteProfileIntegerTest, ::testing::ValuesIn(kIn
 TEST(WriteProfileIntegerErrors, UnwritableFolderNamesTheFile) {
     ScratchFolder folder;
     const auto ini = folder.Path() / "no-existe" / "Tavolin.ini";
-    try {
-        WriteProfileInteger(ini, "Transformadores", "Transformado", 1);
-        FAIL() << "no error";
-    } catch (const Error& error) {
-        EXPECT_NE(std::string(error.what()).find(ini.string()), std::string::npos) << error.what();
-    }
+    const std::string message = ErrorMessage(
+        [&] { WriteProfileInteger(ini, "Transformadores", "Transformado", 1); });
+    EXPECT_NE(message.find(ini.string()), std::string::npos) << message;
 }
 
 TEST(WriteProfileIntegerErrors, FolderInPlaceOfTheFileIsAnErrorAndStays) {

@@ -17,6 +17,7 @@
 #include "base/Error.h"
 #include "exchange/ExchangeDocument.h"
 #include "outbound/ResultDocument.h"
+#include "support/ExpectError.h"
 #include "support/ScratchFolder.h"
 #include "base/FaultInjection.h"
 
@@ -24,6 +25,7 @@ namespace velmaro {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::ErrorMessage;
 using testing::ReadBytes;
 using testing::ScratchFolder;
 using testing::WriteBytes;
@@ -340,14 +342,9 @@ TEST(ResultDocument, UnknownEncodingIsAnErrorNamingFileAndEncoding) {
     ExchangeProlog prolog;
     prolog.declaration = XmlDeclaration{"1.0", "X-NO-EXISTE", std::nullopt};
     const fs::path target = dir / "r.xml";
-    try {
-        ResultDocument result(prolog, target, "2023", 0, "f");
-        FAIL() << "no error";
-    } catch (const Error& error) {
-        EXPECT_EQ(std::string(error.what()),
-                  "No se puede guardar el documento de resultado '" + target.string() +
-                      "': no se puede escribir en la codificación 'X-NO-EXISTE'");
-    }
+    EXPECT_EQ(ErrorMessage([&] { ResultDocument(prolog, target, "2023", 0, "f"); }),
+              "No se puede guardar el documento de resultado '" + target.string() +
+                  "': no se puede escribir en la codificación 'X-NO-EXISTE'");
     EXPECT_EQ(Listing(dir.Path()), "");
 }
 
@@ -384,12 +381,8 @@ TEST(ResultDocumentSave, ReadOnlyFolderKeepsTheEarlierResult) {
     WriteBytes(target, "viejo");
     fs::permissions(dir.Path(), fs::perms::owner_read | fs::perms::owner_exec);
     ResultDocument result(PrologOfDocument("<SERVICIO/>"), target, "2023", 0, "f");
-    try {
-        result.Save();
-        FAIL() << "no error";
-    } catch (const Error& error) {
-        EXPECT_NE(std::string(error.what()).find(target.string()), std::string::npos);
-    }
+    const std::string message = ErrorMessage([&] { result.Save(); });
+    EXPECT_NE(message.find(target.string()), std::string::npos) << message;
     fs::permissions(dir.Path(), fs::perms::owner_all);
     EXPECT_EQ(ReadBytes(target), "viejo");
     EXPECT_EQ(Listing(dir.Path()), "r.xml;");
@@ -410,12 +403,8 @@ TEST(ResultDocumentSave, MissingFolderNamesTheFile) {
     ScratchFolder dir;
     const fs::path target = dir.Path() / "no-existe" / "r.xml";
     ResultDocument result(PrologOfDocument("<SERVICIO/>"), target, "2023", 0, "f");
-    try {
-        result.Save();
-        FAIL() << "no error";
-    } catch (const Error& error) {
-        EXPECT_NE(std::string(error.what()).find(target.string()), std::string::npos);
-    }
+    const std::string message = ErrorMessage([&] { result.Save(); });
+    EXPECT_NE(message.find(target.string()), std::string::npos) << message;
     EXPECT_EQ(Listing(dir.Path()), "");
 }
 

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "base/Error.h"
+#include "support/ExpectError.h"
 #include "support/HeldFile.h"
 #include "support/ScratchFolder.h"
 #include "worktables/DbfTable.h"
@@ -20,6 +21,7 @@
 namespace velmaro {
 namespace {
 
+using testing::ErrorMessage;
 using testing::HeldFile;
 using testing::ReadBytes;
 using testing::ScratchFolder;
@@ -79,14 +81,9 @@ TEST_F(HeldTable, OurOwnExclusiveOpenHoldsTheTableUntilClosed) {
 
 TEST(MissingTable, OpenIsAnErrorNamingTheFile) {
     ScratchFolder folder;
-    try {
-        DbfTable::Open(folder / "SOLUC.DBF", TableAccess::Shared);
-        FAIL() << "no error";
-    } catch (const Error& error) {
-        EXPECT_NE(std::string(error.what()).find((folder / "SOLUC.DBF").string()),
-                  std::string::npos)
-            << error.what();
-    }
+    const std::string message =
+        ErrorMessage([&] { DbfTable::Open(folder / "SOLUC.DBF", TableAccess::Shared); });
+    EXPECT_NE(message.find((folder / "SOLUC.DBF").string()), std::string::npos) << message;
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/Error.h"
+#include "support/ExpectError.h"
 #include "support/ScratchFolder.h"
 #include "worktables/DbfTable.h"
 #include "worktables/WorkTableLayouts.h"
@@ -14,6 +15,7 @@
 namespace velmaro {
 namespace {
 
+using testing::ErrorMessage;
 using testing::ReadBytes;
 using testing::ScratchFolder;
 using testing::WriteBytes;
@@ -53,14 +55,9 @@ TEST(WorkTableRebuild, CreateReplacesATableWithoutDeletingFirst) {
 TEST(WorkTableRebuild, MissingFolderIsAnErrorNamingTableAndFolder) {
     ScratchFolder folder;
     const std::filesystem::path missing = folder / "TTEMP";
-    try {
-        RebuildWorkTable(missing, layouts::AULAT);
-        FAIL() << "no error";
-    } catch (const Error& error) {
-        const std::string message = error.what();
-        EXPECT_NE(message.find("AULAT.DBF"), std::string::npos) << message;
-        EXPECT_NE(message.find(missing.string()), std::string::npos) << message;
-    }
+    const std::string message = ErrorMessage([&] { RebuildWorkTable(missing, layouts::AULAT); });
+    EXPECT_NE(message.find("AULAT.DBF"), std::string::npos) << message;
+    EXPECT_NE(message.find(missing.string()), std::string::npos) << message;
 }
 
 TEST(WorkTableRebuild, RemoveWorkFileIgnoresMissingFiles) {

@@ -10,6 +10,7 @@
 #include "text/Windows1252.h"
 #include "worktables/DbfTable.h"
 #include "worktables/TableLayout.h"
+#include "worktables/WorkTableLayouts.h"
 
 namespace velmaro::sim {
 namespace {
@@ -18,40 +19,40 @@ constexpr int kCodeWidth = 10;  // PROF, ASIG, CODGRUPO, TAREA, AULA
 
 // The fields of SOLUC.DBF in their order; DIA and HORA are the numeric ones.
 struct SolucField {
-    const char* name;
+    std::string_view name;
     bool isNumber;
     int width;  // character fields
 };
 constexpr SolucField kFields[] = {
-    {"PROF", false, kCodeWidth},
-    {"DIA", true, 0},
-    {"HORA", true, 0},
-    {"MARCO", false, 1},
-    {"ASIG", false, kCodeWidth},
-    {"CODGRUPO", false, kCodeWidth},
-    {"TAREA", false, kCodeWidth},
-    {"AULA", false, kCodeWidth},
+    {layouts::soluc::PROF, false, kCodeWidth},
+    {layouts::soluc::DIA, true, 0},
+    {layouts::soluc::HORA, true, 0},
+    {layouts::soluc::MARCO, false, 1},
+    {layouts::soluc::ASIG, false, kCodeWidth},
+    {layouts::soluc::CODGRUPO, false, kCodeWidth},
+    {layouts::soluc::TAREA, false, kCodeWidth},
+    {layouts::soluc::AULA, false, kCodeWidth},
 };
 
 std::string TextOf(const SolucRow& row, std::string_view field) {
-    if (field == "PROF") return row.prof;
-    if (field == "MARCO") return row.marco;
-    if (field == "ASIG") return row.asig;
-    if (field == "CODGRUPO") return row.codGrupo;
-    if (field == "TAREA") return row.tarea;
+    if (field == layouts::soluc::PROF) return row.prof;
+    if (field == layouts::soluc::MARCO) return row.marco;
+    if (field == layouts::soluc::ASIG) return row.asig;
+    if (field == layouts::soluc::CODGRUPO) return row.codGrupo;
+    if (field == layouts::soluc::TAREA) return row.tarea;
     return row.aula;
 }
 
 int NumberOf(const SolucRow& row, std::string_view field) {
-    return field == "DIA" ? row.dia : row.hora;
+    return field == layouts::soluc::DIA ? row.dia : row.hora;
 }
 
 void WriteWithEngine(const std::filesystem::path& path, const std::vector<SolucRow>& rows) {
     TableLayout layout{path.filename().string(), {}, std::nullopt};
     for (const SolucField& field : kFields) {
         layout.fields.push_back(field.isNumber
-                                    ? FieldLayout{field.name, FieldKind::Integer, 0}
-                                    : FieldLayout{field.name, FieldKind::Character, field.width});
+                                    ? FieldLayout{std::string(field.name), FieldKind::Integer, 0}
+                                    : FieldLayout{std::string(field.name), FieldKind::Character, field.width});
     }
     DbfTable table = DbfTable::Create(path, layout);
     for (const SolucRow& row : rows) {

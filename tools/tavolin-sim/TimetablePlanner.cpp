@@ -11,6 +11,7 @@
 
 #include "text/TextHelpers.h"
 #include "worktables/DbfTable.h"
+#include "worktables/WorkTableLayouts.h"
 
 namespace velmaro::sim {
 namespace {
@@ -41,13 +42,13 @@ struct SchoolData {
     std::vector<std::string> rooms;                           // AULAT.ABREV
 };
 
-DbfTable OpenTable(const std::filesystem::path& workDir, const char* name) {
-    return DbfTable::Open(workDir / name, TableAccess::Shared);
+DbfTable OpenTable(const std::filesystem::path& workDir, const TableLayout& layout) {
+    return DbfTable::Open(workDir / layout.fileName, TableAccess::Shared);
 }
 
 // The non-blank values of one field, in stored order and exactly as stored: a code may begin
 // with a blank, and the timetable must name it as the other tables do.
-std::vector<std::string> FieldValues(DbfTable& table, const char* field) {
+std::vector<std::string> FieldValues(DbfTable& table, std::string_view field) {
     std::vector<std::string> values;
     for (std::size_t row = 0; row < table.RecordCount(); ++row) {
         std::string value = table.Text(row, field);
@@ -59,8 +60,8 @@ std::vector<std::string> FieldValues(DbfTable& table, const char* field) {
 std::map<std::string, std::vector<Period>> ReadPeriods(DbfTable& table) {
     std::map<std::string, std::vector<Period>> all;
     for (std::size_t row = 0; row < table.RecordCount(); ++row) {
-        all[table.Text(row, "MARCO")].push_back(
-            {table.Integer(row, "DIA"), table.Integer(row, "HORA")});
+        all[table.Text(row, layouts::diashorast::MARCO)].push_back(
+            {table.Integer(row, layouts::diashorast::DIA), table.Integer(row, layouts::diashorast::HORA)});
     }
     std::map<std::string, std::vector<Period>> periods;
     for (auto& [marco, list] : all) {
@@ -78,31 +79,31 @@ std::map<std::string, std::vector<Period>> ReadPeriods(DbfTable& table) {
 
 SchoolData ReadSchool(const std::filesystem::path& workDir) {
     SchoolData school;
-    DbfTable proft = OpenTable(workDir, "PROFT.DBF");
-    school.teachers = FieldValues(proft, "ABREV");
+    DbfTable proft = OpenTable(workDir, layouts::PROFT);
+    school.teachers = FieldValues(proft, layouts::proft::ABREV);
 
-    DbfTable asigt = OpenTable(workDir, "ASIGT.DBF");
+    DbfTable asigt = OpenTable(workDir, layouts::ASIGT);
     for (std::size_t row = 0; row < asigt.RecordCount(); ++row) {
         std::string hoursText = "0";  // a blank HORAS reads as no hours
-        hoursText += asigt.Text(row, "HORAS");
+        hoursText += asigt.Text(row, layouts::asigt::HORAS);
         const double hours = std::stod(hoursText);
-        school.lessons.push_back({asigt.Text(row, "CASIG"), asigt.Text(row, "CGRUP"), hours});
+        school.lessons.push_back({asigt.Text(row, layouts::asigt::CASIG), asigt.Text(row, layouts::asigt::CGRUP), hours});
     }
 
-    DbfTable grupost = OpenTable(workDir, "GRUPOST.DBF");
-    const std::vector<std::string> groups = FieldValues(grupost, "ABREV");
+    DbfTable grupost = OpenTable(workDir, layouts::GRUPOST);
+    const std::vector<std::string> groups = FieldValues(grupost, layouts::grupost::ABREV);
     for (std::size_t i = 0; i < groups.size(); ++i) school.groupIndex.emplace(groups[i], i);
 
-    DbfTable asignomt = OpenTable(workDir, "ASIGNOMT.DBF");
+    DbfTable asignomt = OpenTable(workDir, layouts::ASIGNOMT);
     for (std::size_t row = 0; row < asignomt.RecordCount(); ++row) {
-        if (asignomt.Text(row, "ESTAREA") == "T") school.tasks.push_back(asignomt.Text(row, "COD"));
+        if (asignomt.Text(row, layouts::asignomt::ESTAREA) == "T") school.tasks.push_back(asignomt.Text(row, layouts::asignomt::COD));
     }
 
-    DbfTable diashorast = OpenTable(workDir, "DIASHORAST.DBF");
+    DbfTable diashorast = OpenTable(workDir, layouts::DIASHORAST);
     school.periods = ReadPeriods(diashorast);
 
-    DbfTable aulat = OpenTable(workDir, "AULAT.DBF");
-    school.rooms = FieldValues(aulat, "ABREV");
+    DbfTable aulat = OpenTable(workDir, layouts::AULAT);
+    school.rooms = FieldValues(aulat, layouts::aulat::ABREV);
     return school;
 }
 

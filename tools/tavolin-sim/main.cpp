@@ -11,6 +11,7 @@
 #include "SolucWriter.h"
 #include "TimetablePlanner.h"
 #include "base/PlatformPaths.h"
+#include "worktables/WorkTableLayouts.h"
 
 namespace {
 
@@ -69,7 +70,7 @@ int main(int argc, char** argv) {
     if (!options) return kExitUsage;
     try {
         const auto rows = velmaro::sim::PlanTimetable(options->workDir);
-        const std::filesystem::path soluc = options->workDir / "SOLUC.DBF";
+        const std::filesystem::path soluc = options->workDir / velmaro::layouts::SOLUC.fileName;
         velmaro::sim::WriteSoluc(soluc, rows, options->format);
         std::size_t placed = 0;
         for (const auto& row : rows) placed += row.dia != 0 ? 1 : 0;
