@@ -1,5 +1,5 @@
 #pragma once
-// What an entity reference in a parsed libxml2 tree stands for.
+// TEMPORARY (see LegacyDom.h): what an entity reference in a parsed libxml2 tree stands for.
 
 struct _xmlEntity;
 struct _xmlNode;

@@ -1,5 +1,6 @@
 #pragma once
-// Reading an XML file into a libxml2 tree without touching anything outside that file.
+// TEMPORARY (see LegacyDom.h): reading an XML file into a libxml2 tree without touching anything
+// outside that file.
 
 #include <filesystem>
 

@@ -10,6 +10,7 @@
 #include "base/Error.h"
 #include "jobs/JobSteps.h"
 #include "exchange/ExchangeDocument.h"
+#include "exchange/LegacyDom.h"
 #include "base/RegionalTimestamp.h"
 #include "outbound/ResultDocument.h"
 #include "text/IntegerText.h"
@@ -247,7 +248,9 @@ std::optional<OutboundSummary> ConvertTimetable(const Session& session, UserInte
 
     OutboundSummary summary;
     summary.teachers = tables.profesor.RecordCount();
-    ResultDocument result(document.Raw(), document.Path(), academicYear, summary.teachers,
+    // TEMPORARY, until the result document is written from document.Prolog(): the tree.
+    const LegacyDom legacyDom = LegacyDom::Load(document.Path());
+    ResultDocument result(legacyDom.Raw(), document.Path(), academicYear, summary.teachers,
                           RegionalTimestamp(std::time(nullptr)));
     const WorkFields fields(tables);
     for (std::size_t teacher = 0; teacher < summary.teachers; ++teacher) {
@@ -267,7 +270,6 @@ std::optional<OutboundSummary> ConvertTimetable(const Session& session, UserInte
 
     summary.resultFile = ResultFileName(session.filenameXML);
     result.Save(summary.resultFile);
-    if (session.processEndsAfterJob) document.KeepUntilProcessEnds();
     return summary;
 }
 
