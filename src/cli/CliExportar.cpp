@@ -56,7 +56,7 @@ int RunExportar(const std::vector<std::string>& arguments) {
         return kExitUsage;
     }
     // The document is read once: for the check of the framework choice, for the choice itself
-    // and for the job. It is never freed: the process ends after the job.
+    // and for the job.
     const std::filesystem::path& xml = options->xml;
     std::optional<ExchangeDocument> document = LoadIfReadable(xml);
     std::optional<FrameworkCatalog> catalog;
@@ -73,7 +73,6 @@ int RunExportar(const std::vector<std::string>& arguments) {
     Session session = BatchSession(*options);
     TerminalInteraction terminal(xml, options->marcos, std::cerr, std::move(catalog));
     RunInboundJob(session, terminal, document ? &*document : nullptr);
-    if (document) document->KeepUntilProcessEnds();
     const int status = JobExitStatus(session);
     if (status != kExitDone) return status;
     try {

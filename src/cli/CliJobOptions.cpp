@@ -44,7 +44,6 @@ Session BatchSession(const JobOptions& options) {
     session.paths.workDir = options.workDir.value_or(DefaultWorkDir());
     session.paths.programDir = options.programDir.value_or(DefaultProgramDir());
     session.batchMode = true;
-    session.processEndsAfterJob = true;  // velmaro-cli runs one job and ends
     return session;
 }
 

@@ -1,301 +1,366 @@
 #include "exchange/ExchangeDocument.h"
 
-#include <libxml/entities.h>
-#include <libxml/tree.h>
-#include <libxml/xmlsave.h>
-
+#include <algorithm>
+#include <climits>
 #include <cstring>
-#include <memory>
-#include <new>
-#include <optional>
+#include <system_error>
 #include <utility>
-#include <vector>
 
-#include "exchange/EntityReference.h"
-#include "exchange/SafeXmlParser.h"
+#include "exchange/ExchangeReader.h"
 
 namespace velmaro {
 
 namespace {
 
-constexpr const char* kRootName = "SERVICIO";
-constexpr const char* kDataBlockName = "BLOQUE_DATOS";
-constexpr const char* kGroupName = "grupo_datos";
-constexpr const char* kSectionAttribute = "seq";
-constexpr const char* kFieldName = "dato";
-
-const char* NameOf(const xmlNode* node) { return reinterpret_cast<const char*>(node->name); }
-
 // Element names compare exactly, letter case included; the namespace is not consulted.
-bool IsElementNamed(const xmlNode* node, const char* name) {
-    return node->type == XML_ELEMENT_NODE && std::strcmp(NameOf(node), name) == 0;
-}
+constexpr std::string_view kRootName = "SERVICIO";
+constexpr std::string_view kDataBlockName = "BLOQUE_DATOS";
+constexpr std::string_view kGroupName = "grupo_datos";
+constexpr std::string_view kSectionAttribute = "seq";
+constexpr std::string_view kFieldName = "dato";
 
-bool IsWhiteSpaceOnly(const xmlChar* text) {
-    if (text == nullptr) return true;
-    for (; *text != 0; ++text) {
-        if (*text != ' ' && *text != '\t' && *text != '\r' && *text != '\n') return false;
+// Depths of the envelope's elements, the root being at depth 1.
+constexpr int kRootDepth = 1;
+constexpr int kDataBlockDepth = 2;
+constexpr int kSectionDepth = 3;
+constexpr int kRecordDepth = 4;
+constexpr int kFieldDepth = 5;
+
+// Marks in the field texts: after each field's text, and after each record's last field.
+constexpr char kFieldEnd = '\0';                      // XML text never holds U+0000
+constexpr char kRecordEnd = static_cast<char>(0xFF);  // a byte that UTF-8 never uses
+
+bool IsWhiteSpaceOnly(std::string_view text) {
+    for (const char c : text) {
+        if (c != ' ' && c != '\t' && c != '\r' && c != '\n') return false;
     }
     return true;
 }
 
-// The first node of an internal entity's replacement text, or null for any other reference.
-// External entities are never loaded, so they contribute nothing.
-const xmlNode* ExpansionOf(const xmlNode* reference) {
-    const xmlEntity* entity = InternalEntityOf(reference);
-    return entity == nullptr ? nullptr : entity->children;
-}
+// The field that follows `field` in its record (or the record's end mark).
+const char* NextField(const char* field) { return field + std::strlen(field) + 1; }
 
-void AppendTextOfNodes(const xmlNode* first, std::string& out);
-
-// Adds the text that `node` contributes: a text node made only of white space is not part of
-// the document; CDATA sections are kept as written; comments and processing instructions are
-// not data.
-void AppendTextOfNode(const xmlNode* node, std::string& out) {
-    switch (node->type) {
-        case XML_TEXT_NODE:
-            if (!IsWhiteSpaceOnly(node->content))
-                out += reinterpret_cast<const char*>(node->content);
-            break;
-        case XML_CDATA_SECTION_NODE:
-            if (node->content != nullptr) out += reinterpret_cast<const char*>(node->content);
-            break;
-        case XML_ELEMENT_NODE:
-            AppendTextOfNodes(node->children, out);
-            break;
-        case XML_ENTITY_REF_NODE:
-            AppendTextOfNodes(ExpansionOf(node), out);
-            break;
-        default:
-            break;
+// The value of the first attribute named `name`, if any.
+std::optional<std::string_view> AttributeValue(std::span<const ReaderAttribute> attributes,
+                                               std::string_view name) {
+    for (const ReaderAttribute& attribute : attributes) {
+        if (attribute.name == name) return attribute.value;
     }
-}
-
-void AppendTextOfNodes(const xmlNode* first, std::string& out) {
-    for (const xmlNode* node = first; node != nullptr; node = node->next) {
-        AppendTextOfNode(node, out);
-    }
-}
-
-std::string TextContent(const xmlNode* node) {
-    std::string text;
-    AppendTextOfNode(node, text);
-    return text;
-}
-
-// True for the nodes that the document shows as children: elements, CDATA, entity
-// references and text that is not only white space.
-bool IsVisibleChild(const xmlNode* node) {
-    switch (node->type) {
-        case XML_ELEMENT_NODE:
-        case XML_CDATA_SECTION_NODE:
-        case XML_ENTITY_REF_NODE:
-            return true;
-        case XML_TEXT_NODE:
-            return !IsWhiteSpaceOnly(node->content);
-        default:
-            return false;
-    }
-}
-
-// True when `element` carries attribute `name` with exactly the value `value`.
-bool HasAttributeValue(const xmlNode* element, const char* name, std::string_view value) {
-    for (const xmlAttr* attr = element->properties; attr != nullptr; attr = attr->next) {
-        if (std::strcmp(reinterpret_cast<const char*>(attr->name), name) != 0) continue;
-        xmlChar* text = xmlNodeGetContent(reinterpret_cast<const xmlNode*>(attr));
-        const bool equal = text != nullptr && reinterpret_cast<const char*>(text) == value;
-        xmlFree(text);
-        return equal;
-    }
-    return false;
-}
-
-const xmlNode* ServiceRoot(const xmlDoc* doc) {
-    const xmlNode* root = xmlDocGetRootElement(doc);
-    return root != nullptr && IsElementNamed(root, kRootName) ? root : nullptr;
-}
-
-// Calls `visit` for every element child of `parent` named `name`, in document order.
-template <typename Visit>
-void ForEachChildElement(const xmlNode* parent, const char* name, Visit visit) {
-    for (const xmlNode* child = parent->children; child != nullptr; child = child->next) {
-        if (IsElementNamed(child, name)) visit(child);
-    }
-}
-
-// Calls `visit` for every BLOQUE_DATOS child of the root SERVICIO, in document order.
-template <typename Visit>
-void ForEachDataBlock(const xmlDoc* doc, Visit visit) {
-    const xmlNode* root = ServiceRoot(doc);
-    if (root != nullptr) ForEachChildElement(root, kDataBlockName, visit);
-}
-
-// Calls `visit` for every section element whose seq is exactly `section`, in document order.
-template <typename Visit>
-void ForEachSection(const xmlDoc* doc, std::string_view section, Visit visit) {
-    ForEachDataBlock(doc, [&](const xmlNode* block) {
-        ForEachChildElement(block, kGroupName, [&](const xmlNode* group) {
-            if (HasAttributeValue(group, kSectionAttribute, section)) visit(group);
-        });
-    });
-}
-
-const char* TextOf(const xmlChar* text) {
-    return text != nullptr ? reinterpret_cast<const char*>(text) : "";
-}
-
-// The declaration of `doc`, which libxml2 records as version, encoding and standalone; nothing
-// when the document had none (standalone -1). Standalone -2 means a declaration without it.
-std::optional<XmlDeclaration> DeclarationOf(const xmlDoc* doc) {
-    if (doc->standalone == -1) return std::nullopt;
-    XmlDeclaration declaration;
-    if (doc->version != nullptr) declaration.version = TextOf(doc->version);
-    if (doc->encoding != nullptr) declaration.encoding = TextOf(doc->encoding);
-    if (doc->standalone >= 0) declaration.standalone = doc->standalone == 1;
-    return declaration;
-}
-
-// The document type `dtd` as libxml2's serializer writes it.
-std::string DocumentTypeText(xmlDoc* doc, xmlDtd* dtd) {
-    std::unique_ptr<xmlBuffer, decltype(&xmlBufferFree)> buffer(xmlBufferCreate(),
-                                                                 xmlBufferFree);
-    if (buffer == nullptr || xmlNodeDump(buffer.get(), doc, reinterpret_cast<xmlNode*>(dtd), 0,
-                                         0) < 0) {
-        throw std::bad_alloc();
-    }
-    return std::string(TextOf(xmlBufferContent(buffer.get())),
-                       static_cast<std::size_t>(xmlBufferLength(buffer.get())));
-}
-
-// `node`, a child of the document other than its root, as a prolog node; nothing for a kind of
-// node that the prolog does not hold.
-std::optional<PrologNode> PrologNodeOf(xmlDoc* doc, xmlNode* node) {
-    PrologNode prologNode;
-    switch (node->type) {
-        case XML_COMMENT_NODE:
-            prologNode.kind = PrologNode::Kind::Comment;
-            prologNode.text = TextOf(node->content);
-            return prologNode;
-        case XML_PI_NODE:
-            prologNode.kind = PrologNode::Kind::ProcessingInstruction;
-            prologNode.target = TextOf(node->name);
-            prologNode.text = TextOf(node->content);
-            return prologNode;
-        case XML_DTD_NODE: {
-            auto* dtd = reinterpret_cast<xmlDtd*>(node);
-            prologNode.kind = PrologNode::Kind::DocumentType;
-            prologNode.text = DocumentTypeText(doc, dtd);
-            prologNode.xhtml = xmlIsXHTML(dtd->SystemID, dtd->ExternalID) == 1;
-            return prologNode;
-        }
-        default:
-            return std::nullopt;
-    }
+    return std::nullopt;
 }
 
 }  // namespace
 
-ExchangeProlog PrologOf(const ExchangeDocument& document) {
-    xmlDoc* doc = document.Raw();
-    ExchangeProlog prolog;
-    prolog.declaration = DeclarationOf(doc);
-    bool afterRoot = false;
-    for (xmlNode* child = doc->children; child != nullptr; child = child->next) {
-        if (child->type == XML_ELEMENT_NODE) {
-            afterRoot = true;
-        } else if (std::optional<PrologNode> node = PrologNodeOf(doc, child)) {
-            (afterRoot ? prolog.afterRoot : prolog.beforeRoot).push_back(std::move(*node));
-        }
-    }
-    return prolog;
-}
-
 std::size_t ExchangeRecord::FieldCount() const {
     std::size_t count = 0;
-    ForEachChildElement(record_, kFieldName, [&](const xmlNode*) { ++count; });
+    for (const char* field = fields_; *field != kRecordEnd; field = NextField(field)) ++count;
     return count;
 }
 
 std::string ExchangeRecord::Field(std::size_t position) const {
     std::size_t seen = 0;
-    for (const xmlNode* child = record_->children; child != nullptr; child = child->next) {
-        if (IsElementNamed(child, kFieldName) && seen++ == position) return TextContent(child);
+    for (const char* field = fields_; *field != kRecordEnd; field = NextField(field)) {
+        if (seen++ == position) return std::string(field);
     }
     return std::string();
 }
 
 std::size_t ExchangeRecord::ReadFields(std::span<std::string> texts) const {
-    for (std::string& text : texts) text.clear();
     std::size_t count = 0;
-    ForEachChildElement(record_, kFieldName, [&](const xmlNode* field) {
-        if (count < texts.size()) AppendTextOfNode(field, texts[count]);
+    for (const char* field = fields_; *field != kRecordEnd; field = NextField(field)) {
+        if (count < texts.size()) texts[count].assign(field);
         ++count;
-    });
+    }
+    for (std::size_t k = count; k < texts.size(); ++k) texts[k].clear();
     return count;
 }
 
-void ExchangeDocument::DocDeleter::operator()(_xmlDoc* doc) const { xmlFreeDoc(doc); }
+// Builds the model from the reader's events. The tree is followed by depth: the envelope's
+// elements are recognised at their depths, entity content never adds depth (its elements are
+// not children of the element that holds the reference), and text is kept only below a field
+// (for the field) or in the first data block's first child (for the academic year).
+//
+// As in a tree, consecutive Text calls make one text node, which is dropped when it is only
+// white space; any other event ends it.
+class ExchangeDocument::Builder final : public ExchangeReaderEvents {
+public:
+    explicit Builder(ExchangeDocument& document)
+        : document_(document), texts_(document.fieldTexts_) {}
 
-ExchangeDocument::ExchangeDocument(std::filesystem::path path, _xmlDoc* doc)
-    : path_(std::move(path)), doc_(doc) {}
+    void Declaration(const XmlDeclaration& declaration) override {
+        document_.prolog_.declaration = declaration;
+    }
+
+    void DocumentType(std::string_view text, bool xhtml) override {
+        EndTextNode();
+        PrologNode node;
+        node.kind = PrologNode::Kind::DocumentType;
+        node.text = text;
+        node.xhtml = xhtml;
+        AddBesideRoot(std::move(node));
+    }
+
+    void StartElement(std::string_view name, std::span<const ReaderAttribute> attributes) override {
+        EndTextNode();
+        if (entityDepth_ > 0) return;
+        switch (++depth_) {
+            case kRootDepth:
+                rootIsService_ = name == kRootName;
+                break;
+            case kDataBlockDepth:
+                if (rootIsService_ && name == kDataBlockName) {
+                    inDataBlock_ = true;
+                    document_.hasEnvelope_ = true;
+                    if (dataBlocks_++ == 0) firstChild_ = FirstChild::Looking;
+                }
+                break;
+            case kSectionDepth:
+                if (!inDataBlock_) break;
+                if (firstChild_ == FirstChild::Looking) firstChild_ = FirstChild::InElement;
+                if (name != kGroupName) break;
+                if (const auto seq = AttributeValue(attributes, kSectionAttribute)) {
+                    inSection_ = true;
+                    section_ = Section{std::string(*seq), texts_.size(), 0, 0};
+                }
+                break;
+            case kRecordDepth:
+                inRecord_ = inSection_ && name == kGroupName;
+                break;
+            case kFieldDepth:
+                inField_ = inRecord_ && name == kFieldName;
+                break;
+            default:
+                break;
+        }
+    }
+
+    void EndElement() override {
+        EndTextNode();
+        if (entityDepth_ > 0) return;
+        switch (depth_--) {
+            case kRootDepth:
+                rootEnded_ = true;
+                break;
+            case kDataBlockDepth:
+                inDataBlock_ = false;
+                if (firstChild_ == FirstChild::Looking) firstChild_ = FirstChild::None;
+                break;
+            case kSectionDepth:
+                if (firstChild_ == FirstChild::InElement) KeepFirstChild();
+                if (inSection_) {
+                    section_.end = texts_.size();
+                    document_.sections_.push_back(std::move(section_));
+                    inSection_ = false;
+                }
+                break;
+            case kRecordDepth:
+                if (inRecord_) {
+                    texts_.push_back(kRecordEnd);
+                    ++section_.recordCount;
+                    inRecord_ = false;
+                }
+                break;
+            case kFieldDepth:
+                if (inField_) {
+                    texts_.push_back(kFieldEnd);
+                    inField_ = false;
+                }
+                break;
+            default:
+                break;
+        }
+    }
+
+    void Text(std::string_view text) override {
+        if (!inField_ && !InFirstChild()) {
+            if (!AtFirstChildPlace()) return;
+            firstChild_ = FirstChild::InText;
+        }
+        if (!inTextNode_) {
+            inTextNode_ = true;
+            textNodeBlank_ = true;
+            textNodeFieldStart_ = texts_.size();
+            textNodeFirstChildStart_ = firstChildText_.size();
+        }
+        if (textNodeBlank_) textNodeBlank_ = IsWhiteSpaceOnly(text);
+        if (inField_) texts_.insert(texts_.end(), text.begin(), text.end());
+        if (InFirstChild()) firstChildText_ += text;
+    }
+
+    void CData(std::string_view text) override {
+        EndTextNode();
+        if (AtFirstChildPlace()) {
+            firstChildText_ = text;
+            KeepFirstChild();
+            return;
+        }
+        if (inField_) texts_.insert(texts_.end(), text.begin(), text.end());
+        if (InFirstChild()) firstChildText_ += text;
+    }
+
+    void Comment(std::string_view text) override {
+        EndTextNode();
+        if (depth_ > 0 || entityDepth_ > 0) return;
+        PrologNode node;
+        node.kind = PrologNode::Kind::Comment;
+        node.text = text;
+        AddBesideRoot(std::move(node));
+    }
+
+    void ProcessingInstruction(std::string_view target, std::string_view text) override {
+        EndTextNode();
+        if (depth_ > 0 || entityDepth_ > 0) return;
+        PrologNode node;
+        node.kind = PrologNode::Kind::ProcessingInstruction;
+        node.target = target;
+        node.text = text;
+        AddBesideRoot(std::move(node));
+    }
+
+    // A reference is a child of its own, even when its entity has no content.
+    void BeginEntity() override {
+        EndTextNode();
+        if (AtFirstChildPlace()) firstChild_ = FirstChild::InEntity;
+        ++entityDepth_;
+    }
+
+    void EndEntity() override {
+        EndTextNode();
+        if (--entityDepth_ == 0 && firstChild_ == FirstChild::InEntity) KeepFirstChild();
+    }
+
+private:
+    // Where the first data block's first child stands while it is read.
+    enum class FirstChild {
+        NotYet,     // no data block yet
+        Looking,    // in the first data block, before any child that counts
+        InElement,  // reading the first child, an element
+        InText,     // reading the first child, a text node (dropped if only white space)
+        InEntity,   // reading the first child, an entity reference
+        None,       // the first data block had no child that counts
+        Kept,       // read
+    };
+
+    bool InFirstChild() const {
+        return firstChild_ == FirstChild::InElement || firstChild_ == FirstChild::InText ||
+               firstChild_ == FirstChild::InEntity;
+    }
+
+    // True when a node here would be the first data block's first child.
+    bool AtFirstChildPlace() const {
+        return firstChild_ == FirstChild::Looking && depth_ == kDataBlockDepth && entityDepth_ == 0;
+    }
+
+    void KeepFirstChild() {
+        document_.firstDataBlockChildText_ = std::move(firstChildText_);
+        firstChild_ = FirstChild::Kept;
+    }
+
+    // Ends the text node being read: one made only of white space is not part of the document.
+    void EndTextNode() {
+        if (!inTextNode_) return;
+        inTextNode_ = false;
+        if (textNodeBlank_) {
+            if (inField_) texts_.resize(textNodeFieldStart_);
+            if (InFirstChild()) firstChildText_.resize(textNodeFirstChildStart_);
+        }
+        if (firstChild_ == FirstChild::InText) {
+            if (textNodeBlank_) {
+                firstChild_ = FirstChild::Looking;
+            } else {
+                KeepFirstChild();
+            }
+        }
+    }
+
+    void AddBesideRoot(PrologNode node) {
+        auto& nodes = rootEnded_ ? document_.prolog_.afterRoot : document_.prolog_.beforeRoot;
+        nodes.push_back(std::move(node));
+    }
+
+    ExchangeDocument& document_;
+    std::vector<char>& texts_;  // the document's field texts
+
+    int depth_ = 0;        // depth of the open element in the tree; 0 outside the root
+    int entityDepth_ = 0;  // entity references whose content is being told
+    bool rootIsService_ = false;
+    bool rootEnded_ = false;
+    bool inDataBlock_ = false;
+    std::size_t dataBlocks_ = 0;
+    bool inSection_ = false;
+    bool inRecord_ = false;
+    bool inField_ = false;
+    Section section_;  // the open section
+
+    FirstChild firstChild_ = FirstChild::NotYet;
+    std::string firstChildText_;
+
+    bool inTextNode_ = false;
+    bool textNodeBlank_ = true;
+    std::size_t textNodeFieldStart_ = 0;       // where the text node began in texts_
+    std::size_t textNodeFirstChildStart_ = 0;  // where it began in firstChildText_
+};
+
+ExchangeDocument::ExchangeDocument(std::filesystem::path path) : path_(std::move(path)) {}
 
 ExchangeDocument::ExchangeDocument(ExchangeDocument&&) noexcept = default;
 ExchangeDocument& ExchangeDocument::operator=(ExchangeDocument&&) noexcept = default;
 ExchangeDocument::~ExchangeDocument() = default;
 
+// The field texts of a document take fewer bytes than the document (each field's text is
+// at least as long in the file, and its markup longer than its end mark) unless entities or the
+// document's encoding lengthen them. Reserving that much once spares copying the texts as they
+// grow; the pages that are not written are never touched.
+void ExchangeDocument::ReserveFieldTexts() {
+    std::error_code error;
+    const std::uintmax_t bytes = std::filesystem::file_size(path_, error);
+    if (error) return;
+    fieldTexts_.reserve(static_cast<std::size_t>(std::min<std::uintmax_t>(bytes, INT_MAX)));
+}
+
 ExchangeDocument ExchangeDocument::Load(const std::filesystem::path& path) {
-    return ExchangeDocument(path, ParseXmlFileSafely(path));
+    ExchangeDocument document(path);
+    document.ReserveFieldTexts();
+    Builder builder(document);
+    ReadExchangeDocument(path, builder);
+    return document;
 }
 
-void ExchangeDocument::KeepUntilProcessEnds() {
-    // Never destroyed, so the documents stay reachable to the end and leak checkers do not
-    // count them as lost.
-    static auto* const kept = new std::vector<_xmlDoc*>;
-    kept->push_back(doc_.release());
-}
-
-bool ExchangeDocument::HasEnvelope() const {
-    bool found = false;
-    ForEachDataBlock(doc_.get(), [&](const xmlNode*) { found = true; });
-    return found;
+template <typename Visit>
+void ExchangeDocument::ForEachRecordStart(std::string_view section, Visit visit) const {
+    for (const Section& s : sections_) {
+        if (s.seq != section) continue;
+        const char* record = fieldTexts_.data() + s.begin;
+        const char* const end = fieldTexts_.data() + s.end;
+        for (std::size_t k = 0; k < s.recordCount; ++k) {
+            visit(record);
+            record = static_cast<const char*>(std::memchr(record, kRecordEnd, end - record)) + 1;
+        }
+    }
 }
 
 bool ExchangeDocument::HasSection(std::string_view section) const {
-    bool found = false;
-    ForEachSection(doc_.get(), section, [&](const xmlNode*) { found = true; });
-    return found;
+    for (const Section& s : sections_) {
+        if (s.seq == section) return true;
+    }
+    return false;
 }
 
 std::vector<ExchangeRecord> ExchangeDocument::Records(std::string_view section) const {
+    std::size_t count = 0;
+    for (const Section& s : sections_) {
+        if (s.seq == section) count += s.recordCount;
+    }
     std::vector<ExchangeRecord> records;
-    ForEachSection(doc_.get(), section, [&](const xmlNode* sectionElement) {
-        ForEachChildElement(sectionElement, kGroupName, [&](const xmlNode* record) {
-            records.emplace_back(const_cast<xmlNode*>(record));
-        });
-    });
+    records.reserve(count);
+    ForEachRecordStart(section,
+                       [&](const char* fields) { records.push_back(ExchangeRecord(fields)); });
     return records;
 }
 
 void ExchangeDocument::ForEachRecord(
     std::string_view section, const std::function<void(const ExchangeRecord&)>& visit) const {
-    ForEachSection(doc_.get(), section, [&](const xmlNode* sectionElement) {
-        ForEachChildElement(sectionElement, kGroupName, [&](const xmlNode* record) {
-            visit(ExchangeRecord(const_cast<xmlNode*>(record)));
-        });
-    });
-}
-
-std::optional<std::string> ExchangeDocument::FirstDataBlockChildText() const {
-    const xmlNode* root = ServiceRoot(doc_.get());
-    if (root == nullptr) return std::nullopt;
-    for (const xmlNode* block = root->children; block != nullptr; block = block->next) {
-        if (!IsElementNamed(block, kDataBlockName)) continue;
-        for (const xmlNode* child = block->children; child != nullptr; child = child->next) {
-            if (IsVisibleChild(child)) return TextContent(child);
-        }
-        return std::nullopt;
-    }
-    return std::nullopt;
+    ForEachRecordStart(section, [&](const char* fields) { visit(ExchangeRecord(fields)); });
 }
 
 }  // namespace velmaro

@@ -1,15 +1,19 @@
 #pragma once
-// The Racima exchange document: loading it safely and walking its sections, records and fields.
+// The Racima exchange document: read once, safely, into our own model of what the jobs use,
+// and walked by sections, records and fields.
 //
 // Envelope: root SERVICIO > BLOQUE_DATOS > grupo_datos[@seq=SECTION] (sections) > grupo_datos
 // (records) > dato (fields, numbered from 0 among the dato children only). Several BLOQUE_DATOS
 // elements, and several sections with the same seq, all contribute, in document order.
 // White-space-only text, comments and processing instructions are not part of the document.
+//
+// The model keeps only the prolog, the sections with their seq, and every record's field
+// texts, which lie in one block of bytes in document order: each field's text followed by a
+// NUL byte (XML text never holds one), each record closed by a byte that UTF-8 never uses.
 
 #include <cstddef>
 #include <filesystem>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -18,17 +22,12 @@
 
 #include "exchange/ExchangeProlog.h"
 
-struct _xmlDoc;
-struct _xmlNode;
-
 namespace velmaro {
 
-// One record of a section: its dato children by position, found by walking the record's
-// children (a record has a handful), so that a record costs no list of its own.
+// One record of a section: its dato children by position. A view into its document, valid
+// while the document lives (moving the document keeps it valid).
 class ExchangeRecord {
 public:
-    explicit ExchangeRecord(_xmlNode* record) : record_(record) {}
-
     // Number of dato children.
     std::size_t FieldCount() const;
     // Text content of field `position` exactly as the document gives it (all text below the
@@ -39,15 +38,19 @@ public:
     std::size_t ReadFields(std::span<std::string> texts) const;
 
 private:
-    _xmlNode* record_;  // the record's grupo_datos element
+    friend class ExchangeDocument;
+    explicit ExchangeRecord(const char* fields) : fields_(fields) {}
+
+    const char* fields_;  // the record's first field in its document's field texts
 };
 
-// A loaded exchange document. Owns the libxml2 tree.
+// A loaded exchange document.
 class ExchangeDocument {
 public:
-    // Loads `path` with safe parser options (no external entities, no DTD loading, no network).
-    // Throws Error naming the file (and, for XML errors, the line and the parser's reason) when
-    // the file is missing, unreadable, a folder, empty or not well-formed.
+    // Reads `path` once, with safe parser options (no external entities, no DTD loading, no
+    // network, bounded entity expansion). Throws Error naming the file (and, for XML errors,
+    // the line, the column and the parser's reason) when the file is missing, unreadable, a
+    // folder, empty or not well-formed.
     static ExchangeDocument Load(const std::filesystem::path& path);
 
     ExchangeDocument(ExchangeDocument&&) noexcept;
@@ -56,41 +59,50 @@ public:
 
     const std::filesystem::path& Path() const { return path_; }
 
+    // The declaration and the nodes beside the root element, as the document gave them.
+    const ExchangeProlog& Prolog() const { return prolog_; }
+
     // True when the root is SERVICIO and it has at least one BLOQUE_DATOS child.
-    bool HasEnvelope() const;
+    bool HasEnvelope() const { return hasEnvelope_; }
     // True when at least one grupo_datos child of a BLOQUE_DATOS has seq exactly `section`.
     bool HasSection(std::string_view section) const;
     // The records of section `section` (seq compared exactly), in document order.
     std::vector<ExchangeRecord> Records(std::string_view section) const;
     // Calls visit(record) for the records of `section` in the order Records gives them,
-    // walking the document as it goes instead of listing them first.
+    // without listing them first.
     void ForEachRecord(std::string_view section,
                        const std::function<void(const ExchangeRecord&)>& visit) const;
 
     // Text content of the first child of the first BLOQUE_DATOS (its first element or non-blank
     // text), or nothing when there is no BLOQUE_DATOS or it has no such child.
-    std::optional<std::string> FirstDataBlockChildText() const;
-
-    // The underlying libxml2 document, for building the result document inside it.
-    _xmlDoc* Raw() const { return doc_.get(); }
-
-    // Gives up the document without freeing it: its memory is returned when the process ends.
-    // For a process that ends right after its job, freeing millions of nodes one by one would
-    // cost about what parsing them did. Afterwards this object holds no document.
-    void KeepUntilProcessEnds();
+    std::optional<std::string> FirstDataBlockChildText() const { return firstDataBlockChildText_; }
 
 private:
-    struct DocDeleter {
-        void operator()(_xmlDoc* doc) const;
+    class Builder;
+
+    // One section element: its seq and where its records lie in fieldTexts_.
+    struct Section {
+        std::string seq;
+        std::size_t begin = 0;
+        std::size_t end = 0;
+        std::size_t recordCount = 0;
     };
-    ExchangeDocument(std::filesystem::path path, _xmlDoc* doc);
+
+    explicit ExchangeDocument(std::filesystem::path path);
+
+    // Reserves room for the field texts of the document at path_.
+    void ReserveFieldTexts();
+
+    // Calls visit(fields) with the first field of every record of `section`, in order.
+    template <typename Visit>
+    void ForEachRecordStart(std::string_view section, Visit visit) const;
 
     std::filesystem::path path_;
-    std::unique_ptr<_xmlDoc, DocDeleter> doc_;
+    ExchangeProlog prolog_;
+    bool hasEnvelope_ = false;
+    std::optional<std::string> firstDataBlockChildText_;
+    std::vector<Section> sections_;
+    std::vector<char> fieldTexts_;
 };
-
-// What `document` holds outside its root element: its XML declaration and the comments,
-// processing instructions and document type before and after the root.
-ExchangeProlog PrologOf(const ExchangeDocument& document);
 
 }  // namespace velmaro

@@ -49,7 +49,7 @@ std::optional<OutboundSummary> ConvertTimetable(const Session& session, UserInte
     OutboundSummary summary;
     summary.teachers = tables.profesor.RecordCount();
     summary.resultFile = ResultFileName(session.filenameXML);
-    ResultDocument result(PrologOf(document), summary.resultFile, academicYear, summary.teachers,
+    ResultDocument result(document.Prolog(), summary.resultFile, academicYear, summary.teachers,
                           RegionalTimestamp(std::time(nullptr)));
     const TimetableFields fields(tables);
     for (std::size_t teacher = 0; teacher < summary.teachers; ++teacher) {
@@ -68,7 +68,6 @@ std::optional<OutboundSummary> ConvertTimetable(const Session& session, UserInte
     tables.Close();
 
     result.Save();
-    if (session.processEndsAfterJob) document.KeepUntilProcessEnds();
     return summary;
 }
 

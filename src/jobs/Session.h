@@ -14,7 +14,6 @@ struct Session {
     int resultCode = 0;                 // 1 job completed, -1 no file in batch mode, else 0
     bool jobButtonsEnabled = true;      // both job buttons; off after a completed job
     bool closeRequested = false;        // the job asked the window to close (batch mode)
-    bool processEndsAfterJob = false;   // large documents are left to the process's end
 };
 
 }  // namespace velmaro

@@ -5,6 +5,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "exchange/ExchangeDocument.h"
@@ -96,7 +97,7 @@ TEST(ExchangeSections, SectionWithoutRecordsExistsButIsEmpty) {
 
 struct FieldCase {
     const char* name;
-    const char* record;  // the children of one record element
+    std::string record;  // the children of one record element
     std::vector<std::string> fields;
 };
 
@@ -168,7 +169,20 @@ INSTANTIATE_TEST_SUITE_P(
         FieldCase{"NamespacesAreIgnored",
                   "<r:dato xmlns:r=\"urn:racima\">uno</r:dato><dato xmlns=\"urn:x\">dos</dato>",
                   {"uno", "dos"}},
-        FieldCase{"NoFields", "<otro>x</otro>", {}}),
+        FieldCase{"NoFields", "<otro>x</otro>", {}},
+        FieldCase{"WhiteSpaceBesideACommentIsATextNodeOfItsOwn",
+                  "<dato> <!-- c --> x</dato><dato>y <?p?> </dato>",
+                  {" x", "y "}},
+        FieldCase{"CdataOfWhiteSpaceIsKept", "<dato><![CDATA[ ]]></dato>", {" "}},
+        FieldCase{"ReferencedWhiteSpaceIsWhiteSpace",
+                  "<dato>&#32;</dato><dato>&#32;x</dato><dato>&#10;&#13;</dato>",
+                  {"", " x", ""}},
+        FieldCase{
+            "DatoInsideDatoIsNotAField", "<dato>a<dato>b</dato></dato><dato>c</dato>", {"ab", "c"}},
+        FieldCase{"UndeclaredPrefixIsPartOfTheName", "<p:dato>x</p:dato><dato>y</dato>", {"y"}},
+        FieldCase{"LongText",
+                  "<dato>" + std::string(20000, 'L') + "</dato><dato>z</dato>",
+                  {std::string(20000, 'L'), "z"}}),
     [](const ::testing::TestParamInfo<FieldCase>& info) { return std::string(info.param.name); });
 
 TEST(ExchangeFields, InternalEntitiesAreExpanded) {
@@ -182,6 +196,90 @@ TEST(ExchangeFields, InternalEntitiesAreExpanded) {
 </grupo_datos></BLOQUE_DATOS></SERVICIO>)xml");
     EXPECT_EQ(SectionValues(document, "DEPENDENCIAS"),
               (Rows{{"IES Álamo (Sevilla)", "[IES Álamo]"}}));
+}
+
+struct EntityCase {
+    const char* name;
+    const char* entities;  // the declarations of the internal subset
+    const char* record;    // the children of one record element
+    std::vector<std::string> fields;
+};
+
+// Failing cases show their name.
+void PrintTo(const EntityCase& c, std::ostream* os) { *os << c.name; }
+
+class ExchangeEntities : public ::testing::TestWithParam<EntityCase> {};
+
+TEST_P(ExchangeEntities, ExpandAsInTheDocumentTree) {
+    const EntityCase& c = GetParam();
+    const ExchangeDocument document =
+        LoadXml(std::string("<!DOCTYPE SERVICIO [") + c.entities +
+                "]>\n<SERVICIO><BLOQUE_DATOS><grupo_datos seq=\"EMPLEADOS\"><grupo_datos>" +
+                c.record + "</grupo_datos></grupo_datos></BLOQUE_DATOS></SERVICIO>");
+    EXPECT_EQ(SectionValues(document, "EMPLEADOS"), (Rows{c.fields}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, ExchangeEntities,
+    ::testing::Values(EntityCase{"WhiteSpaceEntityIsNotText",
+                                 "<!ENTITY b \"  \">",
+                                 "<dato>a&b;b</dato><dato>&b;</dato>",
+                                 {"ab", ""}},
+                      EntityCase{"EntityTextIsANodeOfItsOwn",
+                                 "<!ENTITY x \"x\">",
+                                 "<dato>  &x;  </dato><dato> &x;y</dato>",
+                                 {"x", "xy"}},
+                      EntityCase{
+                          "ElementsCdataAndCommentsInsideAnEntity",
+                          "<!ENTITY e \"<b>uno</b> <i> </i><![CDATA[ dos ]]><!--no-->tres\">",
+                          "<dato>&e;</dato>",
+                          {"uno dos tres"}},
+                      EntityCase{"EmptyEntity", "<!ENTITY v \"\">", "<dato>a&v;b</dato>", {"ab"}},
+                      EntityCase{"SameEntityEveryTime",
+                                 "<!ENTITY e \"E\">",
+                                 "<dato>&e;</dato><dato>&e;&e;</dato>",
+                                 {"E", "EE"}},
+                      EntityCase{"DatoFromAnEntityIsNotAField",
+                                 "<!ENTITY d \"<dato>dentro</dato>\">",
+                                 "&d;<dato>x</dato><dato>&d;</dato>",
+                                 {"x", "dentro"}}),
+    [](const ::testing::TestParamInfo<EntityCase>& info) { return std::string(info.param.name); });
+
+TEST(ExchangeSections, RecordsAndSectionsFromEntitiesDoNotCount) {
+    const ExchangeDocument document = LoadXml(
+        "<!DOCTYPE SERVICIO [<!ENTITY r \"<grupo_datos><dato>r</dato></grupo_datos>\">"
+        "<!ENTITY s \"<grupo_datos seq='M'><grupo_datos><dato>s</dato></grupo_datos>"
+        "</grupo_datos>\">]>"
+        "<SERVICIO><BLOQUE_DATOS>&s;<grupo_datos seq=\"M\">&r;<grupo_datos><dato>1</dato>"
+        "</grupo_datos></grupo_datos></BLOQUE_DATOS></SERVICIO>");
+    EXPECT_EQ(SectionValues(document, "M"), (Rows{{"1"}}));
+}
+
+TEST(ExchangeSections, SeqThatOnlyTheDtdDefaultsDoesNotCount) {
+    const ExchangeDocument document = LoadXml(
+        "<!DOCTYPE SERVICIO [<!ATTLIST grupo_datos seq CDATA \"M\">]>"
+        "<SERVICIO><BLOQUE_DATOS><grupo_datos><grupo_datos><dato>1</dato></grupo_datos>"
+        "</grupo_datos></BLOQUE_DATOS></SERVICIO>");
+    EXPECT_FALSE(document.HasSection("M"));
+}
+
+TEST(ExchangeSections, SeqWithAnUndeclaredPrefixIsNotSeq) {
+    const ExchangeDocument document = LoadXml(
+        "<SERVICIO><BLOQUE_DATOS><grupo_datos p:seq=\"M\"><grupo_datos><dato>1</dato>"
+        "</grupo_datos></grupo_datos><grupo_datos xmlns:q=\"urn:q\" q:seq=\"N\"><grupo_datos>"
+        "<dato>2</dato></grupo_datos></grupo_datos></BLOQUE_DATOS></SERVICIO>");
+    EXPECT_FALSE(document.HasSection("M"));
+    EXPECT_EQ(SectionValues(document, "N"), (Rows{{"2"}}));
+}
+
+TEST(ExchangeFields, SeqMayUseEntities) {
+    const ExchangeDocument document = LoadXml(
+        "<!DOCTYPE SERVICIO [<!ENTITY s \"MATERIAS\">]><SERVICIO><BLOQUE_DATOS>"
+        "<grupo_datos seq=\"&s;\"><grupo_datos><dato>1</dato></grupo_datos></grupo_datos>"
+        "<grupo_datos seq=\"A&amp;B\"><grupo_datos><dato>2</dato></grupo_datos></grupo_datos>"
+        "</BLOQUE_DATOS></SERVICIO>");
+    EXPECT_EQ(SectionValues(document, "MATERIAS"), (Rows{{"1"}}));
+    EXPECT_EQ(SectionValues(document, "A&B"), (Rows{{"2"}}));
 }
 
 TEST(ExchangeFields, SeqMayUseReferences) {
@@ -273,10 +371,29 @@ INSTANTIATE_TEST_SUITE_P(
                        "<CABECERA>x</CABECERA><BLOQUE_DATOS><ANNO>2023</ANNO></BLOQUE_DATOS>",
                        "2023"},
         FirstChildCase{"EmptyDataBlock", "<BLOQUE_DATOS/>", std::nullopt},
-        FirstChildCase{"NoDataBlock", "<CABECERA>2024</CABECERA>", std::nullopt}),
+        FirstChildCase{"NoDataBlock", "<CABECERA>2024</CABECERA>", std::nullopt},
+        FirstChildCase{"FirstSectionIsTheFirstChild",
+                       "<BLOQUE_DATOS>\n<grupo_datos seq=\"ANNO_ACADEMICO\">\n"
+                       "<grupo_datos><dato>2025</dato>\n<dato>26</dato></grupo_datos>\n"
+                       "</grupo_datos></BLOQUE_DATOS>",
+                       "202526"},
+        FirstChildCase{"CdataCounts",
+                       "<BLOQUE_DATOS>\n<![CDATA[ ]]><ANNO>2024</ANNO></BLOQUE_DATOS>", " "},
+        FirstChildCase{"TextAfterACommentIsANodeOfItsOwn",
+                       "<BLOQUE_DATOS>  <!--c--> 2024<ANNO/></BLOQUE_DATOS>", " 2024"}),
     [](const ::testing::TestParamInfo<FirstChildCase>& info) {
         return std::string(info.param.name);
     });
+
+TEST(ExchangeFirstDataBlockChild, EntityReferenceIsAChildEvenWhenBlank) {
+    for (const auto& [value, text] : std::vector<std::pair<std::string, std::string>>{
+             {"<x>20</x> <y>24</y>", "2024"}, {"   ", ""}}) {
+        const ExchangeDocument document = LoadXml(
+            "<!DOCTYPE SERVICIO [<!ENTITY a \"" + value +
+            "\">]><SERVICIO><BLOQUE_DATOS>\n&a;<ANNO>1999</ANNO></BLOQUE_DATOS></SERVICIO>");
+        EXPECT_EQ(document.FirstDataBlockChildText(), text) << value;
+    }
+}
 
 TEST(ExchangeRecords, RecordSurvivesWhileTheDocumentLives) {
     ExchangeDocument loaded = LoadXml(kSchool);

@@ -46,7 +46,7 @@ ParsedDoc Parse(const std::string& bytes) {
 // The prolog of the exchange document `bytes`, loaded from a file as the jobs load it.
 ExchangeProlog PrologOfDocument(const std::string& bytes) {
     ScratchFolder dir;
-    return PrologOf(ExchangeDocument::Load(dir.File("exchange.xml", bytes)));
+    return ExchangeDocument::Load(dir.File("exchange.xml", bytes)).Prolog();
 }
 
 // The ASCII text `ascii` in UTF-16 little-endian after its byte-order mark.
