@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "base/MemoryReuse.h"
 #include "cli/CliCommands.h"
 
 namespace {
@@ -34,6 +35,7 @@ void PrintUsage(std::ostream& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    velmaro::KeepFreedMemoryForReuse();
     std::vector<std::string> arguments(argv + 1, argv + argc);
     if (arguments.empty()) {
         PrintUsage(std::cerr);

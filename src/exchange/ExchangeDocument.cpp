@@ -75,6 +75,16 @@ std::size_t ExchangeRecord::ReadFields(std::span<std::string> texts) const {
     return count;
 }
 
+std::size_t ExchangeRecord::ReadFieldViews(std::span<std::string_view> texts) const {
+    std::size_t count = 0;
+    for (const char* field = fields_; *field != kRecordEnd; field = NextField(field)) {
+        if (count < texts.size()) texts[count] = field;
+        ++count;
+    }
+    for (std::size_t k = count; k < texts.size(); ++k) texts[k] = {};
+    return count;
+}
+
 // Builds the model from the reader's events. The tree is followed by depth: the envelope's
 // elements are recognised at their depths, entity content never adds depth (its elements are
 // not children of the element that holds the reference), and text is kept only below a field
@@ -346,13 +356,17 @@ bool ExchangeDocument::HasSection(std::string_view section) const {
     return false;
 }
 
-std::vector<ExchangeRecord> ExchangeDocument::Records(std::string_view section) const {
+std::size_t ExchangeDocument::RecordCount(std::string_view section) const {
     std::size_t count = 0;
     for (const Section& s : sections_) {
         if (s.seq == section) count += s.recordCount;
     }
+    return count;
+}
+
+std::vector<ExchangeRecord> ExchangeDocument::Records(std::string_view section) const {
     std::vector<ExchangeRecord> records;
-    records.reserve(count);
+    records.reserve(RecordCount(section));
     ForEachRecordStart(section,
                        [&](const char* fields) { records.push_back(ExchangeRecord(fields)); });
     return records;

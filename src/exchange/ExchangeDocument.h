@@ -36,6 +36,8 @@ public:
     // Sets texts[i] to Field(i) for every i below texts.size(), reusing the strings' storage,
     // and returns FieldCount(), in one walk of the record.
     std::size_t ReadFields(std::span<std::string> texts) const;
+    // ReadFields as views into the document's texts, valid while the document lives.
+    std::size_t ReadFieldViews(std::span<std::string_view> texts) const;
 
 private:
     friend class ExchangeDocument;
@@ -66,6 +68,8 @@ public:
     bool HasEnvelope() const { return hasEnvelope_; }
     // True when at least one grupo_datos child of a BLOQUE_DATOS has seq exactly `section`.
     bool HasSection(std::string_view section) const;
+    // Number of records of section `section` (seq compared exactly).
+    std::size_t RecordCount(std::string_view section) const;
     // The records of section `section` (seq compared exactly), in document order.
     std::vector<ExchangeRecord> Records(std::string_view section) const;
     // Calls visit(record) for the records of `section` in the order Records gives them,

@@ -53,14 +53,17 @@ std::unordered_map<std::string, std::string> IndexSubjectCodes(const DbfTable& s
     return codeByName;
 }
 
+// Groups by their stored CLAVECURSO, looked up with any text.
+using GroupsByCourse = std::unordered_map<std::string, std::vector<Group>, TextHash, std::equal_to<>>;
+
 // The groups by their stored CLAVECURSO, each list in stored order.
-std::unordered_map<std::string, std::vector<Group>> IndexGroupsByCourse(const DbfTable& groups) {
+GroupsByCourse IndexGroupsByCourse(const DbfTable& groups) {
     const DbfTable::FieldHandle courseKey = groups.Field(layouts::grupost::CLAVECURSO);
     const DbfTable::FieldHandle code = groups.Field(layouts::grupost::ABREV);
     const DbfTable::FieldHandle level = groups.Field(layouts::grupost::NIVEL);
     const DbfTable::FieldHandle course = groups.Field(layouts::grupost::CURSO);
     const DbfTable::FieldHandle group = groups.Field(layouts::grupost::GRUPO);
-    std::unordered_map<std::string, std::vector<Group>> byCourse;
+    GroupsByCourse byCourse;
     for (std::size_t row = 0; row < groups.RecordCount(); ++row) {
         byCourse[groups.Text(row, courseKey)].push_back(
             Group{groups.Text(row, code), groups.Text(row, level), groups.Text(row, course),
@@ -89,8 +92,8 @@ public:
 
     // Appends the assignments of a course's subject to each of the course's groups, in order:
     // the first row is filled field by field, the others copy it and take their own group.
-    void AppendForGroups(const std::string& subjectCode, const std::string& subjectKey,
-                         const std::string& courseKey, const std::vector<Group>& groups) {
+    void AppendForGroups(const std::string& subjectCode, std::string_view subjectKey,
+                         std::string_view courseKey, const std::vector<Group>& groups) {
         std::optional<std::size_t> first;
         for (const Group& group : groups) {
             const std::size_t row = first ? table_.AppendCopyOf(*first) : table_.Append();
@@ -108,7 +111,7 @@ public:
 private:
     // Sets the fields of `row` that come from the subject and its course.
     void SetSubjectFields(std::size_t row, const std::string& subjectCode,
-                          const std::string& subjectKey, const std::string& courseKey) {
+                          std::string_view subjectKey, std::string_view courseKey) {
         table_.SetText(row, subjectCode_, subjectCode);
         table_.SetText(row, room_, "");
         table_.SetText(row, shift_, "");

@@ -51,7 +51,7 @@ public:
 
     // The COD of the ASIGNOMT row of a known subject, found by its stored long code and name.
     std::optional<std::string> KnownSubjectCode(const SubjectNameCodes& codes,
-                                                const std::string& name) {
+                                                std::string_view name) {
         const std::string_view longCode = LeftCharsView(codes.longCode, kStoredLongCode);
         const std::string_view storedName = LeftCharsView(name, kStoredName);
         const auto row =
@@ -62,7 +62,7 @@ public:
 
     // Appends the ASIGNOMT row of a new subject.
     void AddSubject(const std::string& code, const SubjectNameCodes& codes,
-                    const std::string& name) {
+                    std::string_view name) {
         const std::size_t row = names_.Append();
         names_.SetText(row, nameFields_.code, code);
         names_.SetText(row, nameFields_.longCode, codes.longCode);
@@ -115,7 +115,7 @@ private:
 // True when the lists hold the name upper-cased, its long code, and the long code followed by
 // the name. `probe` is a buffer for the looked-up texts, reused from record to record.
 bool IsKnownSubject(const SubjectNameLists& lists, const SubjectNameCodes& codes,
-                    const std::string& name, std::string& probe) {
+                    std::string_view name, std::string& probe) {
     probe.assign(name);
     UpperCaseAsciiLettersInPlace(probe);
     if (!lists.upperNames.contains(probe) || !lists.longCodes.contains(codes.longCode)) {
@@ -149,7 +149,7 @@ void AddNewSubject(SubjectNameTables& tables, SubjectNameLists& lists,
                    const SubjectNameCodes& codes, const SubjectRecordFields& record) {
     lists.upperNames.insert(UpperCaseAsciiLetters(record.name));
     lists.longCodes.insert(codes.longCode);
-    lists.longCodeNames.insert(codes.longCode + record.name);
+    lists.longCodeNames.insert(std::string(codes.longCode).append(record.name));
     const std::string code = lists.subjectCodes.Claim(codes.code);
     tables.AddSubject(code, codes, record.name);
     tables.AddKeyPair(code, codes, record);
@@ -176,7 +176,7 @@ SubjectNameCodes DeriveSubjectNameCodes(std::string_view name) {
 void RunSubjectNameStep(InboundContext& context) {
     SubjectNameTables tables(context.workDir);
     std::string probe;
-    std::unordered_map<std::string, NameFacts> factsByName;
+    std::unordered_map<std::string, NameFacts, TextHash, std::equal_to<>> factsByName;
     for (const SubjectRecordFields& record : context.subjectRecords.Of(context.document)) {
         auto found = factsByName.find(record.name);
         if (found == factsByName.end()) {

@@ -18,12 +18,11 @@ constexpr std::size_t kNameField = 2;
 
 const std::vector<SubjectRecordFields>& SubjectRecords::Of(const ExchangeDocument& document) {
     if (read_) return records_;
-    // The fields are read into the same strings record after record; only named records are
-    // copied out.
-    std::array<std::string, kNameField + 1> fields;
+    records_.reserve(document.RecordCount(kSection));
+    std::array<std::string_view, kNameField + 1> fields;
     document.ForEachRecord(kSection, [&](const ExchangeRecord& record) {
-        record.ReadFields(fields);
-        for (std::string& field : fields) TrimBlanksInPlace(field);
+        record.ReadFieldViews(fields);
+        for (std::string_view& field : fields) field = TrimBlanksView(field);
         if (fields[kNameField].empty()) return;
         records_.push_back({fields[kCourseKeyField], fields[kSubjectKeyField], fields[kNameField]});
     });

@@ -2,18 +2,19 @@
 // The named records of the MATERIAS section, read from the document once for the two steps
 // that walk them (subject names and subject assignments).
 
-#include <string>
+#include <string_view>
 #include <vector>
 
 #include "exchange/ExchangeDocument.h"
 
 namespace velmaro {
 
-// One MATERIAS record's first three fields, each trimmed of blanks.
+// One MATERIAS record's first three fields, each trimmed of blanks: views into the exchange
+// document's texts, valid while the document lives.
 struct SubjectRecordFields {
-    std::string courseKey;
-    std::string subjectKey;
-    std::string name;  // never empty
+    std::string_view courseKey;
+    std::string_view subjectKey;
+    std::string_view name;  // never empty
 };
 
 // The MATERIAS records that name a subject, in document order, read on first request. A record

@@ -27,7 +27,10 @@ int ParseInteger(std::string_view text) {
 }
 
 std::string NotAnIntegerMessage(std::string_view text) {
-    return "'" + std::string(text) + "' is not a valid integer value";
+    std::string message = "'";  // appended: "'" + std::string&& gives GCC 12 a false -Wrestrict
+    message += text;
+    message += "' is not a valid integer value";
+    return message;
 }
 
 std::string IntegerToText(long long value) { return std::to_string(value); }

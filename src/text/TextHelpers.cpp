@@ -24,6 +24,13 @@ void TrimBlanksInPlace(std::string& s) {
     s.erase(0, s.find_first_not_of(kBlank));
 }
 
+std::string_view TrimBlanksView(std::string_view s) {
+    const std::size_t last = s.find_last_not_of(kBlank);
+    if (last == std::string_view::npos) return {};
+    const std::size_t first = s.find_first_not_of(kBlank);
+    return s.substr(first, last + 1 - first);
+}
+
 std::string TrimLeadingBlanks(std::string_view s) {
     const std::size_t first = s.find_first_not_of(kBlank);
     return first == std::string_view::npos ? std::string() : std::string(s.substr(first));

@@ -4,6 +4,7 @@
 // A "blank" is the space character U+0020 alone: tabs and line breaks are ordinary characters.
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,8 @@ namespace velmaro {
 std::string TrimBlanks(std::string_view s);
 // Removes the leading and trailing blanks of `s` where it stands (TrimBlanks without a copy).
 void TrimBlanksInPlace(std::string& s);
+// TrimBlanks(s) as a view into `s`, without a copy.
+std::string_view TrimBlanksView(std::string_view s);
 // `s` without the blanks at its front.
 std::string TrimLeadingBlanks(std::string_view s);
 // `s` without the blanks at its end.
@@ -37,5 +40,12 @@ void UpperCaseAsciiLettersInPlace(std::string& s);
 
 // Number of Unicode code points in `s` (an invalid UTF-8 byte counts as one character).
 std::size_t CharCount(std::string_view s);
+
+// The hash of a text, usable for lookups in a map of std::string keys with a std::string_view
+// (with std::equal_to<>), without building a string for the lookup.
+struct TextHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+};
 
 }  // namespace velmaro

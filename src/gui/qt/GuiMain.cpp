@@ -7,9 +7,11 @@
 #include "gui/qt/DialogRunner.h"
 #include "gui/qt/HelpSystem.h"
 #include "gui/qt/MainForm.h"
+#include "base/MemoryReuse.h"
 #include "base/PlatformPaths.h"
 
 int main(int argc, char** argv) {
+    velmaro::KeepFreedMemoryForReuse();
     QApplication application(argc, argv);
     QApplication::setApplicationName("Velmaro");
 
