@@ -11,12 +11,19 @@
 namespace velmaro {
 namespace {
 
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitizerAllocator = true;  // AddressSanitizer replaces the C library's malloc
+#else
+constexpr bool kSanitizerAllocator = false;
+#endif
+
 // After the call, a table-sized block comes from the heap and, once freed, stays with the
 // process: allocating and freeing it neither maps memory of its own nor shrinks the heap.
 TEST(MemoryReuse, FreedBlocksStayForTheNextAllocation) {
 #ifndef __GLIBC__
     GTEST_SKIP() << "only the GNU C library's allocator is tuned";
 #else
+    if (kSanitizerAllocator) GTEST_SKIP() << "the sanitizer's allocator is not the one tuned";
     KeepFreedMemoryForReuse();
     constexpr std::size_t kBlock = 4 << 20;
     const struct mallinfo2 before = mallinfo2();
