@@ -2,13 +2,13 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <optional>
 
 #include "base/CharsetConverter.h"
 #include "text/IntegerText.h"
 #include "text/Latin1.h"
 #include "text/Latin9.h"
+#include "text/TextHelpers.h"
 #include "text/Utf16.h"
 #include "text/Utf8.h"
 #include "text/Windows1252.h"
@@ -127,13 +127,8 @@ constexpr std::array<CodecName, 19> kCodecNames = {{
     {"MS-ANSI", Codec::Windows1252},
 }};
 
-std::string InCapitals(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
-
 std::optional<Codec> OwnCodecNamed(const std::string& encoding) {
-    const std::string name = InCapitals(encoding);
+    const std::string name = UpperCaseAsciiLetters(encoding);
     for (const CodecName& known : kCodecNames) {
         if (name == known.name) return known.codec;
     }
