@@ -66,6 +66,7 @@ TEST(ExchangeSections, ForEachRecordVisitsWhatRecordsLists) {
         document.ForEachRecord(
             section, [&](const ExchangeRecord& record) { visited.push_back(FieldsOf(record)); });
         EXPECT_EQ(visited, SectionValues(document, section)) << section;
+        EXPECT_EQ(document.RecordCount(section), visited.size()) << section;
     }
 }
 
@@ -137,6 +138,20 @@ TEST_P(ExchangeFields, ReadInOneWalkIntoReusedStrings) {
         std::vector<std::string> first(1);
         EXPECT_EQ(records[0].ReadFields(first), c.fields.size());
         EXPECT_EQ(first[0], c.fields[0]);
+    }
+}
+
+TEST_P(ExchangeFields, ReadAsViewsIntoTheDocument) {
+    const FieldCase& c = GetParam();
+    const ExchangeDocument document = LoadXml(
+        std::string("<SERVICIO><BLOQUE_DATOS><grupo_datos seq=\"EMPLEADOS\"><grupo_datos>") +
+        c.record + "</grupo_datos></grupo_datos></BLOQUE_DATOS></SERVICIO>");
+    const std::vector<ExchangeRecord> records = document.Records("EMPLEADOS");
+    ASSERT_EQ(records.size(), 1u);
+    std::vector<std::string_view> read(c.fields.size() + 2, "anterior");
+    EXPECT_EQ(records[0].ReadFieldViews(read), c.fields.size());
+    for (std::size_t k = 0; k < read.size(); ++k) {
+        EXPECT_EQ(read[k], k < c.fields.size() ? c.fields[k] : "") << k;
     }
 }
 

@@ -33,6 +33,7 @@ TEST(TrimBlanks, OnlyTheSpaceCharacterIsABlank) {
         std::string inPlace = c.input;
         TrimBlanksInPlace(inPlace);
         EXPECT_EQ(inPlace, c.expected);
+        EXPECT_EQ(TrimBlanksView(c.input), c.expected);
     }
 }
 
