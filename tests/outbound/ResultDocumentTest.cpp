@@ -438,12 +438,15 @@ TEST(ResultDocumentSave, LargeResultWrittenInPiecesOrNotAtAll) {
         SCOPED_TRACE("change " + std::to_string(failAt) + " fails");
         WriteBytes(target, "viejo");
         const files::ScopedFaultInjection injection(failAt);
+        bool failed = false;
         try {
             WriteLargeResult(prolog, target, kTeachers);
         } catch (const Error& error) {
+            failed = true;
             EXPECT_NE(std::string(error.what()).find(target.string()), std::string::npos);
         }
         if (!injection.Injected()) break;
+        EXPECT_TRUE(failed) << "a failed change must stop the save";
         EXPECT_EQ(ReadBytes(target), "viejo");
         EXPECT_EQ(Listing(dir.Path()), "r.xml;");
     }
