@@ -1,0 +1,19 @@
+#pragma once
+// Finding a file by name regardless of letter case, as Windows does: Tavolin and programs
+// under Wine may write "soluc.dbf" or "TAVOLIN.INI" where this program names "SOLUC.DBF" and
+// "Tavolin.ini".
+
+#include <filesystem>
+#include <string_view>
+
+namespace velmaro::files {
+
+// Whether two file names are equal when ASCII letters are compared without regard to case.
+bool SameNameIgnoringCase(std::string_view a, std::string_view b);
+
+// The entry of `folder` called `name` in any letter case: `folder / name` itself when an
+// entry has exactly that name, else the first entry in name order whose name differs only in
+// the case of ASCII letters, else `folder / name` (which does not exist then).
+std::filesystem::path FindIgnoringCase(const std::filesystem::path& folder, std::string_view name);
+
+}  // namespace velmaro::files

@@ -1,0 +1,53 @@
+// Files found by name in any letter case, the exact name first.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "base/FileNameCase.h"
+#include "support/ScratchFolder.h"
+
+namespace velmaro::files {
+namespace {
+
+
+namespace fs = std::filesystem;
+
+struct LookupCase {
+    const char* name;
+    std::vector<std::string> entries;  // files in the folder
+    std::string looked;                // the name asked for
+    std::string found;                 // the entry's name given back
+};
+
+class FindIgnoringCaseTest : public ::testing::TestWithParam<LookupCase> {};
+
+TEST_P(FindIgnoringCaseTest, GivesTheEntryOfThatNameInAnyCase) {
+    const LookupCase& c = GetParam();
+    testing::ScratchFolder dir;
+    for (const std::string& entry : c.entries) std::ofstream(dir.Path() / entry) << entry;
+    EXPECT_EQ(FindIgnoringCase(dir.Path(), c.looked), dir.Path() / c.found);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Names, FindIgnoringCaseTest,
+    ::testing::Values(
+        LookupCase{"Exact", {"SOLUC.DBF"}, "SOLUC.DBF", "SOLUC.DBF"},
+        LookupCase{"LowerCase", {"soluc.dbf"}, "SOLUC.DBF", "soluc.dbf"},
+        LookupCase{"MixedCase", {"TAVOLIN.INI"}, "Tavolin.ini", "TAVOLIN.INI"},
+        LookupCase{"ExactBeatsOtherCase", {"soluc.dbf", "SOLUC.DBF"}, "SOLUC.DBF", "SOLUC.DBF"},
+        LookupCase{"FirstInNameOrder", {"soluc.dbf", "Soluc.dbf"}, "SOLUC.DBF", "Soluc.dbf"},
+        LookupCase{"OnlyAsciiLettersFold", {"año.dbf"}, "AÑO.DBF", "AÑO.DBF"},
+        LookupCase{"Missing", {"PROFT.DBF"}, "SOLUC.DBF", "SOLUC.DBF"},
+        LookupCase{"LongerNameIsAnother", {"SOLUC.DBF.bak"}, "SOLUC.DBF", "SOLUC.DBF"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(FindIgnoringCase, GivesTheNameAskedForInAMissingFolder) {
+    testing::ScratchFolder dir;
+    EXPECT_EQ(FindIgnoringCase(dir.Path() / "nada", "SOLUC.DBF"), dir.Path() / "nada" / "SOLUC.DBF");
+}
+
+}  // namespace
+}  // namespace velmaro::files
