@@ -151,6 +151,10 @@ TEST_F(MainFormTest, InboundJobThroughTheButton) {
     EXPECT_EQ(dialogs_.fileDialogs[0].nameFilters, QStringList{"*.xml"});
     EXPECT_EQ(dialogs_.fileDialogs[0].defaultSuffix, "xml");
     EXPECT_EQ(dialogs_.fileDialogs[0].acceptMode, QFileDialog::AcceptOpen);
+    // Qt's own texts of the dialog read in Spanish, as every text of ours does.
+    EXPECT_EQ(dialogs_.fileDialogs[0].buttonTexts, (QStringList{"&Abrir", "Cancelar"}));
+    EXPECT_EQ(dialogs_.fileDialogs[0].labelTexts,
+              (QStringList{"Ver en:", "&Nombre de fichero:", "Ficheros de tipo:"}));
     EXPECT_EQ(dialogs_.frameworkDialogs, 1);
     EXPECT_EQ(cursorDuringChoice, Qt::WaitCursor);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);

@@ -6,7 +6,9 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QTest>
@@ -33,6 +35,8 @@ struct ShownFileDialog {
     QStringList nameFilters;
     QString defaultSuffix;
     QFileDialog::AcceptMode acceptMode;
+    QStringList buttonTexts;  // the buttons of the dialog's button box, in order
+    QStringList labelTexts;   // the texts of its labels, in order
 };
 
 // Activates `window` and waits until the application has made it the active window (the
@@ -85,8 +89,16 @@ private:
     }
 
     int Answer(QFileDialog& files) {
-        fileDialogs.push_back(
-            {files.windowTitle(), files.nameFilters(), files.defaultSuffix(), files.acceptMode()});
+        files.show();
+        QStringList buttonTexts;
+        for (QAbstractButton* button : files.findChild<QDialogButtonBox*>()->buttons()) {
+            buttonTexts << button->text();
+        }
+        QStringList labelTexts;
+        for (QLabel* label : files.findChildren<QLabel*>()) labelTexts << label->text();
+        files.hide();
+        fileDialogs.push_back({files.windowTitle(), files.nameFilters(), files.defaultSuffix(),
+                               files.acceptMode(), buttonTexts, labelTexts});
         std::optional<std::filesystem::path> pick;
         if (!picks.empty()) {
             pick = picks.front();

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Starts the desktop program with the given arguments on the X display of xvfb-run, as a person
+# would see it: waits for the file dialog that a batch run opens, cancels it with Escape,
+# acknowledges the message box that follows with Return, and exits with the program's status.
+# Usage: batch_run_under_x.sh PROGRAM ARGUMENT...
+set -u
+unset QT_QPA_PLATFORM
+"$@" &
+program=$!
+
+# Gives the keyboard focus to the visible window titled exactly $1 (waiting for it), presses $2.
+press() {
+  local window
+  window=$(timeout 20 xdotool search --sync --onlyvisible --name "^$1\$" | head -1)
+  [ -n "$window" ] || { echo "No ha aparecido la ventana '$1'" >&2; kill "$program"; exit 90; }
+  sleep 0.5
+  xdotool windowfocus "$window"
+  sleep 0.3
+  xdotool key "$2"
+}
+
+press "Seleccione Archivo XML obtenido de RACIMA" Escape
+press "Velmaro" Return
+timeout 20 tail --pid="$program" -f /dev/null || { kill "$program"; exit 91; }
+wait "$program"
