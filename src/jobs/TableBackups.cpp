@@ -253,6 +253,12 @@ void WriteManifest(const fs::path& folder, const BackupManifest& manifest, const
     }
 }
 
+// Whether `name` is that of a backup being copied or removed: an id and the partial suffix.
+bool IsPartialName(std::string_view name) {
+    return name.ends_with(kPartialSuffix) &&
+           IdOrder(name.substr(0, name.size() - std::string_view(kPartialSuffix).size()));
+}
+
 // Removes a backup: first renamed to its partial name, so that a removal cut short leaves
 // something that is no longer a backup and that the next prune removes.
 void RemoveBackup(const fs::path& root, const std::string& id) {
@@ -266,7 +272,7 @@ void RemoveBackup(const fs::path& root, const std::string& id) {
 // kKeptBackups but those in `keep`.
 void PruneBackups(const fs::path& root, const std::vector<std::string>& keep) {
     for (const std::string& name : EntryNames(root)) {
-        if (name.ends_with(kPartialSuffix)) RemoveFolderWithFiles(root / name);
+        if (IsPartialName(name)) RemoveFolderWithFiles(root / name);
     }
     const std::vector<FoundBackup> backups = BackupsOldestFirst(root);
     std::size_t left = backups.size();

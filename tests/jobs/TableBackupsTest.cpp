@@ -380,6 +380,10 @@ const Stranger kStrangers[] = {
      [](const fs::path& root, const fs::path&) {
          WriteBytes(root / "copia-a-mano" / "PROFT.DBF", "tabla copiada a mano");
      }},
+    {"FolderWithAnotherNameEndingAsACopyCutShort",
+     [](const fs::path& root, const fs::path&) {
+         WriteBytes(root / "mis-fotos.parcial" / "foto.jpg", "foto");
+     }},
     {"FolderWithoutManifestHoldingOtherFiles",
      [](const fs::path& root, const fs::path&) {
          WriteBytes(root / "20000101-000000" / "fotos.zip", "fotos");
