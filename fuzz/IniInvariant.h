@@ -6,7 +6,7 @@
 // line whose first non-blank character is '[' is a section header named up to ']', a key line holds
 // '=' and does not start with ';', names compare without regard to ASCII case, blanks are spaces
 // and tabs, the first matching section and key count, a UTF-8 byte order mark at the start is not
-// part of the first line.
+// part of the first line; a UTF-16 file (with its byte order mark) is read in 16-bit units.
 
 #include <optional>
 #include <string>
@@ -96,10 +96,41 @@ inline std::string JoinedWithout(const std::vector<std::string_view>& lines,
     return joined;
 }
 
+// The 16-bit units of UTF-16 `bytes` (an odd last byte left out) as 8-bit text for the checks
+// below: an ASCII unit as its byte, any other unit as three bytes of 0xF0.. 0x80.. 0x80.., so
+// that lines, names and values compare as they do in the units.
+inline std::string NarrowedUtf16(std::string_view bytes, bool bigEndian) {
+    std::string narrowed;
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        const unsigned first = static_cast<unsigned char>(bytes[i]);
+        const unsigned second = static_cast<unsigned char>(bytes[i + 1]);
+        const unsigned unit = bigEndian ? (first << 8) | second : (second << 8) | first;
+        if (unit < 0x80) {
+            narrowed += static_cast<char>(unit);
+        } else {
+            narrowed += static_cast<char>(0xF0 | (unit >> 12));
+            narrowed += static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
+            narrowed += static_cast<char>(0x80 | (unit & 0x3F));
+        }
+    }
+    return narrowed;
+}
+
 // True when `after` is `before` with `key` of `section` set to `value` and nothing else changed.
+// A file that opens with a UTF-16 byte order mark is compared unit by unit and keeps its mark
+// and any odd last byte.
 inline bool KeyWrittenAndRestKept(std::string_view before, std::string_view after,
                                   std::string_view section, std::string_view key,
                                   std::string_view value) {
+    const bool littleEndian = before.starts_with("\xFF\xFE");
+    if (littleEndian || before.starts_with("\xFE\xFF")) {
+        const std::string_view oddBefore = before.substr(before.size() - before.size() % 2);
+        const std::string_view oddAfter = after.substr(after.size() - after.size() % 2);
+        if (!after.starts_with(before.substr(0, 2)) || oddBefore != oddAfter) return false;
+        return KeyWrittenAndRestKept(NarrowedUtf16(before.substr(2), !littleEndian),
+                                     NarrowedUtf16(after.substr(2), !littleEndian), section, key,
+                                     value);
+    }
     if (before.starts_with("\xEF\xBB\xBF") != after.starts_with("\xEF\xBB\xBF")) return false;
     const auto oldLines = IniLines(before), newLines = IniLines(after);
     const IniKeyPlace oldPlace = FindIniKey(oldLines, section, key);

@@ -46,6 +46,10 @@ public:
     // Sets `bytes` to the whole content; 0 or the error number. A file that shrinks meanwhile
     // gives what is there.
     int ReadAll(std::string& bytes) const;
+    // Makes `bytes` the whole content of this file, opened for writing, in place: writes them
+    // from the start, cuts the file to their length and flushes it to disk; 0 or the error
+    // number. Unlike ReplaceFile this is not atomic: a failure part way may leave a mix.
+    int OverwriteInPlace(std::string_view bytes);
     // Closes the file; safe to call twice.
     void Close();
 

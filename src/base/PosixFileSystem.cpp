@@ -166,6 +166,13 @@ int OpenFile::ReadAll(std::string& bytes) const {
     return 0;
 }
 
+int OpenFile::OverwriteInPlace(std::string_view bytes) {
+    const int descriptor = Descriptor(*this);
+    if (const int error = WriteParts(descriptor, {bytes}, 0); error != 0) return error;
+    if (TruncateFile(descriptor, static_cast<off_t>(bytes.size())) != 0) return errno;
+    return SyncFile(descriptor) != 0 ? errno : 0;
+}
+
 void OpenFile::Close() {
     if (handle_ < 0) return;
     ::close(Descriptor(*this));  // closing releases the flock lock

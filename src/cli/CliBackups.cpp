@@ -84,9 +84,13 @@ int RunRestore(const std::vector<std::string>& arguments) {
         return kExitUsage;
     }
     try {
-        const std::vector<std::string> restored = RestoreBackup(options->workDir, *options->id);
-        std::cout << "Restauradas desde la copia " << *options->id << ": " << Joined(restored)
-                  << '\n';
+        const Restoration restoration = RestoreBackup(options->workDir, *options->id);
+        if (restoration.previousTables) {
+            std::cout << "Copia de las tablas que había antes: " << *restoration.previousTables
+                      << '\n';
+        }
+        std::cout << "Restauradas desde la copia " << *options->id << ": "
+                  << Joined(restoration.files) << '\n';
         return kExitDone;
     } catch (const Error& error) {
         std::cerr << error.what() << '\n';

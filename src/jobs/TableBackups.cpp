@@ -7,12 +7,17 @@
 #include <fstream>
 #include <iterator>
 #include <system_error>
+#include <tuple>
 #include <utility>
 
 #include "base/Error.h"
+#include "base/FileNameCase.h"
 #include "base/FileSystem.h"
 #include "base/QuotedPath.h"
+#include "jobs/BackupManifest.h"
+#include "jobs/ReplacedWorkFiles.h"
 #include "worktables/HeldFiles.h"
+#include "worktables/WholeTableFile.h"
 
 namespace velmaro {
 
@@ -21,7 +26,9 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::size_t kStampLength = 15;            // AAAAMMDD-HHMMSS
-constexpr const char* kPartialSuffix = ".parcial";  // a backup still being copied, or cut short
+constexpr const char* kPartialSuffix = ".parcial";  // a backup being copied or removed
+
+// --- Ids and dates ----------------------------------------------------------------------------
 
 bool IsDigits(std::string_view text) {
     return !text.empty() &&
@@ -47,20 +54,36 @@ std::string DateOfId(std::string_view id) {
            std::string(id.substr(11, 2)) + ":" + std::string(id.substr(13, 2));
 }
 
-std::string CurrentStamp() {
+// The present moment as a backup's time stamp (AAAAMMDD-HHMMSS) and as its date.
+struct Now {
+    std::string stamp;
+    std::string date;
+};
+
+Now CurrentTime() {
     const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
     std::tm local{};
     localtime_r(&now, &local);
-    char text[kStampLength + 1];
-    std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &local);
-    return text;
+    char stamp[kStampLength + 1];
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    return {stamp, DateOfId(stamp)};
 }
 
-std::vector<std::string> FilesIn(const fs::path& folder) {
+// --- Files, never through a link --------------------------------------------------------------
+
+fs::file_type EntryType(const fs::path& path) {
+    std::error_code error;
+    return fs::symlink_status(path, error).type();
+}
+
+bool IsRealFolder(const fs::path& path) { return EntryType(path) == fs::file_type::directory; }
+
+// The names of the entries of `folder`, sorted.
+std::vector<std::string> EntryNames(const fs::path& folder) {
     std::vector<std::string> names;
     std::error_code error;
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder, error)) {
-        if (entry.is_regular_file(error)) names.push_back(entry.path().filename().string());
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        names.push_back(it->path().filename().string());
     }
     std::sort(names.begin(), names.end());
     return names;
@@ -75,146 +98,331 @@ std::optional<std::string> ReadFile(const fs::path& file) {
     return bytes;
 }
 
-// Removes a backup folder and the files in it; what cannot be removed stays.
-void RemoveBackupFolder(const fs::path& folder) {
-    for (const std::string& name : FilesIn(folder)) files::RemoveFile(folder / name);
+// Removes the real folder `folder` with the files and links in it (a link is removed, never what
+// it points to); a folder inside it, and so `folder` itself, stays.
+void RemoveFolderWithFiles(const fs::path& folder) {
+    if (!IsRealFolder(folder)) return;
+    for (const std::string& name : EntryNames(folder)) {
+        if (EntryType(folder / name) != fs::file_type::directory) files::RemoveFile(folder / name);
+    }
     files::RemoveFolder(folder);
 }
 
-// The backups of `root`, oldest first.
-std::vector<std::string> BackupIdsOldestFirst(const fs::path& root) {
-    std::vector<std::pair<std::pair<std::string, unsigned long>, std::string>> found;
-    std::error_code error;
-    for (const fs::directory_entry& entry : fs::directory_iterator(root, error)) {
-        const std::string name = entry.path().filename().string();
-        if (!entry.is_directory(error)) continue;
-        if (const auto order = IdOrder(name)) found.emplace_back(*order, name);
-    }
-    std::sort(found.begin(), found.end());
-    std::vector<std::string> ids;
-    for (auto& [order, id] : found) ids.push_back(std::move(id));
-    return ids;
+// --- Telling backups from anything else -------------------------------------------------------
+
+struct FoundBackup {
+    std::string id;
+    std::optional<BackupManifest> manifest;  // nothing for a backup made before manifests
+    std::vector<std::string> files;          // sorted
+};
+
+bool IsWorkFileName(const std::string& name) {
+    const std::vector<std::string>& work = ReplacedWorkFiles();
+    return std::find(work.begin(), work.end(), name) != work.end();
 }
 
-// Removes the oldest backups beyond kKeptBackups and the remains of copies that were cut short.
-void PruneBackups(const fs::path& root) {
-    const std::vector<std::string> ids = BackupIdsOldestFirst(root);
-    for (std::size_t i = 0; i + kKeptBackups < ids.size(); ++i) RemoveBackupFolder(root / ids[i]);
-    std::error_code error;
-    for (const fs::directory_entry& entry : fs::directory_iterator(root, error)) {
-        const std::string name = entry.path().filename().string();
-        if (name.ends_with(kPartialSuffix) && entry.is_directory(error)) {
-            RemoveBackupFolder(entry.path());
+std::vector<std::string> SortedNames(const BackupManifest& manifest) {
+    std::vector<std::string> names;
+    for (const BackedUpFile& file : manifest.files) names.push_back(file.name);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// The backup in `root / id`, or nothing when that is not a backup (see TableBackups.h). A file
+// that its manifest names but that is missing still leaves it a backup: a damaged one.
+std::optional<FoundBackup> ReadBackup(const fs::path& root, const std::string& id) {
+    const fs::path folder = root / id;
+    if (!IdOrder(id) || !IsRealFolder(folder)) return std::nullopt;
+    const std::vector<std::string> names = EntryNames(folder);
+    const bool onlyFiles = std::all_of(names.begin(), names.end(), [&](const std::string& name) {
+        return EntryType(folder / name) == fs::file_type::regular;
+    });
+    if (!onlyFiles) return std::nullopt;
+    const bool hasManifest =
+        std::find(names.begin(), names.end(), kBackupManifestName) != names.end();
+    if (!hasManifest) {
+        if (names.empty() || !std::all_of(names.begin(), names.end(), IsWorkFileName)) {
+            return std::nullopt;
+        }
+        return FoundBackup{id, std::nullopt, names};
+    }
+    const std::optional<std::string> text = ReadFile(folder / kBackupManifestName);
+    std::optional<BackupManifest> manifest = text ? ParseManifest(*text) : std::nullopt;
+    if (!manifest) return std::nullopt;
+    std::vector<std::string> files = SortedNames(*manifest);
+    for (const std::string& name : names) {
+        const bool known =
+            name == kBackupManifestName || std::binary_search(files.begin(), files.end(), name);
+        if (!known) return std::nullopt;
+    }
+    return FoundBackup{id, std::move(manifest), std::move(files)};
+}
+
+// The order the backups were made in: those without a manifest (made by earlier versions, so
+// before every other) by their id; the others by their manifest's sequence number.
+auto MadeOrder(const FoundBackup& backup) {
+    const std::uint64_t sequence = backup.manifest ? backup.manifest->sequence : 0;
+    return std::tuple(backup.manifest.has_value(), sequence, *IdOrder(backup.id));
+}
+
+// The backups in `root`, oldest first.
+std::vector<FoundBackup> BackupsOldestFirst(const fs::path& root) {
+    std::vector<FoundBackup> backups;
+    if (!IsRealFolder(root)) return backups;
+    for (const std::string& name : EntryNames(root)) {
+        if (std::optional<FoundBackup> backup = ReadBackup(root, name)) {
+            backups.push_back(std::move(*backup));
         }
     }
+    std::sort(backups.begin(), backups.end(), [](const FoundBackup& a, const FoundBackup& b) {
+        return MadeOrder(a) < MadeOrder(b);
+    });
+    return backups;
 }
 
-// A new id for a backup made now, numbered after every backup of the same second (so that it
-// sorts as the newest even when older ones of that second were removed), and its folder
-// created under its partial name.
-std::string MakePartialFolder(const fs::path& root) {
-    const std::string stamp = CurrentStamp();
-    unsigned long number = 1;
-    for (const std::string& existing : BackupIdsOldestFirst(root)) {
-        const auto order = IdOrder(existing);
-        if (order->first == stamp) number = std::max(number, order->second + 1);
-    }
-    for (;; ++number) {
-        const std::string id = number == 1 ? stamp : stamp + "-" + std::to_string(number);
-        const int error = files::MakeFolder(root / (id + kPartialSuffix));
-        if (error == 0) return id;
-        if (error != EEXIST) throw std::system_error(error, std::generic_category());
-    }
-}
+// --- Making a backup --------------------------------------------------------------------------
 
 Error BackupError(const fs::path& root, const std::string& reason) {
     return Error("No se puede hacer la copia de seguridad de las tablas de trabajo en la carpeta " +
                  Quoted(root) + ": " + reason + ". No se ha modificado ninguna tabla.");
 }
 
-// Copies `names` from `workDir` into `folder`. Throws Error naming the file that failed.
-void CopyInto(const fs::path& workDir, const std::vector<std::string>& names,
-              const fs::path& folder, const fs::path& root) {
+// Makes sure `root` is a real folder: creates it when missing, refuses a link or a file.
+void PrepareBackupRoot(const fs::path& root) {
+    switch (EntryType(root)) {
+        case fs::file_type::directory:
+            return;
+        case fs::file_type::not_found:
+            if (const int error = files::MakeFolder(root); error != 0) {
+                throw BackupError(root, files::SystemReason(error));
+            }
+            return;
+        case fs::file_type::symlink:
+            throw BackupError(root, "es un enlace simbólico, no una carpeta");
+        default:
+            throw BackupError(root, "no es una carpeta");
+    }
+}
+
+// A new id for a backup made at `stamp`, numbered after every backup of the same second (so
+// that its id sorts as the newest of that second), and its folder created under its partial
+// name. Neither the id nor its partial name is in use by anything.
+std::string MakePartialFolder(const fs::path& root, const std::string& stamp,
+                              const std::vector<FoundBackup>& existing) {
+    unsigned long number = 1;
+    for (const FoundBackup& backup : existing) {
+        const auto order = IdOrder(backup.id);
+        if (order->first == stamp) number = std::max(number, order->second + 1);
+    }
+    for (;; ++number) {
+        const std::string id = number == 1 ? stamp : stamp + "-" + std::to_string(number);
+        if (EntryType(root / id) != fs::file_type::not_found) continue;
+        const int error = files::MakeFolder(root / (id + kPartialSuffix));
+        if (error == 0) return id;
+        if (error != EEXIST) throw BackupError(root, files::SystemReason(error));
+    }
+}
+
+// Copies those of `names` that exist in `workDir` into `folder`, and returns what was copied.
+// Throws Error naming the file that failed.
+std::vector<BackedUpFile> CopyInto(const fs::path& workDir, const std::vector<std::string>& names,
+                                   const fs::path& folder, const fs::path& root) {
+    std::vector<BackedUpFile> copied;
     for (const std::string& name : names) {
-        const std::optional<std::string> bytes = ReadFile(workDir / name);
-        if (!bytes) throw BackupError(root, "no se puede leer " + Quoted(workDir / name));
+        const fs::path source = files::FindIgnoringCase(workDir, name);
+        std::error_code error;
+        if (!fs::is_regular_file(source, error)) continue;
+        const std::optional<std::string> bytes = ReadFile(source);
+        if (!bytes) throw BackupError(root, "no se puede leer " + Quoted(source));
         const files::Replacement copy = files::ReplaceFile(folder / name, {*bytes});
         if (copy.error != 0) {
             throw BackupError(root, "no se puede escribir " + Quoted(folder / name) + " (" +
                                         files::SystemReason(copy.error) + ")");
         }
+        copied.push_back({name, bytes->size(), FileChecksum(*bytes)});
     }
+    return copied;
+}
+
+void WriteManifest(const fs::path& folder, const BackupManifest& manifest, const fs::path& root) {
+    const std::string text = ManifestText(manifest);
+    const files::Replacement written = files::ReplaceFile(folder / kBackupManifestName, {text});
+    if (written.error != 0) {
+        throw BackupError(root, "no se puede escribir " + Quoted(folder / kBackupManifestName) +
+                                    " (" + files::SystemReason(written.error) + ")");
+    }
+}
+
+// Whether `name` is that of a backup being copied or removed: an id and the partial suffix.
+bool IsPartialName(std::string_view name) {
+    return name.ends_with(kPartialSuffix) &&
+           IdOrder(name.substr(0, name.size() - std::string_view(kPartialSuffix).size()));
+}
+
+// Removes a backup: first renamed to its partial name, so that a removal cut short leaves
+// something that is no longer a backup and that the next prune removes.
+void RemoveBackup(const fs::path& root, const std::string& id) {
+    const fs::path partial = root / (id + kPartialSuffix);
+    if (EntryType(partial) != fs::file_type::not_found) return;
+    if (files::RenameFile(root / id, partial) != 0) return;
+    RemoveFolderWithFiles(partial);
+}
+
+// Removes the remains of copies and removals cut short, then the oldest backups beyond
+// kKeptBackups but those in `keep`.
+void PruneBackups(const fs::path& root, const std::vector<std::string>& keep) {
+    for (const std::string& name : EntryNames(root)) {
+        if (IsPartialName(name)) RemoveFolderWithFiles(root / name);
+    }
+    const std::vector<FoundBackup> backups = BackupsOldestFirst(root);
+    std::size_t left = backups.size();
+    for (const FoundBackup& backup : backups) {
+        if (left <= kKeptBackups) break;
+        if (std::find(keep.begin(), keep.end(), backup.id) != keep.end()) continue;
+        RemoveBackup(root, backup.id);
+        --left;
+    }
+}
+
+// --- Putting a backup back --------------------------------------------------------------------
+
+Error DamagedBackup(const std::string& id, const std::string& what) {
+    return Error("La copia de seguridad '" + id + "' está dañada: " + what +
+                 ". No se ha modificado ninguna tabla.");
+}
+
+bool IsTableFileName(std::string_view name) {
+    return name.size() > 4 && files::SameNameIgnoringCase(name.substr(name.size() - 4), ".DBF");
+}
+
+// The bytes of `name` in the backup, checked whole. Throws Error naming the file when it is
+// missing, unreadable, empty, not what the manifest says, or a table cut short.
+std::string CheckedFile(const FoundBackup& backup, const fs::path& folder,
+                        const std::string& name) {
+    const fs::path path = folder / name;
+    if (EntryType(path) == fs::file_type::not_found) {
+        throw DamagedBackup(backup.id, "falta el archivo " + Quoted(path));
+    }
+    const std::optional<std::string> bytes = ReadFile(path);
+    if (!bytes) throw DamagedBackup(backup.id, "no se puede leer " + Quoted(path));
+    if (bytes->empty()) throw DamagedBackup(backup.id, Quoted(path) + " está vacío");
+    if (backup.manifest) {
+        const auto entry =
+            std::find_if(backup.manifest->files.begin(), backup.manifest->files.end(),
+                         [&](const BackedUpFile& file) { return file.name == name; });
+        if (bytes->size() != entry->size) {
+            throw DamagedBackup(backup.id,
+                                Quoted(path) + " tiene " + std::to_string(bytes->size()) +
+                                    " bytes y se copiaron " + std::to_string(entry->size));
+        }
+        if (FileChecksum(*bytes) != entry->checksum) {
+            throw DamagedBackup(backup.id,
+                                "el contenido de " + Quoted(path) + " no es el que se copió");
+        }
+    }
+    if (IsTableFileName(name)) {
+        try {
+            dbf::CheckWholeTableFile(*bytes, path);
+        } catch (const Error& error) {
+            throw DamagedBackup(backup.id, error.what());
+        }
+    }
+    return *bytes;
+}
+
+// The work files to back up before a restore: every file an inbound conversion replaces and
+// every file of the backup.
+std::vector<std::string> FilesToKeepBeforeRestore(const FoundBackup& backup) {
+    std::vector<std::string> names = ReplacedWorkFiles();
+    for (const std::string& name : backup.files) {
+        if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+    }
+    return names;
 }
 
 }  // namespace
 
 std::optional<std::string> BackUpWorkFiles(const fs::path& workDir,
-                                           const std::vector<std::string>& fileNames) {
-    std::vector<std::string> present;
-    for (const std::string& name : fileNames) {
+                                           const std::vector<std::string>& fileNames,
+                                           const std::vector<std::string>& keep) {
+    const bool anyPresent = std::any_of(fileNames.begin(), fileNames.end(), [&](const auto& name) {
         std::error_code error;
-        if (fs::is_regular_file(workDir / name, error)) present.push_back(name);
-    }
-    if (present.empty()) return std::nullopt;
+        return fs::is_regular_file(files::FindIgnoringCase(workDir, name), error);
+    });
+    if (!anyPresent) return std::nullopt;
 
     const fs::path root = workDir / kBackupFolderName;
-    if (const int error = files::MakeFolder(root); error != 0 && error != EEXIST) {
-        throw BackupError(root, files::SystemReason(error));
-    }
-    std::string id;
-    try {
-        id = MakePartialFolder(root);
-    } catch (const std::system_error& error) {
-        throw BackupError(root, files::SystemReason(error.code().value()));
-    }
+    PrepareBackupRoot(root);
+    const std::vector<FoundBackup> existing = BackupsOldestFirst(root);
+    const Now now = CurrentTime();
+    const std::string id = MakePartialFolder(root, now.stamp, existing);
     const fs::path partial = root / (id + kPartialSuffix);
     try {
-        CopyInto(workDir, present, partial, root);
+        BackupManifest manifest;
+        manifest.sequence = 1;
+        for (const FoundBackup& backup : existing) {
+            if (backup.manifest)
+                manifest.sequence = std::max(manifest.sequence, backup.manifest->sequence + 1);
+        }
+        manifest.made = now.date;
+        manifest.files = CopyInto(workDir, fileNames, partial, root);
+        WriteManifest(partial, manifest, root);
         if (const int error = files::RenameFile(partial, root / id); error != 0) {
             throw BackupError(root, files::SystemReason(error));
         }
     } catch (const Error&) {
-        RemoveBackupFolder(partial);
+        RemoveFolderWithFiles(partial);
         throw;
     }
-    PruneBackups(root);
+    std::vector<std::string> kept = keep;
+    kept.push_back(id);
+    PruneBackups(root, kept);
     return id;
 }
 
 std::vector<TableBackup> ListBackups(const fs::path& workDir) {
-    const fs::path root = workDir / kBackupFolderName;
-    std::vector<std::string> ids = BackupIdsOldestFirst(root);
-    std::vector<TableBackup> backups;
-    for (auto id = ids.rbegin(); id != ids.rend(); ++id) {
-        backups.push_back({*id, DateOfId(*id), FilesIn(root / *id)});
+    const std::vector<FoundBackup> backups = BackupsOldestFirst(workDir / kBackupFolderName);
+    std::vector<TableBackup> listed;
+    for (auto backup = backups.rbegin(); backup != backups.rend(); ++backup) {
+        const std::string date = backup->manifest ? backup->manifest->made : DateOfId(backup->id);
+        listed.push_back({backup->id, date, backup->files});
     }
-    return backups;
+    return listed;
 }
 
-std::vector<std::string> RestoreBackup(const fs::path& workDir, const std::string& id) {
-    const std::vector<TableBackup> backups = ListBackups(workDir);
-    const auto backup = std::find_if(backups.begin(), backups.end(),
-                                     [&](const TableBackup& each) { return each.id == id; });
-    if (backup == backups.end()) {
-        throw Error("No existe la copia de seguridad '" + id + "' en la carpeta " +
-                    Quoted(workDir / kBackupFolderName));
+Restoration RestoreBackup(const fs::path& workDir, const std::string& id) {
+    const fs::path root = workDir / kBackupFolderName;
+    const std::optional<FoundBackup> backup =
+        IsRealFolder(root) ? ReadBackup(root, id) : std::nullopt;
+    if (!backup) {
+        throw Error("No existe la copia de seguridad '" + id + "' en la carpeta " + Quoted(root));
+    }
+    std::vector<std::pair<std::string, std::string>> contents;
+    for (const std::string& name : backup->files) {
+        contents.emplace_back(name, CheckedFile(*backup, root / id, name));
     }
     if (const std::vector<std::string> held = HeldWorkFiles(workDir, backup->files);
         !held.empty()) {
         throw Error(HeldWorkFilesMessage(workDir, held) + ". No se ha restaurado ninguna tabla.");
     }
-    const fs::path folder = workDir / kBackupFolderName / id;
-    for (const std::string& name : backup->files) {
-        const std::optional<std::string> bytes = ReadFile(folder / name);
-        const files::Replacement copy =
-            bytes ? files::ReplaceFile(workDir / name, {*bytes}) : files::Replacement{EIO, {}};
+    Restoration restoration;
+    restoration.previousTables = BackUpWorkFiles(workDir, FilesToKeepBeforeRestore(*backup), {id});
+    for (const auto& [name, bytes] : contents) {
+        const fs::path target = files::FindIgnoringCase(workDir, name);
+        const files::Replacement copy = files::ReplaceFile(target, {bytes});
         if (copy.error != 0) {
-            throw Error("No se puede restaurar la tabla " + Quoted(workDir / name) +
-                        " de la copia de seguridad '" + id +
-                        "': " + files::SystemReason(copy.error));
+            std::string message = "No se puede restaurar la tabla " + Quoted(target) +
+                                  " de la copia de seguridad '" + id +
+                                  "': " + files::SystemReason(copy.error);
+            if (restoration.previousTables) {
+                message += ". Las tablas que había antes están en la copia de seguridad '" +
+                           *restoration.previousTables + "'";
+            }
+            throw Error(message);
         }
+        restoration.files.push_back(name);
     }
-    return backup->files;
+    return restoration;
 }
 
 }  // namespace velmaro

@@ -1,6 +1,13 @@
 #pragma once
-// Copies of the work tables that an inbound conversion is about to replace, kept in dated
-// folders inside the work-table folder (velmaro-copias/AAAAMMDD-HHMMSS), and putting one back.
+// Copies of the work tables that an inbound conversion (or a restore) is about to replace, kept
+// in dated folders inside the work-table folder (velmaro-copias/AAAAMMDD-HHMMSS), and putting
+// one back.
+//
+// A backup is a real folder (never a symbolic link) named by its id, holding only regular files:
+// either a manifest (BackupManifest.h), written last, and the files it names; or, for backups
+// made before manifests were written, no manifest and only files named as work files. Anything
+// else in velmaro-copias (a stray file, a link, a folder with another name or other contents) is
+// not a backup: it is neither listed nor removed, and no link is ever followed.
 
 #include <cstddef>
 #include <filesystem>
@@ -21,20 +28,34 @@ struct TableBackup {
     std::vector<std::string> files;  // the files it holds, sorted by name
 };
 
-// Copies those of `fileNames` that exist in `workDir` (regular files only) into a new backup
-// folder, then removes the oldest backups beyond kKeptBackups. Returns the new backup's id, or
-// nothing when none of the files exists. Throws Error naming the folder and the reason when the
-// copy cannot be made; no part of it is left then and no older backup is removed.
+// Copies those of `fileNames` that exist in `workDir` (found in any letter case; regular files
+// only) into a new backup folder under those names, with its manifest written last, then removes
+// the oldest backups beyond kKeptBackups, never the new one nor those in `keep`. Returns the new
+// backup's id, or nothing when none of the files exists. Throws Error naming the folder and the
+// reason when the copy cannot be made (also when velmaro-copias is not a real folder); no part of
+// it is left then and no older backup is removed.
 std::optional<std::string> BackUpWorkFiles(const std::filesystem::path& workDir,
-                                           const std::vector<std::string>& fileNames);
+                                           const std::vector<std::string>& fileNames,
+                                           const std::vector<std::string>& keep = {});
 
-// The backups of `workDir`, newest first; empty when there are none.
+// The backups of `workDir`, newest first (in the order they were made; those without a manifest
+// were made before any with one); empty when there are none.
 std::vector<TableBackup> ListBackups(const std::filesystem::path& workDir);
 
-// Copies every file of backup `id` back into `workDir`, each replaced whole, and returns their
-// names. Throws Error when there is no such backup, when another program holds any of the
-// tables it would replace (naming all of them; nothing is restored then), or when a copy fails
-// (naming the table; the tables restored before it stay restored).
-std::vector<std::string> RestoreBackup(const std::filesystem::path& workDir, const std::string& id);
+// What RestoreBackup did.
+struct Restoration {
+    std::vector<std::string> files;             // the files put back
+    std::optional<std::string> previousTables;  // the backup of the tables they replaced
+};
+
+// Puts backup `id` back into `workDir`. First reads every file of it whole and checks it against
+// the manifest (size and checksum), refuses an empty file and, for a .DBF, a header that
+// disagrees with the file's size; then refuses while another program holds any of the tables it
+// would replace; then backs up the current work files (a new backup, so that the restore can be
+// undone); only then replaces each file whole (a table found in another letter case is replaced
+// under its own name). Throws Error naming the file in each case; nothing is changed when it
+// throws before replacing. A copy that fails part way names the table and the backup that holds
+// the tables as they were.
+Restoration RestoreBackup(const std::filesystem::path& workDir, const std::string& id);
 
 }  // namespace velmaro

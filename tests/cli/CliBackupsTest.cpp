@@ -45,7 +45,8 @@ TEST_F(CliBackupsTest, ListsTheBackupAndRestoresIt) {
 
     ASSERT_EQ(Exportar().status, 0);
     const std::string firstProft = ReadBytes(workDir / "PROFT.DBF");
-    WriteBytes(workDir / "JORNADAS.DBF", "jornadas anteriores");
+    const std::string jornadas = ReadBytes(workDir / "PERIODOS.DBF");  // a table of another kind
+    WriteBytes(workDir / "JORNADAS.DBF", jornadas);
     ASSERT_EQ(Exportar().status, 0);
 
     const ProgramRun listed = Cli({"backups", "--work-dir", workDir.string()});
@@ -61,7 +62,15 @@ TEST_F(CliBackupsTest, ListsTheBackupAndRestoresIt) {
     ASSERT_EQ(restored.status, 0) << restored.err;
     EXPECT_NE(restored.out.find("PROFT.DBF"), std::string::npos) << restored.out;
     EXPECT_EQ(ReadBytes(workDir / "PROFT.DBF"), firstProft);
-    EXPECT_EQ(ReadBytes(workDir / "JORNADAS.DBF"), "jornadas anteriores");
+    EXPECT_EQ(ReadBytes(workDir / "JORNADAS.DBF"), jornadas);
+
+    // The tables the restore replaced were backed up first: the newest backup, named.
+    const ProgramRun after = Cli({"backups", "--work-dir", workDir.string()});
+    const std::string newest = after.out.substr(0, after.out.find(' '));
+    EXPECT_NE(newest, id);
+    EXPECT_NE(restored.out.find("Copia de las tablas que había antes: " + newest),
+              std::string::npos)
+        << restored.out;
 }
 
 TEST_F(CliBackupsTest, RestoreRefusesHeldTablesAndUnknownIds) {
