@@ -11,6 +11,7 @@
 
 #include "jobs/OutboundFixture.h"
 #include "jobs/OutboundJob.h"
+#include "support/TemporaryFiles.h"
 #include "support/FakeInteraction.h"
 #include "base/FaultInjection.h"
 #include "base/FileSystem.h"
@@ -354,7 +355,7 @@ TEST(OutboundJob, EveryFailingFileChangeKeepsTheEarlierResultOrWritesTheNewOne) 
             }
             ExpectNoTableHeld(folder);
             if (persistence == files::FaultPersistence::Once) {
-                EXPECT_FALSE(fs::exists(files::ReplacementPath(folder.Result())));
+                EXPECT_TRUE(testing::TemporaryFilesBeside(folder.Result()).empty());
             }
         }
     }
