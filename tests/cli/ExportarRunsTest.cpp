@@ -159,8 +159,12 @@ TEST_F(ExportarRuns, TwoRunsTogetherLeaveTheTablesOfOneWholeRun) {
         const FileStates tables = Snapshot(workDir);
         EXPECT_TRUE(tables == sampleTables || tables == smallTables)
             << "the tables mix the two runs";
-        if (firstStatus != 0) EXPECT_EQ(tables, smallTables);
-        if (secondStatus != 0) EXPECT_EQ(tables, sampleTables);
+        if (firstStatus != 0) {
+            EXPECT_EQ(tables, smallTables);
+        }
+        if (secondStatus != 0) {
+            EXPECT_EQ(tables, sampleTables);
+        }
     }
     EXPECT_GT(refused, 0) << "the runs never overlapped";
 }

@@ -11,6 +11,7 @@
 
 #include "jobs/OutboundFixture.h"
 #include "jobs/OutboundJob.h"
+#include "jobs/WorkFolderRun.h"
 #include "support/TemporaryFiles.h"
 #include "support/FakeInteraction.h"
 #include "base/FaultInjection.h"
@@ -309,6 +310,7 @@ TEST(OutboundJob, EveryFailingFileChangeKeepsTheEarlierResultOrWritesTheNewOne) 
     {
         OutboundFolder folder;
         MakeSchool(folder);
+        WorkFolderRun::Begin(folder.WorkDir());  // its lock file is there, as after any job
         Session session = folder.MakeSession(true);
         FakeInteraction ui;
         ui.picks.push_back(folder.Exchange());
@@ -325,6 +327,7 @@ TEST(OutboundJob, EveryFailingFileChangeKeepsTheEarlierResultOrWritesTheNewOne) 
                          std::to_string(changes));
             OutboundFolder folder;
             MakeSchool(folder);
+            WorkFolderRun::Begin(folder.WorkDir());
             WriteBytes(folder.Result(), earlier);
             std::map<std::string, std::string> tablesBefore;
             for (const std::string& name : testing::OutboundTableNames()) {
