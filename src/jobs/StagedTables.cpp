@@ -43,23 +43,27 @@ void Move(const fs::path& from, const fs::path& to) {
 }
 
 // Removes `folder` and everything in it, never following a link (a link is removed, not what
-// it points to); 0, or the error of the first removal that failed.
-int RemoveTree(const fs::path& folder) {
-    int firstError = 0;
+// it points to). What cannot be removed stays, for the next job's start to remove.
+void RemoveTree(const fs::path& folder) {
     std::error_code error;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
         const fs::path entry = it->path();
-        const int removed = EntryType(entry) == fs::file_type::directory ? RemoveTree(entry)
-                                                                         : files::RemoveFile(entry);
-        if (firstError == 0) firstError = removed;
+        if (EntryType(entry) == fs::file_type::directory) {
+            RemoveTree(entry);
+        } else {
+            files::RemoveFile(entry);
+        }
     }
-    const int removed = files::RemoveFolder(folder);
-    return firstError != 0 ? firstError : removed;
+    files::RemoveFolder(folder);
 }
 
 // Removes the entry at `path`: a folder with everything in it, anything else (a link too) alone.
-int RemoveEntry(const fs::path& path) {
-    return EntryType(path) == fs::file_type::directory ? RemoveTree(path) : files::RemoveFile(path);
+void RemoveEntry(const fs::path& path) {
+    if (EntryType(path) == fs::file_type::directory) {
+        RemoveTree(path);
+    } else {
+        files::RemoveFile(path);
+    }
 }
 
 // Where each file of a commit lies: the work-table folder, the staged files, the retired ones.
@@ -150,7 +154,7 @@ StagedTables::StagedTables(StagedTables&& other) noexcept
       keep_(std::exchange(other.keep_, true)) {}
 
 StagedTables::~StagedTables() {
-    if (!keep_) RemoveTree(staging_);  // what remains is removed when the next job starts
+    if (!keep_) RemoveTree(staging_);
 }
 
 StagedTables StagedTables::Prepare(const fs::path& workDir) {
@@ -260,7 +264,7 @@ void SettleStoppedCommit(const fs::path& workDir) {
                                    ".");
         }
     }
-    RemoveEntry(folders.staging);  // what stays is removed by the next job's start
+    RemoveEntry(folders.staging);
 }
 
 }  // namespace velmaro
