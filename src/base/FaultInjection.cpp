@@ -1,5 +1,7 @@
 #include "base/FaultInjection.h"
 
+#include <cstdlib>
+
 namespace velmaro::files {
 
 namespace {
@@ -10,18 +12,25 @@ thread_local ScopedFaultInjection* active = nullptr;
 }  // namespace
 
 ScopedFaultInjection::ScopedFaultInjection(std::size_t failAt, FaultPersistence persistence,
-                                           int error)
-    : failAt_(failAt), persistence_(persistence), error_(error), outer_(active) {
+                                           int error, FaultScope scope, FaultEffect effect)
+    : failAt_(failAt),
+      persistence_(persistence),
+      error_(error),
+      scope_(scope),
+      effect_(effect),
+      outer_(active) {
     active = this;
 }
 
 ScopedFaultInjection::~ScopedFaultInjection() { active = outer_; }
 
-bool ScopedFaultInjection::Fails() {
+bool ScopedFaultInjection::Fails(ChangeKind kind) {
+    if (scope_ == FaultScope::NeedingSpace && kind != ChangeKind::NeedsSpace) return false;
     ++calls_;
     const bool fails =
         failAt_ != 0 &&
         (calls_ == failAt_ || (calls_ > failAt_ && persistence_ == FaultPersistence::FromThenOn));
+    if (fails && effect_ == FaultEffect::EndProcess) std::_Exit(kEndedByFaultStatus);
     if (fails) {
         injected_ = true;
         errno = error_;

@@ -70,10 +70,16 @@ struct OpenedFile {
 // is not allowed (a read-only file or disk). Opening is not a change.
 OpenedFile OpenExistingFile(const std::filesystem::path& path);
 
-// The temporary file beside `target` that ReplaceFile writes before renaming it into place.
-// Its name is fixed per target, so a run that was killed leaves at most one behind, which the
-// next replacement of the same file reuses.
-std::filesystem::path ReplacementPath(const std::filesystem::path& target);
+// Opens the lock file at `path` for a lock that lasts as long as the file stays open, creating
+// it (empty) when it is missing; a link is never followed. Creating it is a change; opening an
+// existing one is not.
+OpenedFile OpenLockFile(const std::filesystem::path& path);
+
+// The temporary files of ReplaceFile and PendingReplacement lie beside their target, named
+// ".NAME.XXXXXXXX.velmaro-nuevo" with a fresh random part: each is created new (never a file or
+// a link that is already there, whatever its name), so nothing planted beside the target can
+// receive the content. A run that is killed may leave one behind; no later run opens it.
+inline constexpr const char* kReplacementSuffix = ".velmaro-nuevo";
 
 // What ReplaceFile leaves: error 0 and, when asked to keep it, the new file (open read-write,
 // holding the exclusive lock); or the error number of the failing call.
@@ -82,8 +88,9 @@ struct Replacement {
     OpenFile file;
 };
 
-// Writes the concatenation of `parts` to ReplacementPath(target) (locked while written, with
-// the permissions of an existing `target`), flushes it to disk and renames it over `target`.
+// Writes the concatenation of `parts` to a new temporary file beside `target` (locked while
+// written, with the permissions of an existing `target`), flushes it to disk and renames it over
+// `target`.
 // At every moment `target` is either its old content or the new one, never a mix. On failure
 // the temporary file is removed (when that still works) and `target` is untouched.
 Replacement ReplaceFile(const std::filesystem::path& target,
@@ -100,13 +107,13 @@ protected:
 };
 
 // A replacement of a file whose content is written piece after piece before it is committed:
-// the pieces go to ReplacementPath(target), and Commit flushes it to disk and renames it over
-// `target`. Until then `target` keeps its old content; destroyed without a commit, or after a
+// the pieces go to a new temporary file beside it, and Commit flushes that to disk and renames it
+// over `target`. Until then `target` keeps its old content; destroyed without a commit, or after a
 // failure, the temporary file is removed.
 class PendingReplacement final : public ContentSink {
 public:
-    // Opens ReplacementPath(target) empty and locked, with the permissions of an existing
-    // `target`; OpenError tells whether that failed.
+    // Creates the temporary file, locked, with the permissions of an existing `target`;
+    // OpenError tells whether that failed.
     explicit PendingReplacement(const std::filesystem::path& target);
     ~PendingReplacement();
     PendingReplacement(const PendingReplacement&) = delete;

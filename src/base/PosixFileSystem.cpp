@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <random>
 #include <utility>
 
 #include "base/FaultInjection.h"
@@ -28,12 +29,15 @@ int Descriptor(const OpenFile& file) { return PlatformFile::Descriptor(file); }
 
 constexpr mode_t kNewFileMode = 0666;    // narrowed by the user's umask, like any new document
 constexpr mode_t kNewFolderMode = 0777;  // likewise
+constexpr mode_t kPrivateFileMode = 0600;  // a temporary file until it takes its target's mode
 constexpr mode_t kPermissionBits = 07777;
+constexpr int kRandomNameLength = 8;     // 62^8 names: a clash is a planted file, tried again
+constexpr int kFreshNameAttempts = 100;  // then the folder is not one we can create files in
 
-// True when a fault injection in scope makes this change fail (errno is then set).
-bool Injected() {
+// True when a fault injection in scope makes this change of `kind` fail (errno is then set).
+bool Injected(ChangeKind kind) {
     ScopedFaultInjection* injection = ActiveFaultInjection();
-    return injection != nullptr && injection->Fails();
+    return injection != nullptr && injection->Fails(kind);
 }
 
 // Takes the flock lock `operation` (LOCK_SH or LOCK_EX) without waiting; false when someone
@@ -45,28 +49,62 @@ bool TryFlock(int descriptor, int operation) {
     return true;
 }
 
-// open(2) for creating or truncating: a change, which a fault injection can make fail.
+// open(2) with O_CREAT: a change, which a fault injection can make fail.
 int CreateFile(const std::filesystem::path& path, int flags, mode_t mode) {
-    if (Injected()) return -1;
-    return ::open(path.c_str(), flags, mode);
+    if (Injected(ChangeKind::NeedsSpace)) return -1;
+    return ::open(path.c_str(), flags | O_CREAT, mode);
 }
 
 // pwritev(2): writes `count` buffers at `offset`.
 ssize_t WriteAt(int descriptor, const iovec* buffers, int count, off_t offset) {
-    if (Injected()) return -1;
+    if (Injected(ChangeKind::NeedsSpace)) return -1;
     return ::pwritev(descriptor, buffers, count, offset);
-}
-
-// ftruncate(2).
-int TruncateFile(int descriptor, off_t length) {
-    if (Injected()) return -1;
-    return ::ftruncate(descriptor, length);
 }
 
 // fsync(2): the file's data on disk before it is renamed into place.
 int SyncFile(int descriptor) {
-    if (Injected()) return -1;
+    if (Injected(ChangeKind::NeedsSpace)) return -1;
     return ::fsync(descriptor);
+}
+
+// Letters and digits for the random part of a temporary file's name.
+std::string RandomNamePart() {
+    static constexpr std::string_view kAlphabet =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    thread_local std::mt19937_64 generator{std::random_device{}()};
+    std::uniform_int_distribution<std::size_t> pick(0, kAlphabet.size() - 1);
+    std::string part;
+    for (int i = 0; i < kRandomNameLength; ++i) part += kAlphabet[pick(generator)];
+    return part;
+}
+
+// ".NAME.XXXXXXXX.velmaro-nuevo" beside `target`, with a fresh random part.
+std::filesystem::path FreshTemporaryPath(const std::filesystem::path& target) {
+    std::string name = ".";
+    name += target.filename().string();
+    name += '.';
+    name += RandomNamePart();
+    name += kReplacementSuffix;
+    return target.parent_path() / name;
+}
+
+// Creates a new temporary file beside `target` under a fresh name: O_EXCL refuses any entry
+// that is there, a link included, so only a file made here receives the content. The mode is
+// that of an existing `target`, else the usual one for a new document. Sets `path`; returns
+// the descriptor, or -1 with errno set.
+int CreateTemporaryFile(const std::filesystem::path& target, std::filesystem::path& path) {
+    struct stat existing {};
+    const bool replacing = ::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
+    for (int attempt = 0; attempt < kFreshNameAttempts; ++attempt) {
+        path = FreshTemporaryPath(target);
+        const int descriptor = CreateFile(path, O_RDWR | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                                          replacing ? kPrivateFileMode : kNewFileMode);
+        if (descriptor < 0 && errno == EEXIST) continue;
+        if (descriptor >= 0 && replacing) ::fchmod(descriptor, existing.st_mode & kPermissionBits);
+        return descriptor;
+    }
+    errno = EEXIST;
+    return -1;
 }
 
 // Writes all of `parts` at `offset`; the errno value of a failure, or 0.
@@ -96,8 +134,8 @@ int WriteParts(int descriptor, const std::vector<std::string_view>& parts, off_t
     return 0;
 }
 
-// Writes what produce(sink) gives to ReplacementPath(target), flushes it to disk and renames it
-// over `target`; see ReplaceFile and ReplaceFileWith.
+// Writes what produce(sink) gives to a new temporary file beside `target`, flushes it to disk
+// and renames it over `target`; see ReplaceFile and ReplaceFileWith.
 Replacement Replace(const std::filesystem::path& target,
                     const std::function<int(ContentSink&)>& produce, bool keepOpen) {
     PendingReplacement replacement(target);
@@ -109,22 +147,22 @@ Replacement Replace(const std::filesystem::path& target,
 }  // namespace
 
 int RenameFile(const std::filesystem::path& from, const std::filesystem::path& to) {
-    if (Injected()) return errno;
+    if (Injected(ChangeKind::MovesOrFrees)) return errno;
     return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }
 
 int RemoveFile(const std::filesystem::path& path) {
-    if (Injected()) return errno;
+    if (Injected(ChangeKind::MovesOrFrees)) return errno;
     return ::unlink(path.c_str()) == 0 ? 0 : errno;
 }
 
 int MakeFolder(const std::filesystem::path& path) {
-    if (Injected()) return errno;
+    if (Injected(ChangeKind::NeedsSpace)) return errno;
     return ::mkdir(path.c_str(), kNewFolderMode) == 0 ? 0 : errno;
 }
 
 int RemoveFolder(const std::filesystem::path& path) {
-    if (Injected()) return errno;
+    if (Injected(ChangeKind::MovesOrFrees)) return errno;
     return ::rmdir(path.c_str()) == 0 ? 0 : errno;
 }
 
@@ -190,6 +228,20 @@ OpenedFile OpenExistingFile(const std::filesystem::path& path) {
     return {PlatformFile::Wrap(descriptor), writable, 0};
 }
 
+OpenedFile OpenLockFile(const std::filesystem::path& path) {
+    constexpr int kFlags = O_RDWR | O_CLOEXEC | O_NOFOLLOW;
+    int descriptor = ::open(path.c_str(), kFlags);
+    bool writable = true;
+    if (descriptor < 0 && (errno == EACCES || errno == EROFS)) {
+        descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);  // locks all the same
+        writable = false;
+    } else if (descriptor < 0 && errno == ENOENT) {
+        descriptor = CreateFile(path, kFlags, kNewFileMode);
+    }
+    if (descriptor < 0) return {OpenFile(), false, errno};
+    return {PlatformFile::Wrap(descriptor), writable, 0};
+}
+
 std::string SystemReason(int error) {
     switch (error) {
         case EACCES:
@@ -220,29 +272,14 @@ std::string SystemReason(int error) {
     }
 }
 
-PendingReplacement::PendingReplacement(const std::filesystem::path& target)
-    : target_(target), temporary_(ReplacementPath(target)) {
-    const int descriptor =
-        CreateFile(temporary_, O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, kNewFileMode);
+PendingReplacement::PendingReplacement(const std::filesystem::path& target) : target_(target) {
+    const int descriptor = CreateTemporaryFile(target_, temporary_);
     if (descriptor < 0) {
         openError_ = errno;
         return;
     }
-    if (!TryFlock(descriptor, LOCK_EX)) {
-        ::close(descriptor);  // another writer is replacing the same file: its file, not ours
-        openError_ = EBUSY;
-        return;
-    }
     file_ = PlatformFile::Wrap(descriptor);
-    if (TruncateFile(descriptor, 0) != 0) {
-        openError_ = errno;
-        Discard();
-        return;
-    }
-    struct stat existing {};
-    if (::stat(target_.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) {
-        ::fchmod(descriptor, existing.st_mode & kPermissionBits);
-    }
+    TryFlock(descriptor, LOCK_EX);  // new under a fresh name: no one else can hold it
 }
 
 PendingReplacement::~PendingReplacement() { Discard(); }
@@ -275,13 +312,6 @@ Replacement PendingReplacement::Commit(bool keepOpen) {
     OpenFile committed = std::move(file_);
     if (keepOpen) return {0, std::move(committed)};
     return {0, OpenFile()};
-}
-
-std::filesystem::path ReplacementPath(const std::filesystem::path& target) {
-    std::string name = ".";
-    name += target.filename().string();
-    name += ".velmaro-nuevo";
-    return target.parent_path() / name;
 }
 
 Replacement ReplaceFile(const std::filesystem::path& target,

@@ -10,6 +10,7 @@
 #include "base/Error.h"
 #include "base/PlatformPaths.h"
 #include "jobs/TableBackups.h"
+#include "jobs/WorkFolderRun.h"
 
 namespace velmaro::cli {
 
@@ -84,6 +85,7 @@ int RunRestore(const std::vector<std::string>& arguments) {
         return kExitUsage;
     }
     try {
+        const WorkFolderRun run = WorkFolderRun::Begin(options->workDir);
         const Restoration restoration = RestoreBackup(options->workDir, *options->id);
         if (restoration.previousTables) {
             std::cout << "Copia de las tablas que había antes: " << *restoration.previousTables

@@ -11,7 +11,9 @@
 #include "base/FileSystem.h"
 #include "base/QuotedPath.h"
 #include "jobs/JobSteps.h"
+#include "jobs/StagedTables.h"
 #include "jobs/TableBackups.h"
+#include "jobs/WorkFolderRun.h"
 #include "exchange/ExchangeDocument.h"
 #include "inbound/InboundContext.h"
 #include "inbound/InboundSteps.h"
@@ -26,6 +28,8 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::string_view kReinstall = "Reinstale VELMARO";
+// How every failure of the job ends: no table is replaced until all of them are complete.
+constexpr std::string_view kNothingChanged = "No se ha modificado ninguna tabla.";
 
 // The sections that the inbound conversion reads; a document with none of them holds nothing
 // to convert, and converting it would only empty the work tables.
@@ -42,49 +46,59 @@ std::string SectionList() {
     return list;
 }
 
-// Stops the job before any table is touched when the document is not a Racima exchange
-// document or holds nothing the conversion reads.
+// Stops the job when the document is not a Racima exchange document or holds nothing the
+// conversion reads.
 void CheckConvertible(const ExchangeDocument& document) {
     if (!document.HasEnvelope()) {
-        throw Error("El archivo " + Quoted(document.Path()) +
-                    " no es un documento de intercambio de Racima: le falta SERVICIO/BLOQUE_DATOS."
-                    " No se ha modificado ninguna tabla.");
+        throw Error(
+            "El archivo " + Quoted(document.Path()) +
+            " no es un documento de intercambio de Racima: le falta SERVICIO/BLOQUE_DATOS.");
     }
     for (std::string_view section : kInboundSections) {
         if (document.HasSection(section)) return;
     }
     throw Error("El archivo " + Quoted(document.Path()) +
-                " no contiene ninguna de las secciones que se importan (" + SectionList() +
-                "). No se ha modificado ninguna tabla.");
+                " no contiene ninguna de las secciones que se importan (" + SectionList() + ").");
 }
 
-// Stops the job before any table is touched when the work-table folder cannot take the tables.
+// Stops the job when the work-table folder cannot take the tables.
 void CheckWorkDir(const fs::path& workDir) {
     std::error_code error;
     if (workDir.empty() || !fs::is_directory(workDir, error)) {
-        throw Error("No existe la carpeta de las tablas de trabajo " + Quoted(workDir) +
-                    ". No se ha modificado ninguna tabla.");
+        throw Error("No existe la carpeta de las tablas de trabajo " + Quoted(workDir) + ".");
     }
     if (!files::CanWriteInFolder(workDir)) {
         throw Error("No se puede escribir en la carpeta de las tablas de trabajo " +
-                    Quoted(workDir) + ". No se ha modificado ninguna tabla.");
+                    Quoted(workDir) + ".");
     }
 }
 
-// Stops the job before any table is touched when another program holds open any of the files
-// the conversion would replace, naming every one of them.
-void CheckNoneHeld(const fs::path& workDir) {
-    const std::vector<std::string> held = HeldWorkFiles(workDir, ReplacedWorkFiles());
+// Stops the job when another program holds open any of `names` in `workDir`, naming every one
+// of them.
+void CheckNoneHeld(const fs::path& workDir, const std::vector<std::string>& names) {
+    const std::vector<std::string> held = HeldWorkFiles(workDir, names);
     if (!held.empty()) {
-        throw Error(HeldWorkFilesMessage(workDir, held) +
-                    ". Ciérrelo y vuelva a convertir. No se ha modificado ninguna tabla.");
+        throw Error(HeldWorkFilesMessage(workDir, held) + ". Ciérrelo y vuelva a convertir.");
     }
 }
 
-void RunSteps(const Session& session, const ExchangeDocument& document, UserInteraction& ui) {
+// Runs the steps with `tablesFolder` as their work-table folder.
+void RunSteps(const Session& session, const ExchangeDocument& document,
+              const fs::path& tablesFolder, UserInteraction& ui) {
     InboundContext context{
-        document, session.paths.workDir, session.paths.programDir, session.filenameXML, ui, {}};
+        document, tablesFolder, session.paths.programDir, session.filenameXML, ui, {}};
     for (const InboundStep& step : InboundSteps()) step.run(context);
+}
+
+// Puts the staged tables in place of the work folder's: checks again that no other program
+// holds the files about to go (one may have opened them while the steps ran), backs them up,
+// then commits.
+void ReplaceTables(const fs::path& workDir, StagedTables& staged) {
+    const std::vector<CommitEntry> plan = staged.Plan(ReplacedWorkFiles());
+    const std::vector<std::string> retired = RetiredFiles(plan);
+    CheckNoneHeld(workDir, retired);
+    BackUpWorkFiles(workDir, retired);
+    staged.Commit(plan);
 }
 
 void Convert(Session& session, UserInteraction& ui, const ExchangeDocument* loaded) {
@@ -93,19 +107,22 @@ void Convert(Session& session, UserInteraction& ui, const ExchangeDocument* load
         ui.ShowMessage(MissingTableMessage(layouts::NIVELLARI.fileName, kReinstall));
         return;
     }
+    const fs::path& workDir = session.paths.workDir;
+    CheckWorkDir(workDir);
+    const WorkFolderRun run = WorkFolderRun::Begin(workDir);
     // The chosen exchange document: the one already loaded when it came from that file.
     std::optional<ExchangeDocument> read;
     if (loaded == nullptr || loaded->Path() != session.filenameXML) {
         loaded = &read.emplace(ExchangeDocument::Load(session.filenameXML));
     }
     CheckConvertible(*loaded);
-    CheckWorkDir(session.paths.workDir);
-    CheckNoneHeld(session.paths.workDir);
-    // The tables about to be replaced are copied first; a copy that fails stops the job here.
-    BackUpWorkFiles(session.paths.workDir, ReplacedWorkFiles());
+    StagedTables staged = StagedTables::Prepare(workDir);
+    CheckNoneHeld(workDir, RetiredFiles(staged.Plan(ReplacedWorkFiles())));
     {
         WaitCursor waiting(ui);
-        RunSteps(session, *loaded, ui);
+        RunSteps(session, *loaded, staged.Folder(), ui);
+        // The tables being replaced are copied first; a copy that fails stops the job here.
+        ReplaceTables(workDir, staged);
     }
     FinishJob(session, ui);
 }
@@ -117,8 +134,10 @@ void RunInboundJob(Session& session, UserInteraction& ui) { RunInboundJob(sessio
 void RunInboundJob(Session& session, UserInteraction& ui, const ExchangeDocument* loaded) {
     try {
         Convert(session, ui, loaded);
+    } catch (const UnfinishedCommit&) {
+        ReportJobFailure(session, ui);  // its message says which tables may have changed
     } catch (const std::exception&) {
-        ReportJobFailure(session, ui);
+        ReportJobFailure(session, ui, kNothingChanged);
     }
 }
 

@@ -15,6 +15,16 @@ namespace {
 constexpr const char* kNoFile = "No existe archivo";
 constexpr const char* kFinished = "Proceso finalizado";
 
+// `message` followed by the sentence `closing`, after a full stop of its own when it has none;
+// unchanged when `closing` is empty or ends it already.
+std::string WithClosing(std::string message, std::string_view closing) {
+    if (closing.empty() || message.ends_with(closing)) return message;
+    if (!message.ends_with('.')) message += '.';
+    message += ' ';
+    message += closing;
+    return message;
+}
+
 }  // namespace
 
 std::string MissingTableMessage(std::string_view tableFileName, std::string_view remedy) {
@@ -44,17 +54,20 @@ void FinishJob(Session& session, UserInteraction& ui) {
     if (session.batchMode) session.closeRequested = true;
 }
 
-void ReportJobFailure(const Session& session, UserInteraction& ui) {
+void ReportJobFailure(const Session& session, UserInteraction& ui, std::string_view closing) {
     try {
         throw;
     } catch (const Error& error) {
-        ui.ShowError(error.what());
+        ui.ShowError(WithClosing(error.what(), closing));
     } catch (const std::bad_alloc&) {
-        ui.ShowError("No hay memoria suficiente para terminar el trabajo con " +
-                     Quoted(session.filenameXML) + ". El trabajo se ha detenido.");
+        ui.ShowError(WithClosing("No hay memoria suficiente para terminar el trabajo con " +
+                                     Quoted(session.filenameXML) + ". El trabajo se ha detenido.",
+                                 closing));
     } catch (const std::exception& error) {
-        ui.ShowError("Error inesperado en el trabajo con " + Quoted(session.filenameXML) + ": " +
-                     error.what() + ". El trabajo se ha detenido.");
+        ui.ShowError(WithClosing("Error inesperado en el trabajo con " +
+                                     Quoted(session.filenameXML) + ": " + error.what() +
+                                     ". El trabajo se ha detenido.",
+                                 closing));
     }
 }
 

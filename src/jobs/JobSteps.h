@@ -29,8 +29,10 @@ bool ChooseExchangeDocument(Session& session, UserInteraction& ui);
 void FinishJob(Session& session, UserInteraction& ui);
 
 // Shows the exception being handled, which ended a job, through the seam: an Error as it is,
-// anything else with a Spanish message naming the exchange document. The result code and the
-// window stay as they were. Call it only from inside a catch block.
-void ReportJobFailure(const Session& session, UserInteraction& ui);
+// anything else with a Spanish message naming the exchange document; followed by `closing`
+// (a sentence such as "No se ha modificado ninguna tabla.") unless the message ends with it
+// already. The result code and the window stay as they were. Call it only from inside a catch
+// block.
+void ReportJobFailure(const Session& session, UserInteraction& ui, std::string_view closing = {});
 
 }  // namespace velmaro

@@ -9,6 +9,7 @@
 
 #include "base/Error.h"
 #include "jobs/JobSteps.h"
+#include "jobs/WorkFolderRun.h"
 #include "exchange/ExchangeDocument.h"
 #include "base/RegionalTimestamp.h"
 #include "outbound/ResultDocument.h"
@@ -76,6 +77,7 @@ std::optional<OutboundSummary> ConvertTimetable(const Session& session, UserInte
 std::optional<OutboundSummary> RunOutboundJob(Session& session, UserInteraction& ui) {
     if (!ChooseExchangeDocument(session, ui)) return std::nullopt;
     try {
+        const WorkFolderRun run = WorkFolderRun::Begin(session.paths.workDir);
         std::optional<OutboundSummary> summary = ConvertTimetable(session, ui);
         if (!summary) {
             ui.ShowMessage(MissingTableMessage(layouts::PERIODOS.fileName, kImportAgain));

@@ -17,9 +17,10 @@ struct OutboundSummary {
     std::size_t activities = 0;        // activity groups written, over all teachers
 };
 
-// Asks for the exchange document, joins SOLUC.DBF with the work tables and saves the result
-// document beside the chosen file; then result code 1, "Proceso finalizado", job buttons off
-// and, in batch mode, a close request. Errors are shown through the seam as for the inbound job.
+// Asks for the exchange document and, holding the work-table folder's run lock
+// (WorkFolderRun.h), joins SOLUC.DBF with the work tables and saves the result document beside
+// the chosen file; then result code 1, "Proceso finalizado", job buttons off and, in batch
+// mode, a close request. Errors are shown through the seam as for the inbound job.
 // Returns what was written when the job completed, nothing otherwise.
 std::optional<OutboundSummary> RunOutboundJob(Session& session, UserInteraction& ui);
 

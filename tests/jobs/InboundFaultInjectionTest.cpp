@@ -1,82 +1,59 @@
-// The inbound conversion with a failing disk: for every file change along a whole conversion,
-// that change fails once (or from then on), and the job must stop with a clear message, leave
-// every table whole, the tables of the steps before the failing one as a clean run writes them,
-// the tables of the later steps as they were, and a backup of the replaced tables.
+// The inbound conversion on a failing disk and in a process that is stopped dead: for every file
+// change along a whole conversion, that change fails once, fails from then on, fails for lack
+// of space, or ends the process on the spot. The files the conversion replaces must be all as
+// they were or, once the next job's start has settled the commit, all as a clean run writes
+// them; a run that reports a failure and says that nothing was changed must have changed
+// nothing.
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "base/FaultInjection.h"
+#include "base/FileSystem.h"
 #include "jobs/InboundJob.h"
+#include "jobs/ReplacedWorkFiles.h"
+#include "jobs/StagedTables.h"
 #include "jobs/TableBackups.h"
+#include "jobs/WorkFolderRun.h"
 #include "support/FakeInteraction.h"
 #include "support/SchoolXml.h"
 #include "support/ScratchFolder.h"
 #include "support/WholeTable.h"
 #include "worktables/DbfTable.h"
-#include "base/FaultInjection.h"
-#include "base/FileSystem.h"
 #include "worktables/WorkTableLayouts.h"
 
 namespace velmaro {
 namespace {
 
 namespace fs = std::filesystem;
+using files::FaultEffect;
 using files::FaultPersistence;
+using files::FaultScope;
 using files::ScopedFaultInjection;
 using testing::FakeInteraction;
 using testing::ReadBytes;
 using testing::SchoolXml;
 using testing::ScratchFolder;
 
-// The files each group of steps replaces, in the order the groups run (the subject-name and
-// activities steps share ASIGNOMT.DBF, so they form one group). A file that is absent is
-// part of the state as much as one with bytes.
-const std::vector<std::vector<std::string>> kStepGroups = {
-    {"ASIGNOMT.DBF", "ASIGNOMT.MDX", "ASIGNOMT2.DBF", "ASIGNOMT2.MDX"},
-    {"PROFT.DBF", "PROFT.MDX"},
-    {"AULAT.DBF", "AULAT.MDX"},
-    {"CURSOST.DBF", "CURSOST.MDX", "GRUPOST.DBF", "GRUPOST.MDX"},
-    {"ASIGT.DBF", "ASIGT.MDX"},
-    {"DIASHORAST.DBF", "DIASHORAST.MDX", "DIASHORAST2.DBF", "DIASHORAST2.MDX", "PERIODOS.DBF",
-     "PERIODOS.MDX", "JORNADAS.DBF"},
-};
+const std::string kNothingChanged = "No se ha modificado ninguna tabla.";
 
+// The content of every file the conversion replaces or removes; nothing for an absent one.
 using FileStates = std::map<std::string, std::optional<std::string>>;
-
-FileStates Snapshot(const fs::path& dir, const std::vector<std::string>& names) {
-    FileStates states;
-    for (const std::string& name : names) {
-        states[name] = fs::exists(dir / name) ? std::optional(ReadBytes(dir / name)) : std::nullopt;
-    }
-    return states;
-}
 
 FileStates Snapshot(const fs::path& dir) {
     FileStates states;
-    for (const auto& group : kStepGroups) states.merge(Snapshot(dir, group));
+    for (const std::string& name : ReplacedWorkFiles()) {
+        states[name] = fs::exists(dir / name) ? std::optional(ReadBytes(dir / name)) : std::nullopt;
+    }
     return states;
-}
-
-// The names whose state differs between `actual` and `expected`.
-std::vector<std::string> Differing(const FileStates& actual, const FileStates& expected) {
-    std::vector<std::string> names;
-    for (const auto& [name, state] : expected) {
-        if (actual.at(name) != state) names.push_back(name);
-    }
-    return names;
-}
-
-bool GroupIs(const std::vector<std::string>& group, const FileStates& actual,
-             const FileStates& expected) {
-    for (const std::string& name : group) {
-        if (actual.at(name) != expected.at(name)) return false;
-    }
-    return true;
 }
 
 // A school with every section the conversion reads and one framework (no dialog).
@@ -96,23 +73,27 @@ SchoolXml School(const std::string& teacher, const std::string& room) {
                                      {"170002", "2ª hora", "565", "620", "4401"}});
 }
 
-class InboundFaultSweep : public ::testing::TestWithParam<FaultPersistence> {
+class InboundFaults : public ::testing::Test {
 protected:
-    InboundFaultSweep() : scratch(testing::MemoryBackedTemporaryFolder()) {}
+    InboundFaults() : scratch(testing::MemoryBackedTemporaryFolder()) {}
 
     void SetUp() override {
         programDir = scratch.Folder("programa");
         fs::copy_file(fs::path(VELMARO_RUNTIME_DIR) / "NIVELLARI.DBF",
                       programDir / "NIVELLARI.DBF");
         school = scratch.File("escuela.xml", School("Ana", "Aula 1.01").Text());
-        // The folder as an earlier conversion of another document left it, with a JORNADAS.DBF.
+        // The folder as an earlier conversion of another document left it, with a JORNADAS.DBF
+        // and index files that the conversion removes.
         before = scratch.Folder("antes");
         RunCompleted(before, scratch.File("anterior.xml", School("Eva", "Aula 2.02").Text()));
+        fs::remove_all(before / kBackupFolderName);
         DbfTable::Create(before / "JORNADAS.DBF", layouts::PERIODOS).Close();
+        testing::WriteBytes(before / "PROFT.MDX", "índice anterior");
         beforeStates = Snapshot(before);
         const fs::path clean = CopyOfBefore("limpia");
         RunCompleted(clean, school);
         cleanStates = Snapshot(clean);
+        ASSERT_FALSE(cleanStates.at("PROFT.DBF") == beforeStates.at("PROFT.DBF"));
     }
 
     fs::path CopyOfBefore(const std::string& name) {
@@ -138,48 +119,49 @@ protected:
         ASSERT_EQ(session.resultCode, 1);
     }
 
-    // Every table is whole; the groups before the first one that differs from the clean run
-    // are as the clean run left them, the groups after it as they were before.
-    void ExpectStepsCutAtOneGroup(const fs::path& workDir) {
-        for (const auto& group : kStepGroups) {
-            for (const std::string& name : group) {
-                if (name.ends_with(".DBF") && fs::exists(workDir / name)) {
-                    testing::ExpectWholeTable(workDir / name);
-                }
+    // The changes of one whole conversion within `scope`.
+    std::size_t CountChanges(FaultScope scope) {
+        const fs::path workDir = CopyOfBefore("cuenta");
+        ScopedFaultInjection counter(0, FaultPersistence::Once, EIO, scope);
+        RunCompleted(workDir, school);
+        fs::remove_all(workDir);
+        return counter.Calls();
+    }
+
+    // Settles the folder as the next job's start does, without faults.
+    void StartNextJob(const fs::path& workDir) {
+        try {
+            WorkFolderRun::Begin(workDir);
+        } catch (const std::exception& error) {
+            ADD_FAILURE() << "the next job cannot start: " << error.what();
+        }
+        EXPECT_FALSE(fs::exists(workDir / kStagingFolderName));
+    }
+
+    // The files all as before or all as after a clean run, every table whole; a backup, when
+    // there is one, holds the earlier files. Returns whether they are the new ones.
+    bool ExpectAllOrNothing(const fs::path& workDir) {
+        const FileStates states = Snapshot(workDir);
+        const bool isNew = states == cleanStates;
+        EXPECT_TRUE(isNew || states == beforeStates) << "a mix of earlier and new files";
+        for (const auto& [name, bytes] : states) {
+            if (bytes && name.ends_with(".DBF")) testing::ExpectWholeTable(workDir / name);
+        }
+        for (const TableBackup& backup : ListBackups(workDir)) {
+            for (const std::string& name : backup.files) {
+                EXPECT_EQ(ReadBytes(workDir / kBackupFolderName / backup.id / name),
+                          *beforeStates.at(name))
+                    << name;
             }
         }
-        const FileStates states = Snapshot(workDir);
-        std::size_t failing = 0;
-        while (failing < kStepGroups.size() && GroupIs(kStepGroups[failing], states, cleanStates)) {
-            ++failing;
-        }
-        for (std::size_t later = failing + 1; later < kStepGroups.size(); ++later) {
-            EXPECT_TRUE(GroupIs(kStepGroups[later], states, beforeStates))
-                << kStepGroups[later].front() << " was touched after the failing step";
-        }
+        return isNew;
     }
 
-    // The newest backup holds exactly the replaced files as they were before the run.
-    void ExpectBackupOfTheEarlierTables(const fs::path& workDir) {
-        const std::vector<TableBackup> backups = ListBackups(workDir);
-        if (backups.empty()) return;  // the failure came before the copy was complete
-        ASSERT_EQ(backups.size(), 1u);
-        std::vector<std::string> expected;
-        for (const auto& [name, bytes] : beforeStates) {
-            if (bytes) expected.push_back(name);
-        }
-        EXPECT_EQ(backups[0].files, expected);
-        const fs::path folder = workDir / kBackupFolderName / backups[0].id;
-        for (const std::string& name : backups[0].files) {
-            EXPECT_EQ(ReadBytes(folder / name), *beforeStates.at(name)) << name;
-        }
-    }
-
-    // No temporary file or half-made backup is left in the folders.
-    void ExpectNoLeftovers(const fs::path& workDir) {
+    // No temporary file is left in the folder.
+    void ExpectNoTemporaryFiles(const fs::path& workDir) {
         for (const fs::directory_entry& entry : fs::recursive_directory_iterator(workDir)) {
             const std::string name = entry.path().filename().string();
-            EXPECT_FALSE(name.ends_with(".velmaro-nuevo")) << entry.path();
+            EXPECT_FALSE(name.ends_with(files::kReplacementSuffix)) << entry.path();
             EXPECT_FALSE(name.ends_with(".parcial")) << entry.path();
         }
     }
@@ -192,18 +174,13 @@ protected:
     FileStates cleanStates;
 };
 
-TEST_P(InboundFaultSweep, EveryFailingFileChangeStopsCleanly) {
-    std::size_t changes = 0;
-    {
-        const fs::path workDir = CopyOfBefore("cuenta");
-        ScopedFaultInjection counter(0);
-        RunCompleted(workDir, school);
-        changes = counter.Calls();
-        EXPECT_FALSE(counter.Injected());
-    }
+class BrokenDisk : public InboundFaults, public ::testing::WithParamInterface<FaultPersistence> {};
+
+TEST_P(BrokenDisk, EveryFailingFileChangeLeavesAllOrNothing) {
+    const std::size_t changes = CountChanges(FaultScope::EveryChange);
     ASSERT_GT(changes, 20u) << "the conversion's writes do not go through the file layer";
 
-    std::size_t failures = 0;
+    std::size_t nothingChanged = 0;
     for (std::size_t failAt = 1; failAt <= changes; ++failAt) {
         SCOPED_TRACE("file change " + std::to_string(failAt) + " of " + std::to_string(changes));
         const fs::path workDir = CopyOfBefore("fallo-" + std::to_string(failAt));
@@ -216,37 +193,97 @@ TEST_P(InboundFaultSweep, EveryFailingFileChangeStopsCleanly) {
             EXPECT_TRUE(fault.Injected());
         }
         if (ui.errors.empty()) {
-            // Only a deletion that is allowed to fail lets the job complete: the rebuild replaces
-            // the table anyway, and only JORNADAS.DBF, deleted and not created again, may stay.
+            // Only a change that may fail without harm lets the job complete: removing a file
+            // that is not there, or the staging folder after the commit.
             EXPECT_EQ(session.resultCode, 1);
-            const std::vector<std::string> differing = Differing(Snapshot(workDir), cleanStates);
-            EXPECT_TRUE(differing.empty() || differing == std::vector<std::string>{"JORNADAS.DBF"})
-                << ::testing::PrintToString(differing);
+            EXPECT_EQ(Snapshot(workDir), cleanStates);
         } else {
-            ++failures;
             ASSERT_EQ(ui.errors.size(), 1u);
             const std::string& message = ui.errors[0];
-            EXPECT_NE(message.find("No se puede"), std::string::npos) << message;
             EXPECT_NE(message.find(workDir.string()), std::string::npos) << message;
             EXPECT_NE(message.find(files::SystemReason(EIO)), std::string::npos) << message;
             EXPECT_TRUE(ui.messages.empty());
             EXPECT_EQ(session.resultCode, 0);
             EXPECT_FALSE(ui.waiting);
-            ExpectStepsCutAtOneGroup(workDir);
+            if (message.ends_with(kNothingChanged)) {
+                ++nothingChanged;
+                EXPECT_EQ(Snapshot(workDir), beforeStates) << message;
+            } else {
+                EXPECT_NE(message.find("próximo trabajo"), std::string::npos) << message;
+            }
         }
-        ExpectBackupOfTheEarlierTables(workDir);
-        if (GetParam() == FaultPersistence::Once) ExpectNoLeftovers(workDir);
+        StartNextJob(workDir);
+        ExpectAllOrNothing(workDir);
+        if (GetParam() == FaultPersistence::Once) ExpectNoTemporaryFiles(workDir);
         fs::remove_all(workDir);
     }
-    EXPECT_GT(failures, changes / 2);
+    EXPECT_GT(nothingChanged, changes / 2);
 }
 
-INSTANTIATE_TEST_SUITE_P(Disk, InboundFaultSweep,
+INSTANTIATE_TEST_SUITE_P(Faults, BrokenDisk,
                          ::testing::Values(FaultPersistence::Once, FaultPersistence::FromThenOn),
                          [](const auto& info) {
                              return info.param == FaultPersistence::Once ? "PassingFault"
                                                                          : "DiskStaysBroken";
                          });
+
+TEST_F(InboundFaults, FullDiskAtAnyWriteChangesNothing) {
+    const std::size_t writes = CountChanges(FaultScope::NeedingSpace);
+    ASSERT_GT(writes, 20u);
+    for (std::size_t failAt = 1; failAt <= writes; ++failAt) {
+        SCOPED_TRACE("write " + std::to_string(failAt) + " of " + std::to_string(writes));
+        const fs::path workDir = CopyOfBefore("lleno-" + std::to_string(failAt));
+        Session session = SessionFor(workDir);
+        FakeInteraction ui;
+        ui.picks.push_back(school);
+        {
+            ScopedFaultInjection full(failAt, FaultPersistence::FromThenOn, ENOSPC,
+                                      FaultScope::NeedingSpace);
+            RunInboundJob(session, ui);
+        }
+        ASSERT_EQ(ui.errors.size(), 1u);
+        const std::string& message = ui.errors[0];
+        EXPECT_TRUE(message.ends_with(kNothingChanged)) << message;
+        EXPECT_NE(message.find(files::SystemReason(ENOSPC)), std::string::npos) << message;
+        EXPECT_EQ(Snapshot(workDir), beforeStates);
+        EXPECT_FALSE(fs::exists(workDir / kStagingFolderName)) << "left for the next job";
+        ExpectNoTemporaryFiles(workDir);
+        fs::remove_all(workDir);
+    }
+}
+
+// The process ends dead at each file change in turn, as a kill would stop it: no code of the
+// job runs after that point, only the next job's start.
+TEST_F(InboundFaults, StoppedDeadAtAnyFileChangeLeavesAllOrNothing) {
+    const std::size_t changes = CountChanges(FaultScope::EveryChange);
+    std::size_t leftNew = 0;
+    for (std::size_t stopAt = 1; stopAt <= changes; ++stopAt) {
+        SCOPED_TRACE("stopped at file change " + std::to_string(stopAt) + " of " +
+                     std::to_string(changes));
+        const fs::path workDir = CopyOfBefore("parada-" + std::to_string(stopAt));
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            Session session = SessionFor(workDir);
+            FakeInteraction ui;
+            ui.picks.push_back(school);
+            ScopedFaultInjection stop(stopAt, FaultPersistence::Once, EIO, FaultScope::EveryChange,
+                                      FaultEffect::EndProcess);
+            RunInboundJob(session, ui);
+            std::_Exit(0);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status));
+        EXPECT_EQ(WEXITSTATUS(status), files::kEndedByFaultStatus);
+        StartNextJob(workDir);
+        if (ExpectAllOrNothing(workDir)) ++leftNew;
+        fs::remove_all(workDir);
+    }
+    // Stopped after its journal was written, a run's tables are put in place by the next job.
+    EXPECT_GT(leftNew, 0u);
+    EXPECT_LT(leftNew, changes);
+}
 
 }  // namespace
 }  // namespace velmaro

@@ -244,20 +244,61 @@ TEST_P(InboundJobTest, ReadOnlyWorkFolderStopsBeforeAnyTable) {
     ExpectTablesUntouched();
 }
 
-TEST_P(InboundJobTest, FailingStepKeepsEarlierTablesAndStopsLaterSteps) {
-    fs::remove(workDir / "PROFT.DBF");
-    WriteBytes(workDir / "PROFT.DBF" / "ocupado", "x");  // a folder in the table's place
-    ui.picks.push_back(school);
+TEST_P(InboundJobTest, FailingStepChangesNoTable) {
+    // A subject that the framework step cannot convert fails the last step, after every other
+    // step has written its tables.
+    const fs::path broken = scratch.File(
+        "rota.xml", SmallSchool()
+                        .Section("TRAMOS_HORARIOS", {{"170001", "1ª hora", "ocho", "565", "4401"}})
+                        .Text());
+    ui.picks.push_back(broken);
     RunInboundJob(session, ui);
     ASSERT_EQ(ui.errors.size(), 1u);
-    EXPECT_NE(ui.errors[0].find("PROFT"), std::string::npos) << ui.errors[0];
+    EXPECT_NE(ui.errors[0].find("'ocho' is not a valid integer value"), std::string::npos)
+        << ui.errors[0];
+    EXPECT_TRUE(ui.errors[0].ends_with(". No se ha modificado ninguna tabla.")) << ui.errors[0];
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_FALSE(ui.waiting);
     EXPECT_EQ(ui.waitCursorChanges, 2);
     ExpectSessionUnchanged();
-    EXPECT_EQ(Rows("ASIGNOMT.DBF", {"COD"}), (std::vector<TableRow>{{"LCL"}, {"1"}}));
-    EXPECT_EQ(Rows("ASIGNOMT2.DBF", {"MATERIA"}), (std::vector<TableRow>{{"300101"}, {"300102"}}));
+    ExpectTablesUntouched();
+    EXPECT_FALSE(fs::exists(workDir / "velmaro-copias")) << "nothing to keep: nothing changed";
+    EXPECT_FALSE(fs::exists(workDir / "velmaro-preparacion"));
+}
+
+TEST_P(InboundJobTest, FolderInATablesPlaceStopsBeforeTheSteps) {
+    fs::remove(workDir / "PROFT.DBF");
+    WriteBytes(workDir / "PROFT.DBF" / "ocupado", "x");
+    ui.picks.push_back(school);
+    RunInboundJob(session, ui);
+    ASSERT_EQ(ui.errors.size(), 1u);
+    EXPECT_NE(ui.errors[0].find("'PROFT.DBF'"), std::string::npos) << ui.errors[0];
+    EXPECT_TRUE(ui.errors[0].ends_with("No se ha modificado ninguna tabla.")) << ui.errors[0];
+    EXPECT_EQ(ui.waitCursorChanges, 0);
+    ExpectSessionUnchanged();
+    EXPECT_EQ(ReadBytes(workDir / "PROFT.DBF" / "ocupado"), "x");
     EXPECT_EQ(ReadBytes(workDir / "AULAT.DBF"), kEarlierTable);
+}
+
+TEST_P(InboundJobTest, TablesInOtherLetterCasesAreReplacedNotLeftBeside) {
+    fs::remove(workDir / "PROFT.DBF");
+    WriteBytes(workDir / "proft.dbf", kEarlierTable);
+    WriteBytes(workDir / "Jornadas.dbf", kEarlierTable);
+    WriteBytes(workDir / "asignomt2.mdx", kEarlierTable);
+    ui.picks.push_back(school);
+    RunInboundJob(session, ui);
+    ExpectCompleted();
+    for (const char* gone : {"proft.dbf", "Jornadas.dbf", "asignomt2.mdx"}) {
+        EXPECT_FALSE(fs::exists(workDir / gone)) << gone;
+    }
+    EXPECT_EQ(Rows("PROFT.DBF", {"ABREV"}), (std::vector<TableRow>{{"GLA"}}));
+    // What was replaced is kept in the backup under the names it had.
+    const fs::path backups = workDir / "velmaro-copias";
+    ASSERT_TRUE(fs::is_directory(backups));
+    const fs::path backup = fs::directory_iterator(backups)->path();
+    for (const char* kept : {"proft.dbf", "Jornadas.dbf", "asignomt2.mdx", "ASIGNOMT.DBF"}) {
+        EXPECT_EQ(ReadBytes(backup / kept), kEarlierTable) << kept;
+    }
 }
 
 TEST_P(InboundJobTest, TablesHeldByAnotherProgramStopBeforeAnyTableIsTouched) {
@@ -300,13 +341,14 @@ TEST_P(InboundJobTest, TablesHeldByAnotherProgramStopBeforeAnyTableIsTouched) {
 }
 
 TEST_P(InboundJobTest, SecondRunAfterFailureStartsWithFreshLists) {
-    fs::remove(workDir / "PROFT.DBF");
-    WriteBytes(workDir / "PROFT.DBF" / "ocupado", "x");
-    ui.picks.push_back(school);
+    // The first run fails in its last step, after the subject-name step filled its lists.
+    ui.picks.push_back(scratch.File(
+        "rota.xml", SmallSchool()
+                        .Section("TRAMOS_HORARIOS", {{"170001", "1ª hora", "ocho", "565", "4401"}})
+                        .Text()));
     RunInboundJob(session, ui);
     ASSERT_EQ(ui.errors.size(), 1u);
 
-    fs::remove_all(workDir / "PROFT.DBF");
     const fs::path other = scratch.File("otra.xml", SmallSchool("Lengua Clásica Latina").Text());
     FakeInteraction again;
     again.picks.push_back(other);

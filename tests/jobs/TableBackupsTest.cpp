@@ -153,17 +153,17 @@ TEST_F(TableBackups, NothingIsCopiedWhenNoTableExistsOrTheRunStopsEarly) {
     EXPECT_FALSE(fs::exists(workDir / kBackupFolderName)) << "nothing copied for a run that stops";
 }
 
-TEST_F(TableBackups, FailedRunKeepsItsBackup) {
+TEST_F(TableBackups, FailedRunCopiesNothing) {
     WriteEarlierTables();
-    fs::remove(workDir / "AULAT.DBF");
-    WriteBytes(workDir / "AULAT.DBF" / "ocupado", "x");  // the rooms step fails
-    const std::vector<std::string> errors = Convert(school);
+    const fs::path broken = scratch.File(
+        "rota.xml", SmallSchool()
+                        .Section("TRAMOS_HORARIOS", {{"170002", "2ª hora", "nueve", "620", "4401"}})
+                        .Text());
+    const std::vector<std::string> errors = Convert(broken);
     ASSERT_EQ(errors.size(), 1u);
-    EXPECT_NE(errors[0].find("AULAT"), std::string::npos) << errors[0];
-    const std::vector<TableBackup> backups = ListBackups(workDir);
-    ASSERT_EQ(backups.size(), 1u);
-    EXPECT_EQ(ReadBytes(workDir / kBackupFolderName / backups[0].id / "PROFT.DBF"),
-              "anterior PROFT.DBF");
+    EXPECT_TRUE(errors[0].ends_with("No se ha modificado ninguna tabla.")) << errors[0];
+    EXPECT_FALSE(fs::exists(workDir / kBackupFolderName)) << "the tables were not replaced";
+    EXPECT_EQ(ReadBytes(workDir / "PROFT.DBF"), "anterior PROFT.DBF");
 }
 
 TEST_F(TableBackups, BackupThatCannotBeMadeStopsBeforeAnyTable) {

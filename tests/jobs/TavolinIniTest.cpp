@@ -15,6 +15,7 @@
 #include "base/FaultInjection.h"
 #include "base/FileSystem.h"
 #include "jobs/TavolinIni.h"
+#include "support/TemporaryFiles.h"
 #include "support/ExpectError.h"
 #include "support/ScratchFolder.h"
 #include "text/Utf16.h"
@@ -50,7 +51,7 @@ TEST_P(WriteProfileIntegerTest, ChangesOnlyTheKeyLine) {
     WriteProfileInteger(ini, "Transformadores", "Transformado", c.value);
 
     EXPECT_EQ(ReadBytes(ini), c.after);
-    EXPECT_FALSE(std::filesystem::exists(files::ReplacementPath(ini)));
+    EXPECT_TRUE(testing::TemporaryFilesBeside(ini).empty());
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()),
                             std::filesystem::directory_iterator()),
               1)
@@ -148,7 +149,7 @@ TEST(WriteProfileIntegerErrors, FailingDiskKeepsTheOldFileOrWritesTheNewOne) {
             EXPECT_NE(std::string(error.what()).find(ini.string()), std::string::npos);
         }
         EXPECT_EQ(ReadBytes(ini), before);
-        EXPECT_FALSE(std::filesystem::exists(files::ReplacementPath(ini)));
+        EXPECT_TRUE(testing::TemporaryFilesBeside(ini).empty());
     }
 }
 

@@ -1,0 +1,34 @@
+#include "jobs/WorkFolderRun.h"
+
+#include <cerrno>
+#include <utility>
+
+#include "base/Error.h"
+#include "base/QuotedPath.h"
+#include "jobs/StagedTables.h"
+
+namespace velmaro {
+
+WorkFolderRun WorkFolderRun::Begin(const std::filesystem::path& workDir) {
+    const std::filesystem::path lockFile = workDir / kRunLockFileName;
+    files::OpenedFile opened = files::OpenLockFile(lockFile);
+    if (opened.error == ENOENT || opened.error == ENOTDIR) {
+        throw Error("No existe la carpeta de las tablas de trabajo " + Quoted(workDir) + ".");
+    }
+    if (opened.error != 0) {
+        throw Error(
+            "No se puede abrir el archivo de bloqueo " + Quoted(lockFile) +
+            " de la carpeta de las tablas de trabajo: " + files::SystemReason(opened.error) + ".");
+    }
+    if (!opened.file.TryLock(files::FileLock::Exclusive)) {
+        throw Error(
+            "Otro trabajo de Velmaro (exportar, importar o restaurar una copia) está "
+            "usando la carpeta de las tablas de trabajo " +
+            Quoted(workDir) + ". Espere a que termine y vuelva a intentarlo.");
+    }
+    WorkFolderRun run(std::move(opened.file));
+    SettleStoppedCommit(workDir);
+    return run;
+}
+
+}  // namespace velmaro
