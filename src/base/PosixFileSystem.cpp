@@ -61,6 +61,12 @@ ssize_t WriteAt(int descriptor, const iovec* buffers, int count, off_t offset) {
     return ::pwritev(descriptor, buffers, count, offset);
 }
 
+// ftruncate(2) to cut a file rewritten in place to its new length; it frees space, never needs it.
+int TruncateFile(int descriptor, off_t length) {
+    if (Injected(ChangeKind::MovesOrFrees)) return -1;
+    return ::ftruncate(descriptor, length);
+}
+
 // fsync(2): the file's data on disk before it is renamed into place.
 int SyncFile(int descriptor) {
     if (Injected(ChangeKind::NeedsSpace)) return -1;
