@@ -10,7 +10,8 @@ struct PlatformPaths {
     std::filesystem::path programDir;  // the folder of the executable: Tavolin.ini, NIVELLARI.DBF
 };
 
-// $VELMARO_TTEMP when set, else drive_c/TTEMP inside $WINEPREFIX (default ~/.wine).
+// $VELMARO_TTEMP when set, else C:\TTEMP on Windows and drive_c/TTEMP inside $WINEPREFIX
+// (default ~/.wine) elsewhere.
 std::filesystem::path DefaultWorkDir();
 // $VELMARO_HOME when set, else the folder of the running executable.
 std::filesystem::path DefaultProgramDir();

@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <cstring>
 #include <random>
 #include <utility>
 
@@ -246,36 +245,6 @@ OpenedFile OpenLockFile(const std::filesystem::path& path) {
     }
     if (descriptor < 0) return {OpenFile(), false, errno};
     return {PlatformFile::Wrap(descriptor), writable, 0};
-}
-
-std::string SystemReason(int error) {
-    switch (error) {
-        case EACCES:
-        case EPERM:
-            return "no hay permiso";
-        case EROFS:
-            return "el disco es de solo lectura";
-        case ENOSPC:
-        case EDQUOT:
-            return "no queda espacio en el disco";
-        case ENOENT:
-            return "no existe";
-        case EISDIR:
-            return "es una carpeta";
-        case EBADF:
-            return "se abrió solo para lectura";
-        case EIO:
-            return "error de lectura o escritura en el disco";
-        case EBUSY:
-            return "otro programa lo está escribiendo";
-        case EEXIST:
-        case ENOTEMPTY:
-            return "ya existe una carpeta con ese nombre";
-        case ELOOP:
-            return "es un enlace simbólico";
-        default:
-            return std::string("error del sistema (") + std::strerror(error) + ")";
-    }
 }
 
 PendingReplacement::PendingReplacement(const std::filesystem::path& target) : target_(target) {

@@ -40,9 +40,14 @@ std::string FormatTime(const wchar_t* format, const std::tm& when, locale_t loca
 
 }  // namespace
 
-std::string RegionalTimestamp(std::time_t moment) {
+std::tm LocalTime(std::time_t moment) {
     std::tm local{};
     localtime_r(&moment, &local);
+    return local;
+}
+
+std::string RegionalTimestamp(std::time_t moment) {
+    const std::tm local = LocalTime(moment);
     const LocaleHandle locale = EnvironmentTimeLocale();
     return FormatTime(L"%x", local, locale.get()) + " " + FormatTime(L"%X", local, locale.get());
 }

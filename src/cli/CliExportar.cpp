@@ -10,6 +10,7 @@
 #include "cli/CliCommands.h"
 #include "cli/CliJobOptions.h"
 #include "base/Error.h"
+#include "base/ProcessConsole.h"
 #include "jobs/InboundJob.h"
 #include "jobs/Session.h"
 #include "cli/TerminalFrameworkChoice.h"

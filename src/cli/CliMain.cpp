@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/MemoryReuse.h"
+#include "base/ProcessConsole.h"
 #include "cli/CliCommands.h"
 
 namespace {
@@ -36,7 +37,8 @@ void PrintUsage(std::ostream& out) {
 
 int main(int argc, char** argv) {
     velmaro::KeepFreedMemoryForReuse();
-    std::vector<std::string> arguments(argv + 1, argv + argc);
+    velmaro::UseUtf8Console();
+    const std::vector<std::string> arguments = velmaro::CommandLineArguments(argc, argv);
     if (arguments.empty()) {
         PrintUsage(std::cerr);
         return velmaro::cli::kExitUsage;

@@ -1,12 +1,11 @@
 #include "cli/TerminalFrameworkChoice.h"
 
-#include <unistd.h>
-
 #include <iostream>
 #include <system_error>
 #include <unordered_map>
 
 #include "base/Error.h"
+#include "base/ProcessConsole.h"
 #include "base/QuotedPath.h"
 #include "cli/TerminalInteraction.h"
 #include "exchange/ExchangeDocument.h"
@@ -160,8 +159,6 @@ std::optional<std::string> FrameworkChoiceProblem(const std::filesystem::path& d
     if (interactive) return std::nullopt;
     return NoCodesGivenMessage(document, catalog);
 }
-
-bool StandardInputIsTerminal() { return ::isatty(STDIN_FILENO) == 1; }
 
 FrameworkSelection TerminalInteraction::ChooseFrameworks(const std::filesystem::path& document) {
     const FrameworkCatalog catalog =

@@ -51,7 +51,4 @@ std::optional<std::string> FrameworkChoiceProblem(const std::filesystem::path& d
 // (the job reports that itself when it reads the file).
 std::optional<ExchangeDocument> LoadIfReadable(const std::filesystem::path& document);
 
-// True when the standard input is a terminal that a person can answer on.
-bool StandardInputIsTerminal();
-
 }  // namespace velmaro

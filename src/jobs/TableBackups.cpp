@@ -14,6 +14,7 @@
 #include "base/FileNameCase.h"
 #include "base/FileSystem.h"
 #include "base/QuotedPath.h"
+#include "base/RegionalTimestamp.h"
 #include "jobs/BackupManifest.h"
 #include "jobs/ReplacedWorkFiles.h"
 #include "worktables/HeldFiles.h"
@@ -62,8 +63,7 @@ struct Now {
 
 Now CurrentTime() {
     const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-    std::tm local{};
-    localtime_r(&now, &local);
+    const std::tm local = LocalTime(now);
     char stamp[kStampLength + 1];
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
     return {stamp, DateOfId(stamp)};

@@ -81,7 +81,9 @@ void TableFile::WriteAll(const std::vector<std::string_view>& parts) {
                     "': " + SystemReason(EBADF));
     }
     // A new file beside the table, renamed over it: a reader, or a run killed at any moment,
-    // finds the table either as it was or as it is now, never half written.
+    // finds the table either as it was or as it is now, never half written. The old file is
+    // closed first: Windows renames nothing over a file that is open.
+    file_.Close();
     files::Replacement replacement = files::ReplaceFile(path_, parts, true);
     if (replacement.error != 0) {
         if (state_ == State::New) {

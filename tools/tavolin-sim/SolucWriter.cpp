@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "base/Error.h"
+#include "base/RegionalTimestamp.h"
 #include "text/Windows1252.h"
 #include "worktables/DbfTable.h"
 #include "worktables/TableLayout.h"
@@ -95,8 +96,7 @@ std::string FoxProHeader(std::size_t recordCount, std::size_t recordLength) {
     const std::size_t headerLength = kHeaderSize + fieldCount * kDescriptorSize + 1 + kBacklinkSize;
     std::string header(headerLength, '\0');
     const std::time_t now = std::time(nullptr);
-    std::tm today{};
-    localtime_r(&now, &today);
+    const std::tm today = LocalTime(now);
     header[0] = static_cast<char>(kVisualFoxProVersion);
     header[1] = static_cast<char>(today.tm_year);  // years since 1900
     header[2] = static_cast<char>(today.tm_mon + 1);

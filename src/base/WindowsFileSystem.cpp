@@ -1,0 +1,381 @@
+#include "base/FileSystem.h"
+
+#include <windows.h>
+// <windows.h> names ReplaceFileW "ReplaceFile"; ours is the one of FileSystem.h.
+#undef ReplaceFile
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdint>
+#include <random>
+#include <utility>
+
+#include "base/FaultInjection.h"
+
+namespace velmaro::files {
+
+// Turns a file handle into an OpenFile and back.
+struct PlatformFile {
+    static OpenFile Wrap(HANDLE handle) {
+        return OpenFile(static_cast<long long>(reinterpret_cast<std::intptr_t>(handle)));
+    }
+    static HANDLE Handle(const OpenFile& file) {
+        return reinterpret_cast<HANDLE>(static_cast<std::intptr_t>(file.handle_));
+    }
+};
+
+namespace {
+
+HANDLE Handle(const OpenFile& file) { return PlatformFile::Handle(file); }
+
+// Every file is opened letting others read, write, rename and delete it: whether a program
+// holds a table is told by its lock, and a file open here can still be replaced by renaming.
+// A program that opens a table with a share mode that excludes ours (Tavolin's table engine
+// does) makes our opening fail with a sharing violation: the table is held.
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+constexpr int kRandomNameLength = 8;     // 62^8 names: a clash is a planted file, tried again
+constexpr int kFreshNameAttempts = 100;  // then the folder is not one we can create files in
+constexpr DWORD kLargestWrite = 1u << 30;  // bytes handed to one WriteFile call
+
+// Programs lock one byte far beyond the end of any real file: the lock says who holds the
+// file without keeping anyone from reading or writing its content (Windows locks are
+// mandatory for the bytes they cover). A program that locks the whole file covers it too.
+constexpr DWORD kLockOffsetHigh = 0x7FFFFFFF;
+constexpr DWORD kLockOffsetLow = 0;
+constexpr DWORD kLockLength = 1;
+
+// The <cerrno> value that stands for the Windows error `error` in the messages.
+int ErrorNumber(DWORD error) {
+    switch (error) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_DRIVE:
+            return ENOENT;
+        case ERROR_ACCESS_DENIED:
+        case ERROR_PRIVILEGE_NOT_HELD:
+            return EACCES;
+        case ERROR_WRITE_PROTECT:
+            return EROFS;
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+            return ENOSPC;
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+            return EBUSY;
+        case ERROR_FILE_EXISTS:
+        case ERROR_ALREADY_EXISTS:
+            return EEXIST;
+        case ERROR_DIR_NOT_EMPTY:
+            return ENOTEMPTY;
+        case ERROR_DIRECTORY:
+            return EISDIR;
+        default:
+            return EIO;
+    }
+}
+
+int LastError() { return ErrorNumber(GetLastError()); }
+
+// True when a fault injection in scope makes this change of `kind` fail (errno is then set).
+bool Injected(ChangeKind kind) {
+    ScopedFaultInjection* injection = ActiveFaultInjection();
+    return injection != nullptr && injection->Fails(kind);
+}
+
+// CreateFileW with our share mode; never follows a symbolic link or junction.
+HANDLE OpenHandle(const std::filesystem::path& path, DWORD access, DWORD disposition) {
+    return CreateFileW(path.c_str(), access, kShareAll, nullptr, disposition,
+                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+}
+
+// Creates the file at `path`, failing when anything is there: a change, which a fault injection
+// can make fail. INVALID_HANDLE_VALUE with errno set on failure.
+HANDLE CreateNewFile(const std::filesystem::path& path) {
+    if (Injected(ChangeKind::NeedsSpace)) return INVALID_HANDLE_VALUE;
+    const HANDLE handle = OpenHandle(path, GENERIC_READ | GENERIC_WRITE, CREATE_NEW);
+    if (handle == INVALID_HANDLE_VALUE) errno = LastError();
+    return handle;
+}
+
+OVERLAPPED At(std::uint64_t offset) {
+    OVERLAPPED where{};
+    where.Offset = static_cast<DWORD>(offset & 0xFFFFFFFFu);
+    where.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    return where;
+}
+
+// Writes `bytes` at `offset`; the errno value of a failure, or 0.
+int WriteAt(HANDLE handle, std::string_view bytes, std::uint64_t offset) {
+    while (!bytes.empty()) {
+        if (Injected(ChangeKind::NeedsSpace)) return errno;
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), kLargestWrite));
+        OVERLAPPED where = At(offset);
+        DWORD written = 0;
+        if (!WriteFile(handle, bytes.data(), chunk, &written, &where)) return LastError();
+        bytes.remove_prefix(written);
+        offset += written;
+    }
+    return 0;
+}
+
+// Writes all of `parts` at `offset`; the errno value of a failure, or 0.
+int WriteParts(HANDLE handle, const std::vector<std::string_view>& parts, std::uint64_t offset) {
+    for (std::string_view part : parts) {
+        if (const int error = WriteAt(handle, part, offset); error != 0) return error;
+        offset += part.size();
+    }
+    return 0;
+}
+
+// Cuts a file rewritten in place to its new length; it frees space, never needs it.
+int TruncateFile(HANDLE handle, std::uint64_t length) {
+    if (Injected(ChangeKind::MovesOrFrees)) return errno;
+    FILE_END_OF_FILE_INFO end{};
+    end.EndOfFile.QuadPart = static_cast<LONGLONG>(length);
+    return SetFileInformationByHandle(handle, FileEndOfFileInfo, &end, sizeof end) ? 0
+                                                                                  : LastError();
+}
+
+// The file's data on disk before it is renamed into place.
+int SyncFile(HANDLE handle) {
+    if (Injected(ChangeKind::NeedsSpace)) return errno;
+    return FlushFileBuffers(handle) ? 0 : LastError();
+}
+
+// Letters and digits for the random part of a temporary file's name.
+std::string RandomNamePart() {
+    static constexpr std::string_view kAlphabet =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    thread_local std::mt19937_64 generator{std::random_device{}()};
+    std::uniform_int_distribution<std::size_t> pick(0, kAlphabet.size() - 1);
+    std::string part;
+    for (int i = 0; i < kRandomNameLength; ++i) part += kAlphabet[pick(generator)];
+    return part;
+}
+
+// ".NAME.XXXXXXXX.velmaro-nuevo" beside `target`, with a fresh random part.
+std::filesystem::path FreshTemporaryPath(const std::filesystem::path& target) {
+    std::wstring name = L".";
+    name += target.filename().wstring();
+    name += L'.';
+    name += std::filesystem::path(RandomNamePart()).wstring();
+    name += std::filesystem::path(kReplacementSuffix).wstring();
+    return target.parent_path() / name;
+}
+
+// Creates a new temporary file beside `target` under a fresh name: CREATE_NEW refuses any entry
+// that is there, a link included, so only a file made here receives the content. Sets `path`;
+// returns the handle, or INVALID_HANDLE_VALUE with errno set.
+HANDLE CreateTemporaryFile(const std::filesystem::path& target, std::filesystem::path& path) {
+    for (int attempt = 0; attempt < kFreshNameAttempts; ++attempt) {
+        path = FreshTemporaryPath(target);
+        const HANDLE handle = CreateNewFile(path);
+        if (handle == INVALID_HANDLE_VALUE && errno == EEXIST) continue;
+        return handle;
+    }
+    errno = EEXIST;
+    return INVALID_HANDLE_VALUE;
+}
+
+// Takes the lock of `handle` as `lock` without waiting, in place of one it holds already.
+bool LockHandle(HANDLE handle, FileLock lock) {
+    OVERLAPPED where{};
+    where.Offset = kLockOffsetLow;
+    where.OffsetHigh = kLockOffsetHigh;
+    UnlockFileEx(handle, 0, kLockLength, 0, &where);  // nothing to undo when none is held
+    const DWORD flags =
+        LOCKFILE_FAIL_IMMEDIATELY | (lock == FileLock::Exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0);
+    return LockFileEx(handle, flags, 0, kLockLength, 0, &where) != 0;
+}
+
+// Writes what produce(sink) gives to a new temporary file beside `target`, flushes it to disk
+// and renames it over `target`; see ReplaceFile and ReplaceFileWith.
+Replacement Replace(const std::filesystem::path& target,
+                    const std::function<int(ContentSink&)>& produce, bool keepOpen) {
+    PendingReplacement replacement(target);
+    if (replacement.OpenError() != 0) return {replacement.OpenError(), OpenFile()};
+    if (const int produced = produce(replacement); produced != 0) return {produced, OpenFile()};
+    return replacement.Commit(keepOpen);
+}
+
+}  // namespace
+
+// Windows refuses to rename over a file that is open, even by this program: callers close
+// their own handle of `to` first.
+int RenameFile(const std::filesystem::path& from, const std::filesystem::path& to) {
+    if (Injected(ChangeKind::MovesOrFrees)) return errno;
+    return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+               ? 0
+               : LastError();
+}
+
+int RemoveFile(const std::filesystem::path& path) {
+    if (Injected(ChangeKind::MovesOrFrees)) return errno;
+    return DeleteFileW(path.c_str()) ? 0 : LastError();
+}
+
+int MakeFolder(const std::filesystem::path& path) {
+    if (Injected(ChangeKind::NeedsSpace)) return errno;
+    return CreateDirectoryW(path.c_str(), nullptr) ? 0 : LastError();
+}
+
+int RemoveFolder(const std::filesystem::path& path) {
+    if (Injected(ChangeKind::MovesOrFrees)) return errno;
+    return RemoveDirectoryW(path.c_str()) ? 0 : LastError();
+}
+
+// Windows tells whether a folder takes new files only by trying: a file created new under a
+// fresh name, deleted as it is closed.
+bool CanWriteInFolder(const std::filesystem::path& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        return false;
+    }
+    for (int attempt = 0; attempt < kFreshNameAttempts; ++attempt) {
+        const std::filesystem::path probe =
+            FreshTemporaryPath(path / std::filesystem::path(L"velmaro-prueba"));
+        const HANDLE handle =
+            CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                        FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (handle != INVALID_HANDLE_VALUE) {
+            CloseHandle(handle);
+            return true;
+        }
+        if (GetLastError() != ERROR_FILE_EXISTS) return false;
+    }
+    return false;
+}
+
+OpenFile::OpenFile(OpenFile&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}
+
+OpenFile& OpenFile::operator=(OpenFile&& other) noexcept {
+    if (this != &other) {
+        Close();
+        handle_ = std::exchange(other.handle_, -1);
+    }
+    return *this;
+}
+
+OpenFile::~OpenFile() { Close(); }
+
+bool OpenFile::TryLock(FileLock lock) { return LockHandle(Handle(*this), lock); }
+
+int OpenFile::ReadAll(std::string& bytes) const {
+    const HANDLE handle = Handle(*this);
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(handle, &size)) return LastError();
+    bytes.assign(static_cast<std::size_t>(size.QuadPart), '\0');
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const DWORD chunk =
+            static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, kLargestWrite));
+        OVERLAPPED where = At(done);
+        DWORD got = 0;
+        if (!ReadFile(handle, bytes.data() + done, chunk, &got, &where)) {
+            if (GetLastError() == ERROR_HANDLE_EOF) break;  // the file shrank meanwhile
+            return LastError();
+        }
+        if (got == 0) break;
+        done += got;
+    }
+    bytes.resize(done);
+    return 0;
+}
+
+int OpenFile::OverwriteInPlace(std::string_view bytes) {
+    const HANDLE handle = Handle(*this);
+    if (const int error = WriteAt(handle, bytes, 0); error != 0) return error;
+    if (const int error = TruncateFile(handle, bytes.size()); error != 0) return error;
+    return SyncFile(handle);
+}
+
+void OpenFile::Close() {
+    if (handle_ < 0) return;
+    CloseHandle(Handle(*this));  // closing releases the lock
+    handle_ = -1;
+}
+
+OpenedFile OpenExistingFile(const std::filesystem::path& path) {
+    HANDLE handle = OpenHandle(path, GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING);
+    bool writable = true;
+    if (handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED) {
+        handle = OpenHandle(path, GENERIC_READ, OPEN_EXISTING);  // readable, not writable
+        writable = false;
+    }
+    if (handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION) {
+        // Another program opened it for itself alone. A handle without data access still opens;
+        // its lock cannot be taken, which is how the callers learn that the file is held.
+        handle = OpenHandle(path, FILE_READ_ATTRIBUTES, OPEN_EXISTING);
+        writable = false;
+    }
+    if (handle == INVALID_HANDLE_VALUE) return {OpenFile(), false, LastError()};
+    return {PlatformFile::Wrap(handle), writable, 0};
+}
+
+OpenedFile OpenLockFile(const std::filesystem::path& path) {
+    HANDLE handle = OpenHandle(path, GENERIC_READ | GENERIC_WRITE, OPEN_EXISTING);
+    bool writable = true;
+    if (handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED) {
+        handle = OpenHandle(path, GENERIC_READ, OPEN_EXISTING);  // locks all the same
+        writable = false;
+    } else if (handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_NOT_FOUND) {
+        handle = CreateNewFile(path);
+        if (handle == INVALID_HANDLE_VALUE) return {OpenFile(), false, errno};
+    }
+    if (handle == INVALID_HANDLE_VALUE) return {OpenFile(), false, LastError()};
+    return {PlatformFile::Wrap(handle), writable, 0};
+}
+
+PendingReplacement::PendingReplacement(const std::filesystem::path& target) : target_(target) {
+    const HANDLE handle = CreateTemporaryFile(target_, temporary_);
+    if (handle == INVALID_HANDLE_VALUE) {
+        openError_ = errno;
+        return;
+    }
+    file_ = PlatformFile::Wrap(handle);
+    LockHandle(handle, FileLock::Exclusive);  // new under a fresh name: no one else can hold it
+}
+
+PendingReplacement::~PendingReplacement() { Discard(); }
+
+void PendingReplacement::Discard() {
+    if (!file_.IsOpen()) return;
+    file_.Close();
+    RemoveFile(temporary_);
+}
+
+int PendingReplacement::Write(const std::vector<std::string_view>& parts) {
+    if (!file_.IsOpen()) return EBADF;
+    if (const int error = WriteParts(Handle(file_), parts, end_); error != 0) {
+        Discard();
+        return error;
+    }
+    for (std::string_view part : parts) end_ += part.size();
+    return 0;
+}
+
+Replacement PendingReplacement::Commit(bool keepOpen) {
+    if (!file_.IsOpen()) return {EBADF, OpenFile()};
+    int error = SyncFile(Handle(file_));
+    if (error == 0) error = RenameFile(temporary_, target_);
+    if (error != 0) {
+        Discard();
+        return {error, OpenFile()};
+    }
+    OpenFile committed = std::move(file_);
+    if (keepOpen) return {0, std::move(committed)};
+    return {0, OpenFile()};
+}
+
+Replacement ReplaceFile(const std::filesystem::path& target,
+                        const std::vector<std::string_view>& parts, bool keepOpen) {
+    return Replace(
+        target, [&](ContentSink& sink) { return sink.Write(parts); }, keepOpen);
+}
+
+Replacement ReplaceFileWith(const std::filesystem::path& target,
+                            const std::function<int(ContentSink&)>& produce) {
+    return Replace(target, produce, false);
+}
+
+}  // namespace velmaro::files
