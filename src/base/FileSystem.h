@@ -67,7 +67,8 @@ struct OpenedFile {
 };
 
 // Opens the existing file at `path` for reading and writing, or only for reading when writing
-// is not allowed (a read-only file or disk). Opening is not a change.
+// is not allowed (a read-only file or disk). Opening is not a change. EBUSY when another
+// program holds the file for itself alone (a Windows share mode), as it holds a lock.
 OpenedFile OpenExistingFile(const std::filesystem::path& path);
 
 // Opens the lock file at `path` for a lock that lasts as long as the file stays open, creating

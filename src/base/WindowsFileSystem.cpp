@@ -302,12 +302,6 @@ OpenedFile OpenExistingFile(const std::filesystem::path& path) {
         handle = OpenHandle(path, GENERIC_READ, OPEN_EXISTING);  // readable, not writable
         writable = false;
     }
-    if (handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION) {
-        // Another program opened it for itself alone. A handle without data access still opens;
-        // its lock cannot be taken, which is how the callers learn that the file is held.
-        handle = OpenHandle(path, FILE_READ_ATTRIBUTES, OPEN_EXISTING);
-        writable = false;
-    }
     if (handle == INVALID_HANDLE_VALUE) return {OpenFile(), false, LastError()};
     return {PlatformFile::Wrap(handle), writable, 0};
 }

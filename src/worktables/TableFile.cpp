@@ -45,6 +45,7 @@ TableFile TableFile::Open(const std::filesystem::path& path, TableAccess access)
         throw Error("No existe la tabla '" + path.string() + "'");
     }
     files::OpenedFile opened = files::OpenExistingFile(path);
+    if (opened.error == EBUSY) throw Error(HeldByAnotherProgramMessage(path));
     if (opened.error != 0) {
         throw Error("No se puede abrir la tabla '" + path.string() + "': " +
                     SystemReason(opened.error));
@@ -63,6 +64,7 @@ void TableFile::CheckNotHeld(const std::filesystem::path& path) {
 
 bool TableFile::IsHeld(const std::filesystem::path& path) {
     files::OpenedFile probe = files::OpenExistingFile(path);
+    if (probe.error == EBUSY) return true;
     if (probe.error != 0) return false;  // missing or unreadable: the deletion decides what follows
     return !probe.file.TryLock(files::FileLock::Exclusive);
 }

@@ -1,10 +1,8 @@
 #pragma once
 // A fresh temporary folder for one test, removed with everything in it afterwards.
 
-#include <stdlib.h>
-#include <unistd.h>
-
 #include <filesystem>
+#include <random>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -17,10 +15,14 @@ class ScratchFolder {
 public:
     ScratchFolder() : ScratchFolder(std::filesystem::temp_directory_path()) {}
     // A fresh folder inside `parent`.
+    // A fresh folder inside `parent`, created new under a random name (on every platform).
     explicit ScratchFolder(const std::filesystem::path& parent) {
-        std::string pattern = (parent / "velmaro-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-        path_ = pattern;
+        std::random_device random;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            path_ = parent / ("velmaro-" + std::to_string(random()));
+            if (std::filesystem::create_directory(path_)) return;
+        }
+        throw std::runtime_error("no se puede crear una carpeta temporal en " + parent.string());
     }
     ~ScratchFolder() {
         std::error_code ignored;
@@ -57,7 +59,9 @@ private:
 inline std::filesystem::path MemoryBackedTemporaryFolder() {
     const std::filesystem::path memory = "/dev/shm";
     std::error_code error;
-    if (std::filesystem::is_directory(memory, error) && ::access(memory.c_str(), W_OK) == 0) {
+    const auto permissions = std::filesystem::status(memory, error).permissions();
+    if (std::filesystem::is_directory(memory, error) &&
+        (permissions & std::filesystem::perms::others_write) != std::filesystem::perms::none) {
         return memory;
     }
     return std::filesystem::temp_directory_path();
