@@ -4,6 +4,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "base/FileNameCase.h"
 #include "inbound/UniqueCode.h"
 #include "text/IntegerText.h"
 #include "text/TextHelpers.h"
@@ -36,8 +37,8 @@ struct CourseData {
 
 // The reference table, read once: X_OFERTAMATRIG -> its first row's level and study.
 std::unordered_map<int, LevelAndStudy> ReadReferenceTable(const std::filesystem::path& programDir) {
-    DbfTable reference =
-        DbfTable::Open(programDir / layouts::NIVELLARI.fileName, TableAccess::Shared);
+    DbfTable reference = DbfTable::Open(
+        files::FindIgnoringCase(programDir, layouts::NIVELLARI.fileName), TableAccess::Shared);
     const DbfTable::FieldHandle key = reference.Field(layouts::nivellari::X_OFERTAMATRIG);
     const DbfTable::FieldHandle level = reference.Field(layouts::nivellari::NIVEL_ABREV);
     const DbfTable::FieldHandle study = reference.Field(layouts::nivellari::ESTUDIO);

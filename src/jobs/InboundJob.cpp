@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/Error.h"
+#include "base/FileNameCase.h"
 #include "base/FileSystem.h"
 #include "base/QuotedPath.h"
 #include "jobs/JobSteps.h"
@@ -89,7 +90,8 @@ void RunSteps(const Session& session, const ExchangeDocument& document, UserInte
 
 void Convert(Session& session, UserInteraction& ui, const ExchangeDocument* loaded) {
     if (!ChooseExchangeDocument(session, ui)) return;
-    if (!IsExistingFile(session.paths.programDir / layouts::NIVELLARI.fileName)) {
+    if (!IsExistingFile(
+            files::FindIgnoringCase(session.paths.programDir, layouts::NIVELLARI.fileName))) {
         ui.ShowMessage(MissingTableMessage(layouts::NIVELLARI.fileName, kReinstall));
         return;
     }

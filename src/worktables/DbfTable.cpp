@@ -294,10 +294,16 @@ DbfTable DbfTable::Create(const std::filesystem::path& path, const TableLayout& 
     return DbfTable(std::move(impl));
 }
 
-DbfTable DbfTable::Open(const std::filesystem::path& path, TableAccess access) {
+DbfTable DbfTable::Open(const std::filesystem::path& path, TableAccess access,
+                        TableReading reading) {
     dbf::TableFile file = dbf::TableFile::Open(path, access);
     std::string bytes = file.ReadAll();
     dbf::DbfHeader header = dbf::ParseHeader(bytes, path);
+    if (reading == TableReading::Strict) {
+        if (const std::string mismatch = dbf::SizeMismatch(header, bytes); !mismatch.empty()) {
+            throw Error("La tabla '" + path.string() + "' está incompleta o dañada: " + mismatch);
+        }
+    }
 
     // The file size decides how many records there are (a header's count may lie); a record
     // cut short at the end of the file is dropped, and the end-of-file mark ends the data.

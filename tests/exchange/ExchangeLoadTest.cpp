@@ -10,6 +10,7 @@
 #include <ostream>
 #include <source_location>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/Error.h"
@@ -99,12 +100,26 @@ TEST(ExchangeLoad, MissingFile) {
                                      ": el archivo no existe");
 }
 
-TEST(ExchangeLoad, Folder) {
+// A folder, a device or a FIFO is named as what it is, and never opened: a FIFO would wait for
+// a writer and a device might be read without end.
+TEST(ExchangeLoad, WhatIsNotAFile) {
     ScratchFolder folder;
-    const auto path = folder.Path() / "carpeta.xml";
-    std::filesystem::create_directory(path);
-    EXPECT_EQ(LoadFailure(path), "No se puede leer el documento de intercambio " + Quoted(path) +
-                                     ": es una carpeta, no un archivo");
+    const auto directory = folder.Path() / "carpeta.xml";
+    std::filesystem::create_directory(directory);
+    const auto fifo = folder.Path() / "tuberia.xml";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const auto link = folder.Path() / "enlace.xml";
+    std::filesystem::create_symlink("/dev/zero", link);
+    const std::pair<std::filesystem::path, std::string> cases[] = {
+        {directory, "es una carpeta"},
+        {"/dev/zero", "es un dispositivo"},
+        {link, "es un dispositivo"},
+        {fifo, "es una tubería (FIFO)"},
+    };
+    for (const auto& [path, what] : cases) {
+        EXPECT_EQ(LoadFailure(path), "No se puede leer el documento de intercambio " +
+                                         Quoted(path) + ": no es un archivo (" + what + ")");
+    }
 }
 
 TEST(ExchangeLoad, EmptyFile) {
@@ -112,11 +127,6 @@ TEST(ExchangeLoad, EmptyFile) {
     const auto path = folder.File("vacio.xml", "");
     EXPECT_EQ(LoadFailure(path), "No se puede leer el documento de intercambio " + Quoted(path) +
                                      ": el archivo está vacío");
-}
-
-TEST(ExchangeLoad, DeviceIsNotADocument) {
-    EXPECT_EQ(LoadFailure("/dev/zero"),
-              "No se puede leer el documento de intercambio '/dev/zero': no es un archivo normal");
 }
 
 TEST(ExchangeLoad, UnreadableFile) {
