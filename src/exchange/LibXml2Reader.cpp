@@ -166,7 +166,9 @@ void CheckIsReadableFile(const std::filesystem::path& path) {
     if (std::filesystem::status(path, error).type() == std::filesystem::file_type::not_found) {
         Fail(path, "el archivo no existe");
     }
-    if (const auto reason = files::NotAFileReason(path)) Fail(path, "no es un archivo (" + *reason + ")");
+    if (const auto reason = files::NotAFileReason(path)) {
+        Fail(path, "no es un archivo (" + *reason + ")");
+    }
 }
 
 std::string OpenFailureReason(int error) {

@@ -142,7 +142,8 @@ TEST_P(InboundJobTest, NoFileShowsMessageAndClosesInBatch) {
     const std::vector<NoFileCase> cases = {
         {"cancelled without earlier choice", std::nullopt, kNoFile},
         {"missing file", scratch.Path() / "no-existe.xml", kNoFile},
-        {"folder", folder, kNoFile + ": '" + folder.string() + "' no es un archivo (es una carpeta)"},
+        {"folder", folder,
+         kNoFile + ": '" + folder.string() + "' no es un archivo (es una carpeta)"},
         {"device", "/dev/zero", kNoFile + ": '/dev/zero' no es un archivo (es un dispositivo)"},
         {"FIFO", fifo,
          kNoFile + ": '" + fifo.string() + "' no es un archivo (es una tubería (FIFO))"},

@@ -147,10 +147,10 @@ TEST(OutboundJob, NoFile) {
 
         EXPECT_FALSE(RunOutboundJob(session, ui).has_value()) << c.name;
 
-        const std::string expected =
-            c.pickFolder ? "No existe archivo: '" + folder.WorkDir().string() +
-                               "' no es un archivo (es una carpeta)"
-                         : "No existe archivo";
+        const std::string expected = c.pickFolder
+                                         ? "No existe archivo: '" + folder.WorkDir().string() +
+                                               "' no es un archivo (es una carpeta)"
+                                         : "No existe archivo";
         EXPECT_EQ(ui.messages, std::vector<std::string>{expected}) << c.name;
         EXPECT_EQ(session.resultCode, c.batch ? -1 : 0) << c.name;
         EXPECT_EQ(session.closeRequested, c.batch) << c.name;
