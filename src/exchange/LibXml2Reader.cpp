@@ -353,8 +353,7 @@ std::string NotWellFormedReason(const ParserProblems& problems) {
     if (const ParserLimit* limit = LimitReached(*problem)) {
         return "el documento tiene " + std::string(limit->what) + " de más de " +
                std::to_string(limit->size) + " " + std::string(limit->unit) + " (" +
-               Place(*problem) + "), más de lo que admite el lector XML (" + problem->reason +
-               ")";
+               Place(*problem) + "), más de lo que admite el lector XML (" + problem->reason + ")";
     }
     return "el XML no está bien formado (" + Place(*problem) + ": " + problem->reason + ")";
 }

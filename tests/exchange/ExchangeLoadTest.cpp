@@ -312,8 +312,8 @@ TEST(ExchangeLimits, WhatIsBeyondTheReaderIsRefusedNamingTheLimit) {
          "el documento tiene un anidamiento de elementos de más de 256 niveles"},
         {"CDATA", OneRecord("<![CDATA[" + big + "]]>"),
          "el documento tiene una sección CDATA de más de 10000000 bytes (línea 1, columna "},
-        {"attribute", OneRecord("x").replace(OneRecord("x").find("<dato>"), 6,
-                                             "<dato n=\"" + big + "\">"),
+        {"attribute",
+         OneRecord("x").replace(OneRecord("x").find("<dato>"), 6, "<dato n=\"" + big + "\">"),
          "el documento tiene un valor de atributo de más de 10000000 bytes (línea 1, columna "},
         {"comment", OneRecord("<!--" + big + "-->"),
          "el documento tiene un comentario de más de 10000000 bytes (línea 1, columna "},
@@ -323,8 +323,8 @@ TEST(ExchangeLimits, WhatIsBeyondTheReaderIsRefusedNamingTheLimit) {
         ScratchFolder folder;
         const auto path = folder.File("limite.xml", c.xml);
         const std::string message = LoadFailure(path);
-        EXPECT_EQ(message.find("No se puede leer el documento de intercambio " + Quoted(path) + ": " +
-                               c.refusal),
+        EXPECT_EQ(message.find("No se puede leer el documento de intercambio " + Quoted(path) +
+                               ": " + c.refusal),
                   0u)
             << message;
         EXPECT_EQ(message.find("Extra content"), std::string::npos) << message;
