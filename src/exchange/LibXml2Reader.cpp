@@ -481,7 +481,8 @@ void OnStartElement(void* ctx, const xmlChar* localname, const xmlChar* prefix, 
             state.attributes.push_back(
                 {NodeName(ctxt, attribute[0], attribute[1], attribute[2]), value});
         }
-        state.events.StartElement(NodeName(ctxt, localname, prefix, uri), state.attributes);
+        state.events.StartElement(NodeName(ctxt, localname, prefix, uri), state.attributes,
+                                  xmlSAX2GetLineNumber(ctxt));
     });
 }
 
@@ -540,8 +541,9 @@ void OnProcessingInstruction(void* ctx, const xmlChar* target, const xmlChar* da
     });
 }
 
-// Tells the nodes of an entity's content (built by libxml2 the first time it was referenced).
-void TellEntityContent(ReadState& state, const xmlNode* first) {
+// Tells the nodes of an entity's content (built by libxml2 the first time it was referenced),
+// referenced on line `line` of the file.
+void TellEntityContent(ReadState& state, const xmlNode* first, int line) {
     for (const xmlNode* node = first; node != nullptr; node = node->next) {
         switch (node->type) {
             case XML_TEXT_NODE:
@@ -551,14 +553,14 @@ void TellEntityContent(ReadState& state, const xmlNode* first) {
                 state.events.CData(View(node->content));
                 break;
             case XML_ELEMENT_NODE:
-                state.events.StartElement(View(node->name), {});
-                TellEntityContent(state, node->children);
+                state.events.StartElement(View(node->name), {}, line);
+                TellEntityContent(state, node->children, line);
                 state.events.EndElement();
                 break;
             case XML_ENTITY_REF_NODE: {
                 state.events.BeginEntity();
                 if (const xmlEntity* entity = InternalEntityOf(node)) {
-                    TellEntityContent(state, entity->children);
+                    TellEntityContent(state, entity->children, line);
                 }
                 state.events.EndEntity();
                 break;
@@ -588,7 +590,7 @@ void OnReference(void* ctx, const xmlChar* name) {
         state.expandedBytes = SaturatingAdd(state.expandedBytes, state.meter.EntityBytes(entity));
         state.events.BeginEntity();
         if (entity != nullptr && state.expandedBytes <= state.expansionLimit) {
-            TellEntityContent(state, entity->children);
+            TellEntityContent(state, entity->children, xmlSAX2GetLineNumber(ctxt));
         }
         state.events.EndEntity();
     });

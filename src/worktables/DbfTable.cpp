@@ -378,8 +378,14 @@ int DbfTable::Integer(std::size_t row, std::string_view field) const {
 
 int DbfTable::Integer(std::size_t row, FieldHandle field) const {
     impl_->CheckRow(row);
-    return dbf::IntegerValue(impl_->Field(field.index), impl_->Raw(row, field.index),
-                             impl_->order);
+    try {
+        return dbf::IntegerValue(impl_->Field(field.index), impl_->Raw(row, field.index),
+                                 impl_->order);
+    } catch (const Error& error) {
+        throw Error("La tabla '" + impl_->TableName() + "', campo '" +
+                    impl_->Field(field.index).name + "', fila " + std::to_string(row + 1) + ": " +
+                    error.what());
+    }
 }
 
 std::size_t DbfTable::Append() {

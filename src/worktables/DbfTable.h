@@ -93,8 +93,8 @@ public:
     // Text(row, name) for a field found beforehand.
     std::string Text(std::size_t row, FieldHandle field) const;
     // The field's value as a whole number: numeric fields rounded; character fields converted
-    // from decimal text (a blank value is 0); otherwise Error "'<text>' is not a valid integer
-    // value".
+    // from decimal text (a blank value is 0); otherwise Error "La tabla '<path>', campo
+    // '<field>', fila <row + 1>: '<text>' is not a valid integer value".
     int Integer(std::size_t row, std::string_view field) const;
     // Integer(row, name) for a field found beforehand.
     int Integer(std::size_t row, FieldHandle field) const;

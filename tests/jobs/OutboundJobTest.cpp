@@ -215,7 +215,7 @@ TEST(OutboundJob, ComponentFailures) {
              MakeTable(f.WorkDir(), SolucLayout(FieldKind::Character),
                        {SolucRow("GAR", "x", "1", "0", "MAT", "1A", "", "")});
          },
-         "'x' is not a valid integer value"},
+         "SOLUC.DBF', campo 'DIA', fila 1: 'x' is not a valid integer value"},
         {"start time not a clock text",
          [](const OutboundFolder& f) {
              MakeTable(f.WorkDir(), layouts::DIASHORAST,
