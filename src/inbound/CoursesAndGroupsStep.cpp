@@ -4,6 +4,8 @@
 #include <string>
 #include <unordered_map>
 
+#include "base/FileNameCase.h"
+#include "inbound/RecordValueInteger.h"
 #include "inbound/UniqueCode.h"
 #include "text/IntegerText.h"
 #include "text/TextHelpers.h"
@@ -20,6 +22,8 @@ namespace {
 constexpr const char* kUnknownLevel = "Niv";
 constexpr std::size_t kMinimumFields = 2;
 constexpr std::size_t kGroupCodeLength = 10;
+constexpr std::string_view kCourses = "CURSOS_DEL_CENTRO";
+constexpr std::string_view kCourseKey = "clave del curso";
 
 // Level and study of one reference row.
 struct LevelAndStudy {
@@ -36,8 +40,8 @@ struct CourseData {
 
 // The reference table, read once: X_OFERTAMATRIG -> its first row's level and study.
 std::unordered_map<int, LevelAndStudy> ReadReferenceTable(const std::filesystem::path& programDir) {
-    DbfTable reference =
-        DbfTable::Open(programDir / layouts::NIVELLARI.fileName, TableAccess::Shared);
+    DbfTable reference = DbfTable::Open(
+        files::FindIgnoringCase(programDir, layouts::NIVELLARI.fileName), TableAccess::Shared);
     const DbfTable::FieldHandle key = reference.Field(layouts::nivellari::X_OFERTAMATRIG);
     const DbfTable::FieldHandle level = reference.Field(layouts::nivellari::NIVEL_ABREV);
     const DbfTable::FieldHandle study = reference.Field(layouts::nivellari::ESTUDIO);
@@ -80,10 +84,11 @@ struct GroupFields {
 void WriteCourses(InboundContext& ctx, DbfTable& courses) {
     const std::unordered_map<int, LevelAndStudy> reference = ReadReferenceTable(ctx.programDir);
     const CourseFields fields(courses);
-    for (const ExchangeRecord& record : ctx.document.Records("CURSOS_DEL_CENTRO")) {
+    for (const ExchangeRecord& record : ctx.document.Records(kCourses)) {
         if (record.FieldCount() < kMinimumFields) continue;
         const std::string key = TrimBlanks(record.Field(0));
-        const auto found = reference.find(ParseInteger(key));
+        const auto found =
+            reference.find(RecordValueInteger(ctx.document, record, kCourses, kCourseKey, key));
         std::string level = found != reference.end() ? found->second.level : std::string();
         const std::string study = found != reference.end() ? found->second.study : std::string();
         if (level.empty()) level = kUnknownLevel;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/Error.h"
+#include "inbound/RecordValueInteger.h"
 #include "inbound/TimeSlotRecord.h"
 #include "text/IntegerText.h"
 #include "text/TextHelpers.h"
@@ -51,10 +52,12 @@ std::string ClockText(long long minutes) {
     return twoDigits(minutes / kMinutesPerHour) + ":" + twoDigits(minutes % kMinutesPerHour);
 }
 
-// A start or end time: texts shorter than four characters get a "0" in front, so that an empty
-// one reads as 0.
-int MinutesFromText(const std::string& text) {
-    return ParseInteger(CharCount(text) < 4 ? "0" + text : text);
+// A start or end time (`meaning`) of the time slot `slot`: texts shorter than four characters
+// get a "0" in front, so that an empty one reads as 0.
+int MinutesFromText(const ExchangeDocument& document, const ExchangeRecord& slot,
+                    std::string_view meaning, const std::string& text) {
+    return RecordValueInteger(document, slot, time_slots::kSection, meaning,
+                              CharCount(text) < 4 ? "0" + text : text);
 }
 
 std::string SelectionText(InboundContext& ctx, const std::vector<ExchangeRecord>& frameworks) {
@@ -94,9 +97,9 @@ struct GridFields {
 };
 
 // Appends the rows of one day; `isFirstFramework` and `starts` get one entry per row.
-void WriteDay(int day, const std::vector<ExchangeRecord>& slots, const ChosenCodes& chosen,
-              DbfTable& grid, const GridFields& fields, std::vector<bool>& isFirstFramework,
-              std::vector<int>& starts) {
+void WriteDay(int day, const ExchangeDocument& document, const std::vector<ExchangeRecord>& slots,
+              const ChosenCodes& chosen, DbfTable& grid, const GridFields& fields,
+              std::vector<bool>& isFirstFramework, std::vector<int>& starts) {
     int firstCounter = 0;
     int secondCounter = 0;
     for (const ExchangeRecord& slot : slots) {
@@ -106,8 +109,10 @@ void WriteDay(int day, const std::vector<ExchangeRecord>& slots, const ChosenCod
         const bool first = framework == chosen.first;
         if (!first && framework != chosen.second) continue;
 
-        const SlotTimes times{MinutesFromText(TrimBlanks(slot.Field(time_slots::kStart))),
-                              MinutesFromText(TrimBlanks(slot.Field(time_slots::kEnd)))};
+        const SlotTimes times{MinutesFromText(document, slot, "hora de inicio",
+                                              TrimBlanks(slot.Field(time_slots::kStart))),
+                              MinutesFromText(document, slot, "hora de fin",
+                                              TrimBlanks(slot.Field(time_slots::kEnd)))};
         const int period = first ? ++firstCounter : ++secondCounter;
         const std::size_t row = grid.Append();
         grid.SetText(row, fields.diho, IntegerToText(day) + IntegerToText(period));
@@ -189,8 +194,8 @@ void RunFrameworkStep(InboundContext& ctx) {
     std::vector<int> starts;
     const GridFields fields(grid);
     for (int day = kFirstDay; day <= kLastDay; ++day) {
-        WriteDay(day, ctx.document.Records(time_slots::kSection), chosen, grid, fields,
-                 isFirstFramework, starts);
+        WriteDay(day, ctx.document, ctx.document.Records(time_slots::kSection), chosen, grid,
+                 fields, isFirstFramework, starts);
     }
     SetFrameworkFlags(grid, fields, chosen, isFirstFramework, starts);
     grid.Close();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/Error.h"
+#include "base/FileNameCase.h"
 #include "base/FileSystem.h"
 #include "base/QuotedPath.h"
 #include "jobs/JobSteps.h"
@@ -103,7 +104,8 @@ void ReplaceTables(const fs::path& workDir, StagedTables& staged) {
 
 void Convert(Session& session, UserInteraction& ui, const ExchangeDocument* loaded) {
     if (!ChooseExchangeDocument(session, ui)) return;
-    if (!IsExistingFile(session.paths.programDir / layouts::NIVELLARI.fileName)) {
+    if (!IsExistingFile(
+            files::FindIgnoringCase(session.paths.programDir, layouts::NIVELLARI.fileName))) {
         ui.ShowMessage(MissingTableMessage(layouts::NIVELLARI.fileName, kReinstall));
         return;
     }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/Error.h"
+#include "base/FileNameCase.h"
 #include "jobs/JobSteps.h"
 #include "jobs/WorkFolderRun.h"
 #include "exchange/ExchangeDocument.h"
@@ -44,7 +45,9 @@ std::optional<OutboundSummary> ConvertTimetable(const Session& session, UserInte
     ExchangeDocument document = ExchangeDocument::Load(session.filenameXML);
     const std::string academicYear = AcademicYear(document);
 
-    if (!IsExistingFile(workDir / layouts::PERIODOS.fileName)) return std::nullopt;
+    if (!IsExistingFile(files::FindIgnoringCase(workDir, layouts::PERIODOS.fileName))) {
+        return std::nullopt;
+    }
     const FrameworkDates dates = ReadFrameworkDates(workDir);
 
     OutboundSummary summary;

@@ -1,5 +1,6 @@
 #include "outbound/TimetableRows.h"
 
+#include "base/FileNameCase.h"
 #include "text/IntegerText.h"
 #include "text/TextHelpers.h"
 #include "worktables/FilterExpression.h"
@@ -20,7 +21,8 @@ namespace soluc = layouts::soluc;
 bool IsBlank(std::string_view text) { return TrimBlanks(text).empty(); }
 
 DbfTable OpenExclusive(const std::filesystem::path& workDir, const TableLayout& layout) {
-    return DbfTable::Open(workDir / layout.fileName, TableAccess::Exclusive);
+    return DbfTable::Open(files::FindIgnoringCase(workDir, layout.fileName),
+                          TableAccess::Exclusive);
 }
 
 }  // namespace
@@ -81,7 +83,8 @@ TimetableFields::TimetableFields(const TimetableTables& t)
       grupos(t.grupos), nomAsg2(t.nomAsg2) {}
 
 FrameworkDates ReadFrameworkDates(const std::filesystem::path& workDir) {
-    DbfTable periods = DbfTable::Open(workDir / layouts::PERIODOS.fileName, TableAccess::Shared);
+    DbfTable periods = DbfTable::Open(files::FindIgnoringCase(workDir, layouts::PERIODOS.fileName),
+                                      TableAccess::Shared);
     FrameworkDates dates;
     if (periods.RecordCount() > 0) {
         dates.start = periods.Text(0, layouts::periodos::FECINI);

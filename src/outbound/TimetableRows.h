@@ -26,8 +26,9 @@ struct TimetableTables {
     DbfTable tramos;
     DbfTable asig;
 
-    // Opens every table of `workDir` for exclusive use. Throws Error naming the first table
-    // that is missing, damaged or held by another program.
+    // Opens every table of `workDir` (its name in any letter case, as Tavolin under Wine may
+    // write "soluc.dbf") for exclusive use, read strictly. Throws Error naming the first table
+    // that is missing, cut short or otherwise damaged, or held by another program.
     static TimetableTables Open(const std::filesystem::path& workDir);
     // Closes every table, ASIGNOMT2 included, so that none stays held after the job.
     void Close();
@@ -95,8 +96,9 @@ struct FrameworkDates {
     std::string end;
 };
 
-// FECINI and FECFIN of the first row of PERIODOS.DBF in `workDir`, opened for shared use and
-// closed again. Throws Error naming the table when it cannot be read.
+// FECINI and FECFIN of the first row of PERIODOS.DBF in `workDir` (its name in any letter case),
+// opened for shared use, read strictly and closed again. Throws Error naming the table when it
+// cannot be read whole.
 FrameworkDates ReadFrameworkDates(const std::filesystem::path& workDir);
 
 // The filter that restricts SOLUC to one teacher: PROF= 'ABREV', quotes inside doubled.

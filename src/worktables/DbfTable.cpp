@@ -294,10 +294,16 @@ DbfTable DbfTable::Create(const std::filesystem::path& path, const TableLayout& 
     return DbfTable(std::move(impl));
 }
 
-DbfTable DbfTable::Open(const std::filesystem::path& path, TableAccess access) {
+DbfTable DbfTable::Open(const std::filesystem::path& path, TableAccess access,
+                        TableReading reading) {
     dbf::TableFile file = dbf::TableFile::Open(path, access);
     std::string bytes = file.ReadAll();
     dbf::DbfHeader header = dbf::ParseHeader(bytes, path);
+    if (reading == TableReading::Strict) {
+        if (const std::string mismatch = dbf::SizeMismatch(header, bytes); !mismatch.empty()) {
+            throw Error("La tabla '" + path.string() + "' está incompleta o dañada: " + mismatch);
+        }
+    }
 
     // The file size decides how many records there are (a header's count may lie); a record
     // cut short at the end of the file is dropped, and the end-of-file mark ends the data.
@@ -372,8 +378,14 @@ int DbfTable::Integer(std::size_t row, std::string_view field) const {
 
 int DbfTable::Integer(std::size_t row, FieldHandle field) const {
     impl_->CheckRow(row);
-    return dbf::IntegerValue(impl_->Field(field.index), impl_->Raw(row, field.index),
-                             impl_->order);
+    try {
+        return dbf::IntegerValue(impl_->Field(field.index), impl_->Raw(row, field.index),
+                                 impl_->order);
+    } catch (const Error& error) {
+        throw Error("La tabla '" + impl_->TableName() + "', campo '" +
+                    impl_->Field(field.index).name + "', fila " + std::to_string(row + 1) + ": " +
+                    error.what());
+    }
 }
 
 std::size_t DbfTable::Append() {

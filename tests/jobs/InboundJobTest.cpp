@@ -3,6 +3,7 @@
 // and interactive mode, and what it leaves in the work-table folder.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <memory>
@@ -127,16 +128,26 @@ TEST_P(InboundJobTest, CompletedJobReportsAndDisablesButtons) {
               (std::vector<TableRow>{{"A101", "A101"}, {"la d", ""}}));
 }
 
+// Something that is not a file counts as no file, and the message says what it is; a FIFO or a
+// device is never opened, so the job neither waits for a writer nor reads without end.
 TEST_P(InboundJobTest, NoFileShowsMessageAndClosesInBatch) {
     struct NoFileCase {
         const char* name;
         std::optional<fs::path> pick;
+        std::string message;
     };
+    const fs::path fifo = scratch / "tuberia.xml";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const fs::path folder = scratch.Folder("carpeta.xml");
     const std::vector<NoFileCase> cases = {
-        {"cancelled without earlier choice", std::nullopt},
-        {"missing file", scratch.Path() / "no-existe.xml"},
-        {"folder", scratch.Folder("carpeta.xml")},
-        {"empty path", fs::path()},
+        {"cancelled without earlier choice", std::nullopt, kNoFile},
+        {"missing file", scratch.Path() / "no-existe.xml", kNoFile},
+        {"folder", folder,
+         kNoFile + ": '" + folder.string() + "' no es un archivo (es una carpeta)"},
+        {"device", "/dev/zero", kNoFile + ": '/dev/zero' no es un archivo (es un dispositivo)"},
+        {"FIFO", fifo,
+         kNoFile + ": '" + fifo.string() + "' no es un archivo (es una tubería (FIFO))"},
+        {"empty path", fs::path(), kNoFile},
     };
     for (const NoFileCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -144,7 +155,7 @@ TEST_P(InboundJobTest, NoFileShowsMessageAndClosesInBatch) {
         FakeInteraction user;
         user.picks.push_back(c.pick);
         RunInboundJob(fresh, user);
-        EXPECT_EQ(user.messages, std::vector<std::string>{kNoFile});
+        EXPECT_EQ(user.messages, std::vector<std::string>{c.message});
         EXPECT_TRUE(user.errors.empty());
         EXPECT_EQ(fresh.resultCode, Batch() ? -1 : 0);
         EXPECT_EQ(fresh.closeRequested, Batch());

@@ -149,7 +149,11 @@ TEST(OutboundJob, NoFile) {
 
         EXPECT_FALSE(RunOutboundJob(session, ui).has_value()) << c.name;
 
-        EXPECT_EQ(ui.messages, std::vector<std::string>{"No existe archivo"}) << c.name;
+        const std::string expected = c.pickFolder
+                                         ? "No existe archivo: '" + folder.WorkDir().string() +
+                                               "' no es un archivo (es una carpeta)"
+                                         : "No existe archivo";
+        EXPECT_EQ(ui.messages, std::vector<std::string>{expected}) << c.name;
         EXPECT_EQ(session.resultCode, c.batch ? -1 : 0) << c.name;
         EXPECT_EQ(session.closeRequested, c.batch) << c.name;
         EXPECT_TRUE(session.jobButtonsEnabled) << c.name;
@@ -213,7 +217,7 @@ TEST(OutboundJob, ComponentFailures) {
              MakeTable(f.WorkDir(), SolucLayout(FieldKind::Character),
                        {SolucRow("GAR", "x", "1", "0", "MAT", "1A", "", "")});
          },
-         "'x' is not a valid integer value"},
+         "SOLUC.DBF', campo 'DIA', fila 1: 'x' is not a valid integer value"},
         {"start time not a clock text",
          [](const OutboundFolder& f) {
              MakeTable(f.WorkDir(), layouts::DIASHORAST,
