@@ -11,6 +11,7 @@
 #include "base/FileSystem.h"
 #include "base/QuotedPath.h"
 #include "jobs/JobSteps.h"
+#include "jobs/ReportFile.h"
 #include "jobs/TableBackups.h"
 #include "exchange/ExchangeDocument.h"
 #include "inbound/InboundContext.h"
@@ -81,10 +82,13 @@ void CheckNoneHeld(const fs::path& workDir) {
     }
 }
 
-void RunSteps(const Session& session, const ExchangeDocument& document, UserInteraction& ui) {
+// Runs the converter steps in order; returns what they changed or dropped.
+ConversionReport RunSteps(const Session& session, const ExchangeDocument& document,
+                          UserInteraction& ui) {
     InboundContext context{
         document, session.paths.workDir, session.paths.programDir, session.filenameXML, ui, {}};
     for (const InboundStep& step : InboundSteps()) step.run(context);
+    return std::move(context.report);
 }
 
 void Convert(Session& session, UserInteraction& ui, const ExchangeDocument* loaded) {
@@ -99,18 +103,24 @@ void Convert(Session& session, UserInteraction& ui, const ExchangeDocument* load
         loaded = &read.emplace(ExchangeDocument::Load(session.filenameXML));
     }
     CheckConvertible(*loaded);
-    CheckWorkDir(session.paths.workDir);
-    CheckNoneHeld(session.paths.workDir);
+    CheckWorkFolderReady(session.paths.workDir);
     // The tables about to be replaced are copied first; a copy that fails stops the job here.
     BackUpWorkFiles(session.paths.workDir, ReplacedWorkFiles());
+    ConversionReport report;
     {
         WaitCursor waiting(ui);
-        RunSteps(session, *loaded, ui);
+        report = RunSteps(session, *loaded, ui);
     }
+    KeepJobReport(session, ui, JobReport{Conversion::Inbound, std::move(report)});
     FinishJob(session, ui);
 }
 
 }  // namespace
+
+void CheckWorkFolderReady(const std::filesystem::path& workDir) {
+    CheckWorkDir(workDir);
+    CheckNoneHeld(workDir);
+}
 
 void RunInboundJob(Session& session, UserInteraction& ui) { RunInboundJob(session, ui, nullptr); }
 

@@ -1,6 +1,8 @@
 #pragma once
 // The inbound conversion as the main window runs it (the "exportar" job, button BExportar).
 
+#include <filesystem>
+
 #include "jobs/Session.h"
 #include "base/UserInteraction.h"
 #include "exchange/ExchangeDocument.h"
@@ -16,5 +18,10 @@ void RunInboundJob(Session& session, UserInteraction& ui);
 // The same, with the exchange document that the caller has already loaded and keeps: when it
 // was loaded from the chosen file, the job uses it instead of reading the file a second time.
 void RunInboundJob(Session& session, UserInteraction& ui, const ExchangeDocument* loaded);
+
+// Throws the Error with which the inbound conversion stops before touching any table when the
+// work-table folder `workDir` is missing, cannot be written, or has a file that the conversion
+// replaces held open by another program.
+void CheckWorkFolderReady(const std::filesystem::path& workDir);
 
 }  // namespace velmaro
