@@ -10,7 +10,8 @@
 namespace velmaro {
 
 // Asks for the exchange document, checks it and the reference table, loads it and runs the
-// converter steps in order under the wait cursor; then result code 1, "Proceso finalizado",
+// converter steps in order under the wait cursor; then the conversion report beside the work
+// tables (kept in session.lastReport), result code 1, "Proceso finalizado",
 // job buttons off and, in batch mode, a close request. A missing file shows "No existe archivo"
 // (result code -1 and a close request in batch mode). Any Error is shown through the seam and
 // leaves the result code and the window as they were.

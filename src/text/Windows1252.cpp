@@ -98,9 +98,9 @@ std::size_t WriteWindows1252(std::string_view utf8, std::span<char> out) {
 }
 
 Windows1252Writing WriteWindows1252Counted(std::string_view utf8, std::span<char> out) {
-    Windows1252Writing writing;
-    std::size_t& written = writing.written;
-    std::size_t& pos = writing.consumed;
+    std::size_t written = 0;
+    std::size_t pos = 0;
+    std::size_t replaced = 0;
     while (pos < utf8.size() && written < out.size()) {
         const std::size_t room = std::min(utf8.size() - pos, out.size() - written);
         // a run of ASCII stays as it is
@@ -109,10 +109,10 @@ Windows1252Writing WriteWindows1252Counted(std::string_view utf8, std::span<char
         written += ascii;
         if (ascii == room) continue;
         const std::optional<char> byte = NonAsciiByte(utf8, pos);
-        if (!byte) ++writing.replaced;
+        if (!byte) ++replaced;
         out[written++] = byte.value_or('?');
     }
-    return writing;
+    return {written, pos, replaced};
 }
 
 std::optional<char> Windows1252Byte(char32_t codePoint) {

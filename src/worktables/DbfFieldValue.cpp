@@ -197,7 +197,8 @@ StoredTextChange WriteStoredCharacters(std::string_view utf8, std::span<char> fi
     const Windows1252Writing writing = WriteWindows1252Counted(utf8, field);
     std::fill(field.begin() + static_cast<std::ptrdiff_t>(writing.written), field.end(), ' ');
     // Blanks left out at the end change nothing: a field's trailing blanks are not significant.
-    const bool cut = utf8.find_first_not_of(' ', writing.consumed) != std::string_view::npos;
+    const bool cut = writing.consumed < utf8.size() &&
+                     utf8.find_first_not_of(' ', writing.consumed) != std::string_view::npos;
     return {cut, writing.replaced > 0};
 }
 
