@@ -6,6 +6,7 @@
 
 #include "base/FileNameCase.h"
 #include "inbound/RecordValueInteger.h"
+#include "inbound/StoredTextReport.h"
 #include "inbound/UniqueCode.h"
 #include "text/IntegerText.h"
 #include "text/TextHelpers.h"
@@ -20,9 +21,10 @@ namespace velmaro {
 namespace {
 
 constexpr const char* kUnknownLevel = "Niv";
+constexpr std::string_view kCourses = "CURSOS_DEL_CENTRO";
+constexpr std::string_view kUnits = "UNIDADES";
 constexpr std::size_t kMinimumFields = 2;
 constexpr std::size_t kGroupCodeLength = 10;
-constexpr std::string_view kCourses = "CURSOS_DEL_CENTRO";
 constexpr std::string_view kCourseKey = "clave del curso";
 
 // Level and study of one reference row.
@@ -81,17 +83,37 @@ struct GroupFields {
     DbfTable::FieldHandle abrev, turno, nivel, curso, grupo, marco, clave, claveCurso, descrip;
 };
 
+// Records that a section's record at `position` was skipped for having fewer than two fields.
+void ReportShortRecord(InboundContext& ctx, std::string_view section, std::size_t position,
+                       std::size_t fieldCount) {
+    ctx.report.Add(ReportKind::ShortRecordSkipped, SectionRecord(section, position),
+                   {IntegerToText(static_cast<long long>(fieldCount))});
+}
+
 void WriteCourses(InboundContext& ctx, DbfTable& courses) {
     const std::unordered_map<int, LevelAndStudy> reference = ReadReferenceTable(ctx.programDir);
     const CourseFields fields(courses);
-    for (const ExchangeRecord& record : ctx.document.Records(kCourses)) {
-        if (record.FieldCount() < kMinimumFields) continue;
+    StoredTextReport stored(ctx.report, courses, layouts::CURSOST, kCourses);
+    const std::vector<ExchangeRecord> records = ctx.document.Records(kCourses);
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const ExchangeRecord& record = records[i];
+        if (record.FieldCount() < kMinimumFields) {
+            ReportShortRecord(ctx, kCourses, i, record.FieldCount());
+            continue;
+        }
+        stored.From(i);
         const std::string key = TrimBlanks(record.Field(0));
         const auto found =
             reference.find(RecordValueInteger(ctx.document, record, kCourses, kCourseKey, key));
         std::string level = found != reference.end() ? found->second.level : std::string();
         const std::string study = found != reference.end() ? found->second.study : std::string();
-        if (level.empty()) level = kUnknownLevel;
+        if (level.empty()) {
+            level = kUnknownLevel;
+            ctx.report.Add(ReportKind::UnknownLevel, SectionRecord(kCourses, i),
+                           {key, found == reference.end()
+                                     ? "no está en NIVELLARI.DBF"
+                                     : "tiene en NIVELLARI.DBF un NIVEL_ABREV vacío"});
+        }
         const std::string courseLetter = LeftChars(TrimBlanks(record.Field(1)), 1);
 
         const std::size_t row = courses.Append();
@@ -143,9 +165,16 @@ std::string GroupDescription(const std::string& unitName, const CourseData& cour
 void WriteGroups(InboundContext& ctx, const DbfTable& courses, DbfTable& groups) {
     const std::unordered_map<std::string, CourseData> courseByKey = IndexCourses(courses);
     const GroupFields fields(groups);
+    StoredTextReport stored(ctx.report, groups, layouts::GRUPOST, kUnits);
     UniqueCodes groupCodes(CodeCase::Ignored, CodeLength::ShortenToTen);
-    for (const ExchangeRecord& record : ctx.document.Records("UNIDADES")) {
-        if (record.FieldCount() < kMinimumFields) continue;
+    const std::vector<ExchangeRecord> records = ctx.document.Records(kUnits);
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const ExchangeRecord& record = records[i];
+        if (record.FieldCount() < kMinimumFields) {
+            ReportShortRecord(ctx, kUnits, i, record.FieldCount());
+            continue;
+        }
+        stored.From(i);
         const std::string unitKey = TrimBlanks(record.Field(0));
         const std::string unitName = TrimBlanks(record.Field(1));
         // A record with two fields has no course key: it reads as empty and finds no course.
@@ -155,8 +184,15 @@ void WriteGroups(InboundContext& ctx, const DbfTable& courses, DbfTable& groups)
         const CourseData course = found != courseByKey.end() ? found->second : CourseData{};
         const std::string group = RightChars(unitName, 1);
 
+        const std::string wanted = CodeFromUnitName(unitName);
+        const ClaimedCode code = groupCodes.Claim(wanted);
+        if (code.suffixed) {
+            ctx.report.Add(ReportKind::CodeSuffixed, SectionRecord(kUnits, i),
+                           {layouts::GRUPOST.fileName, layouts::grupost::ABREV, wanted, code.code});
+        }
+
         const std::size_t row = groups.Append();
-        groups.SetText(row, fields.abrev, groupCodes.Claim(CodeFromUnitName(unitName)));
+        groups.SetText(row, fields.abrev, code.code);
         groups.SetText(row, fields.turno, "");
         groups.SetText(row, fields.nivel, course.level);
         groups.SetText(row, fields.curso, course.course);

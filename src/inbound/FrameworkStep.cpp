@@ -6,6 +6,7 @@
 
 #include "base/Error.h"
 #include "inbound/RecordValueInteger.h"
+#include "inbound/StoredTextReport.h"
 #include "inbound/TimeSlotRecord.h"
 #include "text/IntegerText.h"
 #include "text/TextHelpers.h"
@@ -20,6 +21,7 @@ namespace {
 
 namespace diashorast = layouts::diashorast;
 
+constexpr std::string_view kFrameworks = "JORNADAS_ESCOLARES";
 constexpr long kCodeLength = 10;
 constexpr int kFirstDay = 1;
 constexpr int kLastDay = 7;
@@ -96,13 +98,27 @@ struct GridFields {
         marcoXml;
 };
 
-// Appends the rows of one day; `isFirstFramework` and `starts` get one entry per row.
+// Records the slots that name no framework, which no day gets.
+void ReportShortSlots(ConversionReport& report, const std::vector<ExchangeRecord>& slots) {
+    for (std::size_t i = 0; i < slots.size(); ++i) {
+        const ExchangeRecord& slot = slots[i];
+        if (slot.FieldCount() >= time_slots::kFieldCount) continue;
+        report.Add(ReportKind::ShortTimeSlotSkipped, SectionRecord(time_slots::kSection, i),
+                   {IntegerToText(static_cast<long long>(slot.FieldCount())),
+                    TrimBlanks(slot.Field(time_slots::kCode))});
+    }
+}
+
+// Appends the rows of one day; `isFirstFramework` and `starts` get one entry per row. Every day
+// stores the same slot texts, so only the first day's rows tell `stored` where they came from.
 void WriteDay(int day, const ExchangeDocument& document, const std::vector<ExchangeRecord>& slots,
               const ChosenCodes& chosen, DbfTable& grid, const GridFields& fields,
+              StoredTextReport& stored,
               std::vector<bool>& isFirstFramework, std::vector<int>& starts) {
     int firstCounter = 0;
     int secondCounter = 0;
-    for (const ExchangeRecord& slot : slots) {
+    for (std::size_t i = 0; i < slots.size(); ++i) {
+        const ExchangeRecord& slot = slots[i];
         if (slot.FieldCount() < time_slots::kFieldCount) continue;
         const std::string framework =
             LeftChars(TrimBlanks(slot.Field(time_slots::kFramework)), kCodeLength);
@@ -114,6 +130,11 @@ void WriteDay(int day, const ExchangeDocument& document, const std::vector<Excha
                               MinutesFromText(document, slot, "hora de fin",
                                               TrimBlanks(slot.Field(time_slots::kEnd)))};
         const int period = first ? ++firstCounter : ++secondCounter;
+        if (day == kFirstDay) {
+            stored.From(i);
+        } else {
+            stored.Quiet();
+        }
         const std::size_t row = grid.Append();
         grid.SetText(row, fields.diho, IntegerToText(day) + IntegerToText(period));
         grid.SetText(row, fields.hora, IntegerToText(period));
@@ -153,18 +174,26 @@ void SetFrameworkFlags(DbfTable& grid, const GridFields& fields, const ChosenCod
 
 // One PERIODOS row per framework record whose code is a chosen one. The code is compared cut
 // to ten characters, as the slots are, so that a long code keeps its dates; CJORNADA gets the
-// whole code.
+// whole code. The frameworks not chosen are reported.
 void WritePeriods(InboundContext& ctx, const ChosenCodes& chosen) {
     DbfTable periods =
         DbfTable::Open(ctx.workDir / layouts::PERIODOS.fileName, TableAccess::Shared);
+    StoredTextReport stored(ctx.report, periods, layouts::PERIODOS, kFrameworks);
     const DbfTable::FieldHandle cJornada = periods.Field(layouts::periodos::CJORNADA);
     const DbfTable::FieldHandle jornada = periods.Field(layouts::periodos::JORNADA);
     const DbfTable::FieldHandle fecIni = periods.Field(layouts::periodos::FECINI);
     const DbfTable::FieldHandle fecFin = periods.Field(layouts::periodos::FECFIN);
-    for (const ExchangeRecord& framework : ctx.document.Records("JORNADAS_ESCOLARES")) {
+    const std::vector<ExchangeRecord> frameworks = ctx.document.Records(kFrameworks);
+    for (std::size_t i = 0; i < frameworks.size(); ++i) {
+        const ExchangeRecord& framework = frameworks[i];
         const std::string code = TrimBlanks(framework.Field(0));
         const std::string compared = LeftChars(code, kCodeLength);
-        if (compared != chosen.first && compared != chosen.second) continue;
+        if (compared != chosen.first && compared != chosen.second) {
+            ctx.report.Add(ReportKind::FrameworkNotChosen, SectionRecord(kFrameworks, i),
+                           {code, TrimBlanks(framework.Field(1))});
+            continue;
+        }
+        stored.From(i);
         const std::size_t row = periods.Append();
         periods.SetText(row, cJornada, code);
         periods.SetText(row, jornada, TrimBlanks(framework.Field(1)));
@@ -188,14 +217,18 @@ void RunFrameworkStep(InboundContext& ctx) {
     DbfTable::Create(ctx.workDir / layouts::PERIODOS.fileName, layouts::PERIODOS).Close();
 
     const ChosenCodes chosen =
-        CutChosenCodes(SelectionText(ctx, ctx.document.Records("JORNADAS_ESCOLARES")));
+        CutChosenCodes(SelectionText(ctx, ctx.document.Records(kFrameworks)));
 
     std::vector<bool> isFirstFramework;
     std::vector<int> starts;
     const GridFields fields(grid);
-    for (int day = kFirstDay; day <= kLastDay; ++day) {
-        WriteDay(day, ctx.document, ctx.document.Records(time_slots::kSection), chosen, grid,
-                 fields, isFirstFramework, starts);
+    {
+        StoredTextReport stored(ctx.report, grid, layouts::DIASHORAST, time_slots::kSection);
+        ReportShortSlots(ctx.report, ctx.document.Records(time_slots::kSection));
+        for (int day = kFirstDay; day <= kLastDay; ++day) {
+            WriteDay(day, ctx.document, ctx.document.Records(time_slots::kSection), chosen, grid,
+                     fields, stored, isFirstFramework, starts);
+        }
     }
     SetFrameworkFlags(grid, fields, chosen, isFirstFramework, starts);
     grid.Close();

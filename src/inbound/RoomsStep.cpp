@@ -1,6 +1,8 @@
 #include "inbound/RoomsStep.h"
 
+#include "inbound/StoredTextReport.h"
 #include "inbound/UniqueCode.h"
+#include "text/IntegerText.h"
 #include "text/TextHelpers.h"
 #include "worktables/DbfTable.h"
 #include "worktables/WorkTableLayouts.h"
@@ -38,15 +40,27 @@ void AppendRoom(DbfTable& table, const RoomFields& fields, const std::string& co
 
 void RunRoomsStep(InboundContext& context) {
     DbfTable table = RebuildWorkTable(context.workDir, layouts::AULAT);
+    StoredTextReport stored(context.report, table, layouts::AULAT, kSection);
     const RoomFields fields(table);
     UniqueCodes roomCodes(CodeCase::Ignored, CodeLength::Unlimited);
-    for (const ExchangeRecord& record : context.document.Records(kSection)) {
-        if (record.FieldCount() < kMinimumFields) continue;
+    const std::vector<ExchangeRecord> records = context.document.Records(kSection);
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const ExchangeRecord& record = records[i];
+        if (record.FieldCount() < kMinimumFields) {
+            context.report.Add(ReportKind::ShortRecordSkipped, SectionRecord(kSection, i),
+                               {IntegerToText(static_cast<long long>(record.FieldCount()))});
+            continue;
+        }
+        stored.From(i);
         const std::string racimaCode = TrimBlanks(record.Field(kCodeField));
         const std::string name = TrimBlanks(record.Field(kNameField));
-        const std::string code =
-            roomCodes.Claim(racimaCode.empty() ? LeftChars(name, kCodeFromName) : racimaCode);
-        AppendRoom(table, fields, code, name, racimaCode);
+        const std::string wanted = racimaCode.empty() ? LeftChars(name, kCodeFromName) : racimaCode;
+        const ClaimedCode code = roomCodes.Claim(wanted);
+        if (code.suffixed) {
+            context.report.Add(ReportKind::CodeSuffixed, SectionRecord(kSection, i),
+                               {layouts::AULAT.fileName, layouts::aulat::ABREV, wanted, code.code});
+        }
+        AppendRoom(table, fields, code.code, name, racimaCode);
     }
     table.Close();
 }

@@ -65,6 +65,7 @@ struct DbfTable::Impl final : dbf::RowKeySource {
     bool dirty = false;
     std::string damage;
     dbf::RowKeyIndexes indexes;
+    StoredTextWatcher* textWatcher = nullptr;  // told when a text is not stored as given
 
     // A table whose live rows are `liveRecords` (whole records, as read from the file).
     Impl(std::filesystem::path tablePath, dbf::DbfHeader tableHeader, dbf::TableFile tableFile,
@@ -425,10 +426,14 @@ void DbfTable::SetText(std::size_t row, FieldHandle field, std::string_view valu
     const std::size_t index = field.index;
     const DbfField& f = impl_->Field(index);
     if (dbf::IsTextType(f.type)) {
+        StoredTextChange change;
         impl_->StoreWith(row, index, [&](char* at) {
-            dbf::WriteStoredCharacters(value,
-                                       std::span<char>(at, static_cast<std::size_t>(f.width)));
+            change = dbf::WriteStoredCharacters(
+                value, std::span<char>(at, static_cast<std::size_t>(f.width)));
         });
+        if (change.Any() && impl_->textWatcher != nullptr) {
+            impl_->textWatcher->TextChanged(row, index, value, change);
+        }
     } else if (f.type == dbf::kTypeNumeric || f.type == dbf::kTypeFloat) {
         if (IsBlankText(value)) {
             impl_->Store(row, index, std::string(static_cast<std::size_t>(f.width), ' '));
@@ -480,6 +485,8 @@ void DbfTable::SetLogical(std::size_t row, FieldHandle field, bool value) {
     }
     SetText(row, field, value ? "T" : "F");
 }
+
+void DbfTable::WatchStoredText(StoredTextWatcher* watcher) { impl_->textWatcher = watcher; }
 
 std::optional<std::size_t> DbfTable::Locate(
     std::initializer_list<std::pair<std::string_view, std::string_view>> fieldValues) {

@@ -21,6 +21,7 @@
 #include <utility>
 #include <vector>
 
+#include "worktables/StoredTextWatcher.h"
 #include "worktables/TableLayout.h"
 
 namespace velmaro {
@@ -114,6 +115,11 @@ public:
     void SetInteger(std::size_t row, FieldHandle field, long long value);
     void SetFloat(std::size_t row, FieldHandle field, double value);
     void SetLogical(std::size_t row, FieldHandle field, bool value);
+
+    // Tells `watcher` (nothing: nobody) of every text that SetText cannot store as given: cut
+    // to the field's width, or with characters Windows-1252 cannot hold. The watcher must
+    // outlive the table or be replaced first.
+    void WatchStoredText(StoredTextWatcher* watcher);
 
     // The first row in stored order whose fields equal the given values (character values
     // compared exactly, case-sensitive, trailing blanks not significant; the value is cut to the

@@ -16,7 +16,9 @@
 #include "base/Error.h"
 #include "jobs/InboundJob.h"
 #include "jobs/ReplacedWorkFiles.h"
+#include "jobs/ReportFile.h"
 #include "jobs/TableBackups.h"
+#include "jobs/WorkFolderRun.h"
 #include "support/ExpectError.h"
 #include "support/FakeInteraction.h"
 #include "support/HeldFile.h"
@@ -79,12 +81,14 @@ protected:
         WriteBytes(workDir / "SOLUC.DBF", "solución de Tavolin");
     }
 
-    // Every file of the work-table folder outside velmaro-copias, with its bytes.
+    // Every file of the work-table folder outside velmaro-copias, with its bytes, but for the
+    // conversion report and the run lock, which no backup holds.
     std::map<std::string, std::string> WorkFiles() const {
         std::map<std::string, std::string> found;
         for (const fs::directory_entry& entry : fs::directory_iterator(workDir)) {
-            if (entry.is_regular_file()) {
-                found[entry.path().filename().string()] = ReadBytes(entry.path());
+            const std::string name = entry.path().filename().string();
+            if (entry.is_regular_file() && name != kReportFileName && name != kRunLockFileName) {
+                found[name] = ReadBytes(entry.path());
             }
         }
         return found;
