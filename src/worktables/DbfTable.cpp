@@ -16,6 +16,7 @@
 #include "worktables/RecordBlocks.h"
 #include "worktables/RowKeyIndex.h"
 #include "worktables/TableFile.h"
+#include "worktables/WholeTableFile.h"
 
 namespace velmaro {
 
@@ -299,12 +300,8 @@ DbfTable DbfTable::Open(const std::filesystem::path& path, TableAccess access,
                         TableReading reading) {
     dbf::TableFile file = dbf::TableFile::Open(path, access);
     std::string bytes = file.ReadAll();
+    if (reading == TableReading::Strict) dbf::CheckWholeTableFile(bytes, path);
     dbf::DbfHeader header = dbf::ParseHeader(bytes, path);
-    if (reading == TableReading::Strict) {
-        if (const std::string mismatch = dbf::SizeMismatch(header, bytes); !mismatch.empty()) {
-            throw Error("La tabla '" + path.string() + "' está incompleta o dañada: " + mismatch);
-        }
-    }
 
     // The file size decides how many records there are (a header's count may lie); a record
     // cut short at the end of the file is dropped, and the end-of-file mark ends the data.

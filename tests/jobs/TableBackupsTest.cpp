@@ -266,7 +266,7 @@ const Damage kDamages[] = {
     {"RecordChanged", "GRUPOST.DBF", false, Garbled, "no es el que se copió"},
     {"IndexCutShort", "DIASHORAST2.MDX", false, CutInHalf, "bytes y se copiaron"},
     {"FileMissing", "CURSOST.DBF", false, Removed, "falta el archivo"},
-    {"WithoutManifestTableCutShort", "PROFT.DBF", true, RecordCut, "no es una tabla completa"},
+    {"WithoutManifestTableCutShort", "PROFT.DBF", true, RecordCut, "está incompleta o dañada"},
     {"WithoutManifestGarbage", "AULAT.DBF", true, Garbage, "no es una tabla dBase válida"},
     {"WithoutManifestEmpty", "DIASHORAST2.MDX", true, Empty, "está vacío"},
 };
