@@ -6,9 +6,9 @@
 
 #include "base/FileNameCase.h"
 #include "inbound/RecordValueInteger.h"
+#include "inbound/ShortRecords.h"
 #include "inbound/StoredTextReport.h"
 #include "inbound/UniqueCode.h"
-#include "text/IntegerText.h"
 #include "text/TextHelpers.h"
 #include "text/Utf8.h"
 #include "worktables/DbfTable.h"
@@ -83,13 +83,6 @@ struct GroupFields {
     DbfTable::FieldHandle abrev, turno, nivel, curso, grupo, marco, clave, claveCurso, descrip;
 };
 
-// Records that a section's record at `position` was skipped for having fewer than two fields.
-void ReportShortRecord(InboundContext& ctx, std::string_view section, std::size_t position,
-                       std::size_t fieldCount) {
-    ctx.report.Add(ReportKind::ShortRecordSkipped, SectionRecord(section, position),
-                   {IntegerToText(static_cast<long long>(fieldCount))});
-}
-
 void WriteCourses(InboundContext& ctx, DbfTable& courses) {
     const std::unordered_map<int, LevelAndStudy> reference = ReadReferenceTable(ctx.programDir);
     const CourseFields fields(courses);
@@ -98,7 +91,7 @@ void WriteCourses(InboundContext& ctx, DbfTable& courses) {
     for (std::size_t i = 0; i < records.size(); ++i) {
         const ExchangeRecord& record = records[i];
         if (record.FieldCount() < kMinimumFields) {
-            ReportShortRecord(ctx, kCourses, i, record.FieldCount());
+            ReportShortRecord(ctx.report, kCourses, i, record.FieldCount());
             continue;
         }
         stored.From(i);
@@ -171,7 +164,7 @@ void WriteGroups(InboundContext& ctx, const DbfTable& courses, DbfTable& groups)
     for (std::size_t i = 0; i < records.size(); ++i) {
         const ExchangeRecord& record = records[i];
         if (record.FieldCount() < kMinimumFields) {
-            ReportShortRecord(ctx, kUnits, i, record.FieldCount());
+            ReportShortRecord(ctx.report, kUnits, i, record.FieldCount());
             continue;
         }
         stored.From(i);

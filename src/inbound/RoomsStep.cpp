@@ -1,8 +1,8 @@
 #include "inbound/RoomsStep.h"
 
+#include "inbound/ShortRecords.h"
 #include "inbound/StoredTextReport.h"
 #include "inbound/UniqueCode.h"
-#include "text/IntegerText.h"
 #include "text/TextHelpers.h"
 #include "worktables/DbfTable.h"
 #include "worktables/WorkTableLayouts.h"
@@ -47,8 +47,7 @@ void RunRoomsStep(InboundContext& context) {
     for (std::size_t i = 0; i < records.size(); ++i) {
         const ExchangeRecord& record = records[i];
         if (record.FieldCount() < kMinimumFields) {
-            context.report.Add(ReportKind::ShortRecordSkipped, SectionRecord(kSection, i),
-                               {IntegerToText(static_cast<long long>(record.FieldCount()))});
+            ReportShortRecord(context.report, kSection, i, record.FieldCount());
             continue;
         }
         stored.From(i);

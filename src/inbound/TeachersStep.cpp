@@ -2,9 +2,9 @@
 
 #include <array>
 
+#include "inbound/ShortRecords.h"
 #include "inbound/StoredTextReport.h"
 #include "inbound/UniqueCode.h"
-#include "text/IntegerText.h"
 #include "text/TextHelpers.h"
 #include "worktables/DbfTable.h"
 #include "worktables/WorkTableLayouts.h"
@@ -71,8 +71,7 @@ void RunTeachersStep(InboundContext& context) {
     for (std::size_t i = 0; i < records.size(); ++i) {
         const ExchangeRecord& record = records[i];
         if (record.FieldCount() < kMinimumFields) {
-            context.report.Add(ReportKind::ShortRecordSkipped, SectionRecord(kSection, i),
-                               {IntegerToText(static_cast<long long>(record.FieldCount()))});
+            ReportShortRecord(context.report, kSection, i, record.FieldCount());
             continue;
         }
         stored.From(i);
