@@ -15,8 +15,9 @@ std::string EqualsExpression(const std::string& field, const std::string& value)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using velmaro::fuzz::ExpectOnlyError;
     ExpectOnlyError([&] {
-        auto table = velmaro::DbfTable::Open(velmaro::fuzz::WriteInput("TABLA.DBF", data, size),
-                                             velmaro::TableAccess::Shared);
+        auto table =
+            velmaro::DbfTable::Open(velmaro::fuzz::WriteInput("TABLA.DBF", data, size),
+                                    velmaro::TableAccess::Shared, velmaro::TableReading::Lenient);
         const auto fields = table.FieldNames();
         for (std::size_t row = 0; row < table.RecordCount(); ++row) {
             for (const std::string& field : fields) {

@@ -19,18 +19,26 @@ bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
                       [](char x, char y) { return UpperAscii(x) == UpperAscii(y); });
 }
 
+std::vector<std::string> EntryNames(const fs::path& folder) {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        names.push_back(it->path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 fs::path FindIgnoringCase(const fs::path& folder, std::string_view name) {
     const fs::path exact = folder / fs::path(std::string(name));
     std::error_code error;
     if (fs::symlink_status(exact, error).type() != fs::file_type::not_found && !error) {
         return exact;
     }
-    std::string found;
-    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        const std::string entry = it->path().filename().string();
-        if (SameNameIgnoringCase(entry, name) && (found.empty() || entry < found)) found = entry;
+    for (const std::string& entry : EntryNames(folder)) {
+        if (SameNameIgnoringCase(entry, name)) return folder / fs::path(entry);
     }
-    return found.empty() ? exact : folder / fs::path(found);
+    return exact;
 }
 
 }  // namespace velmaro::files

@@ -52,7 +52,7 @@ int RunDump(const std::vector<std::string>& arguments) {
         return kExitUsage;
     }
     try {
-        DbfTable table = DbfTable::Open(arguments[0], TableAccess::Shared);
+        DbfTable table = DbfTable::Open(arguments[0], TableAccess::Shared, TableReading::Lenient);
         const std::vector<std::string> fields = table.FieldNames();
         std::string out;
         AppendCsvRecord(out, fields);

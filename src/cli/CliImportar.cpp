@@ -7,6 +7,7 @@
 
 #include "cli/CliCommands.h"
 #include "cli/CliJobOptions.h"
+#include "cli/CliReport.h"
 #include "jobs/Session.h"
 #include "cli/TerminalInteraction.h"
 #include "jobs/OutboundJob.h"
@@ -16,12 +17,13 @@ namespace velmaro::cli {
 namespace {
 
 constexpr const char* kUsage =
-    "Uso: velmaro-cli importar --xml ARCHIVO [--work-dir CARPETA] [--program-dir CARPETA]";
+    "Uso: velmaro-cli importar --xml ARCHIVO [--work-dir CARPETA] [--program-dir CARPETA] "
+    "[--informe]";
 
 }  // namespace
 
 int RunImportar(const std::vector<std::string>& arguments) {
-    const auto options = ParseJobOptions("importar", arguments, false);
+    const auto options = ParseJobOptions("importar", arguments, {.reportFlag = true});
     if (!options) {
         std::cerr << kUsage << '\n';
         return kExitUsage;
@@ -33,6 +35,8 @@ int RunImportar(const std::vector<std::string>& arguments) {
         std::cout << summary->resultFile.string() << '\n'
                   << summary->teachers << " profesores, " << summary->activities
                   << " actividades\n";
+        PrintReportSummary(std::cout, *session.lastReport);
+        if (options->printReport) PrintWholeReport(std::cout, *session.lastReport, session);
     }
     return JobExitStatus(session);
 }

@@ -10,12 +10,17 @@ namespace velmaro::cli {
 
 std::optional<JobOptions> ParseJobOptions(std::string_view command,
                                           const std::vector<std::string>& arguments,
-                                          bool takesFrameworks) {
+                                          AcceptedOptions accepted) {
     std::optional<std::string> xml, workDir, programDir, marcos;
     std::map<std::string, std::optional<std::string>*> slots = {
         {"--xml", &xml}, {"--work-dir", &workDir}, {"--program-dir", &programDir}};
-    if (takesFrameworks) slots["--marcos"] = &marcos;
+    if (accepted.frameworks) slots["--marcos"] = &marcos;
+    bool printReport = false;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
+        if (accepted.reportFlag && arguments[i] == "--informe") {
+            printReport = true;
+            continue;
+        }
         const auto slot = slots.find(arguments[i]);
         if (slot == slots.end()) {
             std::cerr << "velmaro-cli " << command << ": opción desconocida '" << arguments[i]
@@ -33,7 +38,7 @@ std::optional<JobOptions> ParseJobOptions(std::string_view command,
         std::cerr << "velmaro-cli " << command << ": falta --xml\n";
         return std::nullopt;
     }
-    JobOptions options{*xml, std::nullopt, std::nullopt, marcos};
+    JobOptions options{*xml, std::nullopt, std::nullopt, marcos, printReport};
     if (workDir) options.workDir = *workDir;
     if (programDir) options.programDir = *programDir;
     return options;

@@ -11,19 +11,26 @@
 
 namespace velmaro::cli {
 
-// --xml FILE [--work-dir DIR] [--program-dir DIR] [--marcos CODE[,CODE]]
+// --xml FILE [--work-dir DIR] [--program-dir DIR] [--marcos CODE[,CODE]] [--informe]
 struct JobOptions {
     std::filesystem::path xml;
     std::optional<std::filesystem::path> workDir;
     std::optional<std::filesystem::path> programDir;
     std::optional<std::string> marcos;
+    bool printReport = false;  // --informe: print the whole conversion report
 };
 
-// The options of `command`, which takes --marcos only when `takesFrameworks`; nothing (after a
-// message on standard error naming the command) when the arguments are not usable.
+// Which of the optional options a command takes.
+struct AcceptedOptions {
+    bool frameworks = false;  // --marcos
+    bool reportFlag = false;  // --informe
+};
+
+// The options of `command`; nothing (after a message on standard error naming the command) when
+// the arguments are not usable.
 std::optional<JobOptions> ParseJobOptions(std::string_view command,
                                           const std::vector<std::string>& arguments,
-                                          bool takesFrameworks);
+                                          AcceptedOptions accepted);
 
 // A batch-mode session on the options' folders, or the platform's folders where none is given:
 // the command line is Tavolin's way of starting a job unattended.

@@ -19,10 +19,15 @@ struct Command {
 const std::vector<Command> kCommands = {
     {"exportar",
      "exportar --xml ARCHIVO [--work-dir CARPETA] [--program-dir CARPETA] "
-     "[--marcos CÓDIGO[,CÓDIGO]]",
+     "[--marcos CÓDIGO[,CÓDIGO]] [--informe]",
      velmaro::cli::RunExportar},
-    {"importar", "importar --xml ARCHIVO [--work-dir CARPETA] [--program-dir CARPETA]",
+    {"importar",
+     "importar --xml ARCHIVO [--work-dir CARPETA] [--program-dir CARPETA] [--informe]",
      velmaro::cli::RunImportar},
+    {"comprobar",
+     "comprobar --xml ARCHIVO [--work-dir CARPETA] [--program-dir CARPETA] "
+     "[--marcos CÓDIGO[,CÓDIGO]]",
+     velmaro::cli::RunComprobar},
     {"dump", "dump TABLA.DBF", velmaro::cli::RunDump},
     {"backups", "backups [--work-dir CARPETA]", velmaro::cli::RunBackups},
     {"restore", "restore ID [--work-dir CARPETA]", velmaro::cli::RunRestore},

@@ -110,7 +110,8 @@ public:
         AddBesideRoot(std::move(node));
     }
 
-    void StartElement(std::string_view name, std::span<const ReaderAttribute> attributes) override {
+    void StartElement(std::string_view name, std::span<const ReaderAttribute> attributes,
+                      int line) override {
         EndTextNode();
         if (entityDepth_ > 0) return;
         switch (++depth_) {
@@ -130,11 +131,13 @@ public:
                 if (name != kGroupName) break;
                 if (const auto seq = AttributeValue(attributes, kSectionAttribute)) {
                     inSection_ = true;
-                    section_ = Section{std::string(*seq), texts_.size(), 0, 0};
+                    section_ = Section{std::string(*seq), texts_.size(), 0, 0,
+                                       document_.recordLines_.size()};
                 }
                 break;
             case kRecordDepth:
                 inRecord_ = inSection_ && name == kGroupName;
+                if (inRecord_) document_.recordLines_.push_back(line);
                 break;
             case kFieldDepth:
                 inField_ = inRecord_ && name == kFieldName;
@@ -343,7 +346,7 @@ void ExchangeDocument::ForEachRecordStart(std::string_view section, Visit visit)
         const char* record = fieldTexts_.data() + s.begin;
         const char* const end = fieldTexts_.data() + s.end;
         for (std::size_t k = 0; k < s.recordCount; ++k) {
-            visit(record);
+            visit(record, recordLines_[s.firstRecord + k]);
             record = static_cast<const char*>(std::memchr(record, kRecordEnd, end - record)) + 1;
         }
     }
@@ -367,14 +370,16 @@ std::size_t ExchangeDocument::RecordCount(std::string_view section) const {
 std::vector<ExchangeRecord> ExchangeDocument::Records(std::string_view section) const {
     std::vector<ExchangeRecord> records;
     records.reserve(RecordCount(section));
-    ForEachRecordStart(section,
-                       [&](const char* fields) { records.push_back(ExchangeRecord(fields)); });
+    ForEachRecordStart(section, [&](const char* fields, int line) {
+        records.push_back(ExchangeRecord(fields, line));
+    });
     return records;
 }
 
 void ExchangeDocument::ForEachRecord(
     std::string_view section, const std::function<void(const ExchangeRecord&)>& visit) const {
-    ForEachRecordStart(section, [&](const char* fields) { visit(ExchangeRecord(fields)); });
+    ForEachRecordStart(section,
+                       [&](const char* fields, int line) { visit(ExchangeRecord(fields, line)); });
 }
 
 }  // namespace velmaro

@@ -38,12 +38,15 @@ public:
     std::size_t ReadFields(std::span<std::string> texts) const;
     // ReadFields as views into the document's texts, valid while the document lives.
     std::size_t ReadFieldViews(std::span<std::string_view> texts) const;
+    // The line of the file where the record's element begins, for messages about its values.
+    int Line() const { return line_; }
 
 private:
     friend class ExchangeDocument;
-    explicit ExchangeRecord(const char* fields) : fields_(fields) {}
+    ExchangeRecord(const char* fields, int line) : fields_(fields), line_(line) {}
 
     const char* fields_;  // the record's first field in its document's field texts
+    int line_;
 };
 
 // A loaded exchange document.
@@ -84,12 +87,14 @@ public:
 private:
     class Builder;
 
-    // One section element: its seq and where its records lie in fieldTexts_.
+    // One section element: its seq, where its records lie in fieldTexts_ and where their lines
+    // begin in recordLines_.
     struct Section {
         std::string seq;
         std::size_t begin = 0;
         std::size_t end = 0;
         std::size_t recordCount = 0;
+        std::size_t firstRecord = 0;
     };
 
     explicit ExchangeDocument(std::filesystem::path path);
@@ -97,7 +102,8 @@ private:
     // Reserves room for the field texts of the document at path_.
     void ReserveFieldTexts();
 
-    // Calls visit(fields) with the first field of every record of `section`, in order.
+    // Calls visit(fields, line) with the first field and the line of every record of
+    // `section`, in order.
     template <typename Visit>
     void ForEachRecordStart(std::string_view section, Visit visit) const;
 
@@ -107,6 +113,7 @@ private:
     std::optional<std::string> firstDataBlockChildText_;
     std::vector<Section> sections_;
     std::vector<char> fieldTexts_;
+    std::vector<int> recordLines_;  // the line of every record, in document order
 };
 
 }  // namespace velmaro

@@ -38,8 +38,10 @@ public:
     // it names an XHTML 1.0 document type. At its place before the root element.
     virtual void DocumentType(std::string_view text, bool xhtml) = 0;
 
-    virtual void StartElement(std::string_view name,
-                              std::span<const ReaderAttribute> attributes) = 0;
+    // An element begins, on line `line` of the file (for an element of an entity's content, the
+    // line of the reference).
+    virtual void StartElement(std::string_view name, std::span<const ReaderAttribute> attributes,
+                              int line) = 0;
     virtual void EndElement() = 0;
     // Character data outside CDATA sections, character and predefined references replaced.
     virtual void Text(std::string_view text) = 0;

@@ -7,6 +7,7 @@
 #include <libxml/dict.h>
 #include <libxml/entities.h>
 #include <libxml/parser.h>
+#include <libxml/parserInternals.h>
 #include <libxml/tree.h>
 #include <libxml/xmlerror.h>
 #include <sys/stat.h>
@@ -28,6 +29,7 @@
 #include <vector>
 
 #include "base/Error.h"
+#include "base/FileKind.h"
 #include "exchange/ExchangeReader.h"
 
 namespace velmaro {
@@ -36,8 +38,15 @@ namespace {
 
 // Never substitute entities (that would load external ones), never load the DTD, never use the
 // network; XInclude is not processed because it is never called, and the "huge" mode stays off
-// so that libxml2 keeps its limits on entity amplification, depth and sizes.
+// so that libxml2 keeps its limits on entity amplification, depth and sizes: before libxml2
+// 2.11 that mode also switches off its guard against nested entity expansion. A text node of
+// any size is read (libxml2 hands it over piece by piece); the limits refused are named in
+// Spanish (see LimitReached).
 constexpr int kSafeParseOptions = XML_PARSE_NONET | XML_PARSE_COMPACT;
+
+// Elements nested deeper than this are refused with our own message, before libxml2's limit
+// (it refuses a 258th level without the "huge" mode).
+constexpr int kMaxElementDepth = 256;
 
 // The largest document read: libxml2 counts a document's bytes in an int.
 constexpr std::size_t kMaxDocumentBytes = INT_MAX;
@@ -162,13 +171,11 @@ struct BufferFreer {
 
 void CheckIsReadableFile(const std::filesystem::path& path) {
     std::error_code error;
-    const auto status = std::filesystem::status(path, error);
-    if (status.type() == std::filesystem::file_type::not_found) Fail(path, "el archivo no existe");
-    if (status.type() == std::filesystem::file_type::directory) {
-        Fail(path, "es una carpeta, no un archivo");
+    if (std::filesystem::status(path, error).type() == std::filesystem::file_type::not_found) {
+        Fail(path, "el archivo no existe");
     }
-    if (!error && status.type() != std::filesystem::file_type::regular) {
-        Fail(path, "no es un archivo normal");
+    if (const auto reason = files::NotAFileReason(path)) {
+        Fail(path, "no es un archivo (" + *reason + ")");
     }
 }
 
@@ -303,13 +310,58 @@ private:
     std::unordered_map<const xmlEntity*, std::size_t> sizes_;
 };
 
+// Where a problem stands, in Spanish: "línea 3, columna 7".
+std::string Place(const ParserProblem& problem) {
+    std::string place = "línea " + std::to_string(problem.line);
+    if (problem.column > 0) place += ", columna " + std::to_string(problem.column);
+    return place;
+}
+
+// A size limit of libxml2, recognised by the words of its message, with what it refuses: a
+// `what` longer than `size` `unit`.
+struct ParserLimit {
+    std::string_view messagePart;
+    std::string_view what;
+    long size;
+    std::string_view unit;
+};
+
+const ParserLimit kParserLimits[] = {
+    {"CData section too big", "una sección CDATA", XML_MAX_TEXT_LENGTH, "bytes"},
+    {"AttValue length too long", "un valor de atributo", XML_MAX_TEXT_LENGTH, "bytes"},
+    {"Comment too big", "un comentario", XML_MAX_TEXT_LENGTH, "bytes"},
+    {"too big found", "una instrucción de procesamiento", XML_MAX_TEXT_LENGTH, "bytes"},
+    {"huge text node", "un texto", XML_MAX_TEXT_LENGTH, "bytes"},
+    {"Huge input lookup", "un tramo sin marcas", XML_MAX_LOOKUP_LIMIT, "bytes"},
+    {"Name too long", "un nombre", XML_MAX_NAME_LENGTH, "caracteres"},
+    {"Excessive depth", "un anidamiento de elementos", kMaxElementDepth, "niveles"},
+};
+
+// What a well-formed document asks beyond the limits of the reader, or null when the problem
+// is a fault of the document.
+const ParserLimit* LimitReached(const ParserProblem& problem) {
+    for (const ParserLimit& limit : kParserLimits) {
+        if (problem.reason.find(limit.messagePart) != std::string::npos) return &limit;
+    }
+    return nullptr;
+}
+
+// Spanish first, with the place; the parser's own words last.
 std::string NotWellFormedReason(const ParserProblems& problems) {
     const auto& problem = problems.firstFatal ? problems.firstFatal : problems.firstOther;
-    std::string reason = "el XML no está bien formado";
-    if (!problem) return reason;
-    reason += " (línea " + std::to_string(problem->line);
-    if (problem->column > 0) reason += ", columna " + std::to_string(problem->column);
-    return reason + ": " + problem->reason + ")";
+    if (!problem) return "el XML no está bien formado";
+    if (const ParserLimit* limit = LimitReached(*problem)) {
+        return "el documento tiene " + std::string(limit->what) + " de más de " +
+               std::to_string(limit->size) + " " + std::string(limit->unit) + " (" +
+               Place(*problem) + "), más de lo que admite el lector XML (" + problem->reason + ")";
+    }
+    return "el XML no está bien formado (" + Place(*problem) + ": " + problem->reason + ")";
+}
+
+std::string TooDeepReason(const ParserProblem& where) {
+    return "el documento tiene un anidamiento de elementos de más de " +
+           std::to_string(kMaxElementDepth) + " niveles (" + Place(where) +
+           "), más de lo que admite el lector XML";
 }
 
 // Everything one read needs inside libxml2's callbacks, reached through the _private pointer
@@ -323,6 +375,8 @@ struct ReadState {
     std::size_t expansionLimit = SIZE_MAX;  // bytes all references may expand to
     std::size_t expandedBytes = 0;          // bytes all references so far expand to
     std::exception_ptr failure;             // what a callback threw; the parse stops
+    int depth = 0;                          // elements of the document open at this point
+    std::optional<ParserProblem> tooDeep;   // where nesting passed kMaxElementDepth
     std::vector<ReaderAttribute> attributes;
     std::vector<std::string> decodedValues;  // attribute values with references replaced
 };
@@ -400,6 +454,12 @@ void OnStartElement(void* ctx, const xmlChar* localname, const xmlChar* prefix, 
         return;
     }
     Guarded(ctxt, [&](ReadState& state) {
+        if (++state.depth > kMaxElementDepth) {
+            state.tooDeep = ParserProblem{xmlSAX2GetLineNumber(ctxt), xmlSAX2GetColumnNumber(ctxt),
+                                          std::string()};
+            xmlStopParser(ctxt);
+            return;
+        }
         // Attributes that only the DTD gives a default are not part of the tree.
         const int given = (ctxt->loadsubset & XML_COMPLETE_ATTRS) != 0
                               ? attributeCount
@@ -421,7 +481,8 @@ void OnStartElement(void* ctx, const xmlChar* localname, const xmlChar* prefix, 
             state.attributes.push_back(
                 {NodeName(ctxt, attribute[0], attribute[1], attribute[2]), value});
         }
-        state.events.StartElement(NodeName(ctxt, localname, prefix, uri), state.attributes);
+        state.events.StartElement(NodeName(ctxt, localname, prefix, uri), state.attributes,
+                                  xmlSAX2GetLineNumber(ctxt));
     });
 }
 
@@ -431,7 +492,10 @@ void OnEndElement(void* ctx, const xmlChar* localname, const xmlChar* prefix, co
         xmlSAX2EndElementNs(ctx, localname, prefix, uri);
         return;
     }
-    Guarded(ctxt, [](ReadState& state) { state.events.EndElement(); });
+    Guarded(ctxt, [](ReadState& state) {
+        --state.depth;
+        state.events.EndElement();
+    });
 }
 
 void OnCharacters(void* ctx, const xmlChar* text, int length) {
@@ -477,8 +541,9 @@ void OnProcessingInstruction(void* ctx, const xmlChar* target, const xmlChar* da
     });
 }
 
-// Tells the nodes of an entity's content (built by libxml2 the first time it was referenced).
-void TellEntityContent(ReadState& state, const xmlNode* first) {
+// Tells the nodes of an entity's content (built by libxml2 the first time it was referenced),
+// referenced on line `line` of the file.
+void TellEntityContent(ReadState& state, const xmlNode* first, int line) {
     for (const xmlNode* node = first; node != nullptr; node = node->next) {
         switch (node->type) {
             case XML_TEXT_NODE:
@@ -488,14 +553,14 @@ void TellEntityContent(ReadState& state, const xmlNode* first) {
                 state.events.CData(View(node->content));
                 break;
             case XML_ELEMENT_NODE:
-                state.events.StartElement(View(node->name), {});
-                TellEntityContent(state, node->children);
+                state.events.StartElement(View(node->name), {}, line);
+                TellEntityContent(state, node->children, line);
                 state.events.EndElement();
                 break;
             case XML_ENTITY_REF_NODE: {
                 state.events.BeginEntity();
                 if (const xmlEntity* entity = InternalEntityOf(node)) {
-                    TellEntityContent(state, entity->children);
+                    TellEntityContent(state, entity->children, line);
                 }
                 state.events.EndEntity();
                 break;
@@ -525,7 +590,7 @@ void OnReference(void* ctx, const xmlChar* name) {
         state.expandedBytes = SaturatingAdd(state.expandedBytes, state.meter.EntityBytes(entity));
         state.events.BeginEntity();
         if (entity != nullptr && state.expandedBytes <= state.expansionLimit) {
-            TellEntityContent(state, entity->children);
+            TellEntityContent(state, entity->children, xmlSAX2GetLineNumber(ctxt));
         }
         state.events.EndEntity();
     });
@@ -605,6 +670,7 @@ void ReadFile(const std::filesystem::path& path, ExchangeReaderEvents& events) {
     }
     file.CheckReadWhole();
     if (state.failure) std::rethrow_exception(state.failure);
+    if (state.tooDeep) Fail(path, TooDeepReason(*state.tooDeep));
     if (doc == nullptr || !ctxt->wellFormed) Fail(path, NotWellFormedReason(state.problems));
     if (state.expandedBytes >
         std::min(state.expansionLimit, EntityExpansionLimit(file.BytesRead()))) {

@@ -1,5 +1,7 @@
 #include "inbound/ActivitiesStep.h"
 
+#include "inbound/ShortRecords.h"
+#include "inbound/StoredTextReport.h"
 #include "text/TextHelpers.h"
 #include "worktables/DbfTable.h"
 #include "worktables/WorkTableLayouts.h"
@@ -41,9 +43,17 @@ void RunActivitiesStep(InboundContext& context) {
     const std::vector<ExchangeRecord> records = context.document.Records(kSection);
     DbfTable table =
         DbfTable::Open(context.workDir / layouts::ASIGNOMT.fileName, TableAccess::Shared);
+    StoredTextReport stored(context.report, table, layouts::ASIGNOMT, kSection);
+    // CODLARGO holds the start of the name, whose changes NOMBRE reports.
+    stored.Ignore(layouts::asignomt::CODLARGO);
     const ActivityFields fields(table);
-    for (const ExchangeRecord& record : records) {
-        if (record.FieldCount() < kMinimumFields) continue;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const ExchangeRecord& record = records[i];
+        if (record.FieldCount() < kMinimumFields) {
+            ReportShortRecord(context.report, kSection, i, record.FieldCount());
+            continue;
+        }
+        stored.From(i);
         AppendActivity(table, fields, TrimBlanks(record.Field(kKeyField)),
                        TrimBlanks(record.Field(kNameField)));
     }

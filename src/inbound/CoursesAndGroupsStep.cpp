@@ -4,8 +4,11 @@
 #include <string>
 #include <unordered_map>
 
+#include "base/FileNameCase.h"
+#include "inbound/RecordValueInteger.h"
+#include "inbound/ShortRecords.h"
+#include "inbound/StoredTextReport.h"
 #include "inbound/UniqueCode.h"
-#include "text/IntegerText.h"
 #include "text/TextHelpers.h"
 #include "text/Utf8.h"
 #include "worktables/DbfTable.h"
@@ -18,8 +21,11 @@ namespace velmaro {
 namespace {
 
 constexpr const char* kUnknownLevel = "Niv";
+constexpr std::string_view kCourses = "CURSOS_DEL_CENTRO";
+constexpr std::string_view kUnits = "UNIDADES";
 constexpr std::size_t kMinimumFields = 2;
 constexpr std::size_t kGroupCodeLength = 10;
+constexpr std::string_view kCourseKey = "clave del curso";
 
 // Level and study of one reference row.
 struct LevelAndStudy {
@@ -36,8 +42,8 @@ struct CourseData {
 
 // The reference table, read once: X_OFERTAMATRIG -> its first row's level and study.
 std::unordered_map<int, LevelAndStudy> ReadReferenceTable(const std::filesystem::path& programDir) {
-    DbfTable reference =
-        DbfTable::Open(programDir / layouts::NIVELLARI.fileName, TableAccess::Shared);
+    DbfTable reference = DbfTable::Open(
+        files::FindIgnoringCase(programDir, layouts::NIVELLARI.fileName), TableAccess::Shared);
     const DbfTable::FieldHandle key = reference.Field(layouts::nivellari::X_OFERTAMATRIG);
     const DbfTable::FieldHandle level = reference.Field(layouts::nivellari::NIVEL_ABREV);
     const DbfTable::FieldHandle study = reference.Field(layouts::nivellari::ESTUDIO);
@@ -80,13 +86,27 @@ struct GroupFields {
 void WriteCourses(InboundContext& ctx, DbfTable& courses) {
     const std::unordered_map<int, LevelAndStudy> reference = ReadReferenceTable(ctx.programDir);
     const CourseFields fields(courses);
-    for (const ExchangeRecord& record : ctx.document.Records("CURSOS_DEL_CENTRO")) {
-        if (record.FieldCount() < kMinimumFields) continue;
+    StoredTextReport stored(ctx.report, courses, layouts::CURSOST, kCourses);
+    const std::vector<ExchangeRecord> records = ctx.document.Records(kCourses);
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const ExchangeRecord& record = records[i];
+        if (record.FieldCount() < kMinimumFields) {
+            ReportShortRecord(ctx.report, kCourses, i, record.FieldCount());
+            continue;
+        }
+        stored.From(i);
         const std::string key = TrimBlanks(record.Field(0));
-        const auto found = reference.find(ParseInteger(key));
+        const auto found =
+            reference.find(RecordValueInteger(ctx.document, record, kCourses, kCourseKey, key));
         std::string level = found != reference.end() ? found->second.level : std::string();
         const std::string study = found != reference.end() ? found->second.study : std::string();
-        if (level.empty()) level = kUnknownLevel;
+        if (level.empty()) {
+            level = kUnknownLevel;
+            ctx.report.Add(ReportKind::UnknownLevel, SectionRecord(kCourses, i),
+                           {key, found == reference.end()
+                                     ? "no está en NIVELLARI.DBF"
+                                     : "tiene en NIVELLARI.DBF un NIVEL_ABREV vacío"});
+        }
         const std::string courseLetter = LeftChars(TrimBlanks(record.Field(1)), 1);
 
         const std::size_t row = courses.Append();
@@ -138,9 +158,16 @@ std::string GroupDescription(const std::string& unitName, const CourseData& cour
 void WriteGroups(InboundContext& ctx, const DbfTable& courses, DbfTable& groups) {
     const std::unordered_map<std::string, CourseData> courseByKey = IndexCourses(courses);
     const GroupFields fields(groups);
+    StoredTextReport stored(ctx.report, groups, layouts::GRUPOST, kUnits);
     UniqueCodes groupCodes(CodeCase::Ignored, CodeLength::ShortenToTen);
-    for (const ExchangeRecord& record : ctx.document.Records("UNIDADES")) {
-        if (record.FieldCount() < kMinimumFields) continue;
+    const std::vector<ExchangeRecord> records = ctx.document.Records(kUnits);
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const ExchangeRecord& record = records[i];
+        if (record.FieldCount() < kMinimumFields) {
+            ReportShortRecord(ctx.report, kUnits, i, record.FieldCount());
+            continue;
+        }
+        stored.From(i);
         const std::string unitKey = TrimBlanks(record.Field(0));
         const std::string unitName = TrimBlanks(record.Field(1));
         // A record with two fields has no course key: it reads as empty and finds no course.
@@ -150,8 +177,15 @@ void WriteGroups(InboundContext& ctx, const DbfTable& courses, DbfTable& groups)
         const CourseData course = found != courseByKey.end() ? found->second : CourseData{};
         const std::string group = RightChars(unitName, 1);
 
+        const std::string wanted = CodeFromUnitName(unitName);
+        const ClaimedCode code = groupCodes.Claim(wanted);
+        if (code.suffixed) {
+            ctx.report.Add(ReportKind::CodeSuffixed, SectionRecord(kUnits, i),
+                           {layouts::GRUPOST.fileName, layouts::grupost::ABREV, wanted, code.code});
+        }
+
         const std::size_t row = groups.Append();
-        groups.SetText(row, fields.abrev, groupCodes.Claim(CodeFromUnitName(unitName)));
+        groups.SetText(row, fields.abrev, code.code);
         groups.SetText(row, fields.turno, "");
         groups.SetText(row, fields.nivel, course.level);
         groups.SetText(row, fields.curso, course.course);

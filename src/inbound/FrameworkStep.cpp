@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "base/Error.h"
+#include "inbound/RecordValueInteger.h"
+#include "inbound/StoredTextReport.h"
 #include "inbound/TimeSlotRecord.h"
 #include "text/IntegerText.h"
 #include "text/TextHelpers.h"
@@ -19,6 +21,7 @@ namespace {
 
 namespace diashorast = layouts::diashorast;
 
+constexpr std::string_view kFrameworks = "JORNADAS_ESCOLARES";
 constexpr long kCodeLength = 10;
 constexpr int kFirstDay = 1;
 constexpr int kLastDay = 7;
@@ -51,10 +54,12 @@ std::string ClockText(long long minutes) {
     return twoDigits(minutes / kMinutesPerHour) + ":" + twoDigits(minutes % kMinutesPerHour);
 }
 
-// A start or end time: texts shorter than four characters get a "0" in front, so that an empty
-// one reads as 0.
-int MinutesFromText(const std::string& text) {
-    return ParseInteger(CharCount(text) < 4 ? "0" + text : text);
+// A start or end time (`meaning`) of the time slot `slot`: texts shorter than four characters
+// get a "0" in front, so that an empty one reads as 0.
+int MinutesFromText(const ExchangeDocument& document, const ExchangeRecord& slot,
+                    std::string_view meaning, const std::string& text) {
+    return RecordValueInteger(document, slot, time_slots::kSection, meaning,
+                              CharCount(text) < 4 ? "0" + text : text);
 }
 
 std::string SelectionText(InboundContext& ctx, const std::vector<ExchangeRecord>& frameworks) {
@@ -93,22 +98,43 @@ struct GridFields {
         marcoXml;
 };
 
-// Appends the rows of one day; `isFirstFramework` and `starts` get one entry per row.
-void WriteDay(int day, const std::vector<ExchangeRecord>& slots, const ChosenCodes& chosen,
-              DbfTable& grid, const GridFields& fields, std::vector<bool>& isFirstFramework,
-              std::vector<int>& starts) {
+// Records the slots that name no framework, which no day gets.
+void ReportShortSlots(ConversionReport& report, const std::vector<ExchangeRecord>& slots) {
+    for (std::size_t i = 0; i < slots.size(); ++i) {
+        const ExchangeRecord& slot = slots[i];
+        if (slot.FieldCount() >= time_slots::kFieldCount) continue;
+        report.Add(ReportKind::ShortTimeSlotSkipped, SectionRecord(time_slots::kSection, i),
+                   {IntegerToText(static_cast<long long>(slot.FieldCount())),
+                    TrimBlanks(slot.Field(time_slots::kCode))});
+    }
+}
+
+// Appends the rows of one day; `isFirstFramework` and `starts` get one entry per row. Every day
+// stores the same slot texts, so only the first day's rows tell `stored` where they came from.
+void WriteDay(int day, const ExchangeDocument& document, const std::vector<ExchangeRecord>& slots,
+              const ChosenCodes& chosen, DbfTable& grid, const GridFields& fields,
+              StoredTextReport& stored,
+              std::vector<bool>& isFirstFramework, std::vector<int>& starts) {
     int firstCounter = 0;
     int secondCounter = 0;
-    for (const ExchangeRecord& slot : slots) {
+    for (std::size_t i = 0; i < slots.size(); ++i) {
+        const ExchangeRecord& slot = slots[i];
         if (slot.FieldCount() < time_slots::kFieldCount) continue;
         const std::string framework =
             LeftChars(TrimBlanks(slot.Field(time_slots::kFramework)), kCodeLength);
         const bool first = framework == chosen.first;
         if (!first && framework != chosen.second) continue;
 
-        const SlotTimes times{MinutesFromText(TrimBlanks(slot.Field(time_slots::kStart))),
-                              MinutesFromText(TrimBlanks(slot.Field(time_slots::kEnd)))};
+        const SlotTimes times{MinutesFromText(document, slot, "hora de inicio",
+                                              TrimBlanks(slot.Field(time_slots::kStart))),
+                              MinutesFromText(document, slot, "hora de fin",
+                                              TrimBlanks(slot.Field(time_slots::kEnd)))};
         const int period = first ? ++firstCounter : ++secondCounter;
+        if (day == kFirstDay) {
+            stored.From(i);
+        } else {
+            stored.Quiet();
+        }
         const std::size_t row = grid.Append();
         grid.SetText(row, fields.diho, IntegerToText(day) + IntegerToText(period));
         grid.SetText(row, fields.hora, IntegerToText(period));
@@ -148,18 +174,26 @@ void SetFrameworkFlags(DbfTable& grid, const GridFields& fields, const ChosenCod
 
 // One PERIODOS row per framework record whose code is a chosen one. The code is compared cut
 // to ten characters, as the slots are, so that a long code keeps its dates; CJORNADA gets the
-// whole code.
+// whole code. The frameworks not chosen are reported.
 void WritePeriods(InboundContext& ctx, const ChosenCodes& chosen) {
     DbfTable periods =
         DbfTable::Open(ctx.workDir / layouts::PERIODOS.fileName, TableAccess::Shared);
+    StoredTextReport stored(ctx.report, periods, layouts::PERIODOS, kFrameworks);
     const DbfTable::FieldHandle cJornada = periods.Field(layouts::periodos::CJORNADA);
     const DbfTable::FieldHandle jornada = periods.Field(layouts::periodos::JORNADA);
     const DbfTable::FieldHandle fecIni = periods.Field(layouts::periodos::FECINI);
     const DbfTable::FieldHandle fecFin = periods.Field(layouts::periodos::FECFIN);
-    for (const ExchangeRecord& framework : ctx.document.Records("JORNADAS_ESCOLARES")) {
+    const std::vector<ExchangeRecord> frameworks = ctx.document.Records(kFrameworks);
+    for (std::size_t i = 0; i < frameworks.size(); ++i) {
+        const ExchangeRecord& framework = frameworks[i];
         const std::string code = TrimBlanks(framework.Field(0));
         const std::string compared = LeftChars(code, kCodeLength);
-        if (compared != chosen.first && compared != chosen.second) continue;
+        if (compared != chosen.first && compared != chosen.second) {
+            ctx.report.Add(ReportKind::FrameworkNotChosen, SectionRecord(kFrameworks, i),
+                           {code, TrimBlanks(framework.Field(1))});
+            continue;
+        }
+        stored.From(i);
         const std::size_t row = periods.Append();
         periods.SetText(row, cJornada, code);
         periods.SetText(row, jornada, TrimBlanks(framework.Field(1)));
@@ -183,14 +217,18 @@ void RunFrameworkStep(InboundContext& ctx) {
     DbfTable::Create(ctx.workDir / layouts::PERIODOS.fileName, layouts::PERIODOS).Close();
 
     const ChosenCodes chosen =
-        CutChosenCodes(SelectionText(ctx, ctx.document.Records("JORNADAS_ESCOLARES")));
+        CutChosenCodes(SelectionText(ctx, ctx.document.Records(kFrameworks)));
 
     std::vector<bool> isFirstFramework;
     std::vector<int> starts;
     const GridFields fields(grid);
-    for (int day = kFirstDay; day <= kLastDay; ++day) {
-        WriteDay(day, ctx.document.Records(time_slots::kSection), chosen, grid, fields,
-                 isFirstFramework, starts);
+    {
+        StoredTextReport stored(ctx.report, grid, layouts::DIASHORAST, time_slots::kSection);
+        ReportShortSlots(ctx.report, ctx.document.Records(time_slots::kSection));
+        for (int day = kFirstDay; day <= kLastDay; ++day) {
+            WriteDay(day, ctx.document, ctx.document.Records(time_slots::kSection), chosen, grid,
+                     fields, stored, isFirstFramework, starts);
+        }
     }
     SetFrameworkFlags(grid, fields, chosen, isFirstFramework, starts);
     grid.Close();

@@ -1,6 +1,7 @@
 #pragma once
 // What the converter steps of one inbound conversion share: the document, the folders, the
-// user-interaction seam, the subject-name lists and the named MATERIAS records.
+// user-interaction seam, the subject-name lists, the named MATERIAS records and the report of
+// what the conversion changed or dropped.
 
 #include <filesystem>
 #include <string>
@@ -10,6 +11,7 @@
 #include "exchange/ExchangeDocument.h"
 #include "inbound/SubjectRecords.h"
 #include "inbound/UniqueCode.h"
+#include "worktables/ConversionReport.h"
 
 namespace velmaro {
 
@@ -31,6 +33,7 @@ struct InboundContext {
     UserInteraction& ui;
     SubjectNameLists lists;
     SubjectRecords subjectRecords{};  // read once, for the steps that walk MATERIAS
+    ConversionReport report{};        // what the steps changed or dropped, record by record
 };
 
 }  // namespace velmaro

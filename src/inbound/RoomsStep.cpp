@@ -1,5 +1,7 @@
 #include "inbound/RoomsStep.h"
 
+#include "inbound/ShortRecords.h"
+#include "inbound/StoredTextReport.h"
 #include "inbound/UniqueCode.h"
 #include "text/TextHelpers.h"
 #include "worktables/DbfTable.h"
@@ -38,15 +40,26 @@ void AppendRoom(DbfTable& table, const RoomFields& fields, const std::string& co
 
 void RunRoomsStep(InboundContext& context) {
     DbfTable table = RebuildWorkTable(context.workDir, layouts::AULAT);
+    StoredTextReport stored(context.report, table, layouts::AULAT, kSection);
     const RoomFields fields(table);
     UniqueCodes roomCodes(CodeCase::Ignored, CodeLength::Unlimited);
-    for (const ExchangeRecord& record : context.document.Records(kSection)) {
-        if (record.FieldCount() < kMinimumFields) continue;
+    const std::vector<ExchangeRecord> records = context.document.Records(kSection);
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const ExchangeRecord& record = records[i];
+        if (record.FieldCount() < kMinimumFields) {
+            ReportShortRecord(context.report, kSection, i, record.FieldCount());
+            continue;
+        }
+        stored.From(i);
         const std::string racimaCode = TrimBlanks(record.Field(kCodeField));
         const std::string name = TrimBlanks(record.Field(kNameField));
-        const std::string code =
-            roomCodes.Claim(racimaCode.empty() ? LeftChars(name, kCodeFromName) : racimaCode);
-        AppendRoom(table, fields, code, name, racimaCode);
+        const std::string wanted = racimaCode.empty() ? LeftChars(name, kCodeFromName) : racimaCode;
+        const ClaimedCode code = roomCodes.Claim(wanted);
+        if (code.suffixed) {
+            context.report.Add(ReportKind::CodeSuffixed, SectionRecord(kSection, i),
+                               {layouts::AULAT.fileName, layouts::aulat::ABREV, wanted, code.code});
+        }
+        AppendRoom(table, fields, code.code, name, racimaCode);
     }
     table.Close();
 }

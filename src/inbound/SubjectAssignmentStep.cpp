@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "inbound/StoredTextReport.h"
 #include "text/TextHelpers.h"
 #include "text/Utf8.h"
 #include "worktables/DbfTable.h"
@@ -75,7 +76,7 @@ GroupsByCourse IndexGroupsByCourse(const DbfTable& groups) {
 // The ASIGT table with its fields found once, for the many rows the step appends.
 class AssignmentTable {
 public:
-    explicit AssignmentTable(DbfTable table)
+    AssignmentTable(DbfTable table, ConversionReport& report)
         : table_(std::move(table)),
           subjectCode_(table_.Field(layouts::asigt::CASIG)),
           groupCode_(table_.Field(layouts::asigt::CGRUP)),
@@ -88,12 +89,16 @@ public:
           sessions_(table_.Field(layouts::asigt::SESIONES)),
           subjectKey_(table_.Field(layouts::asigt::CLAVE)),
           courseKey_(table_.Field(layouts::asigt::CLAVECURSO)),
-          taskFlag_(table_.Field(layouts::asigt::CTAREA)) {}
+          taskFlag_(table_.Field(layouts::asigt::CTAREA)),
+          stored_(report, table_, layouts::ASIGT, "MATERIAS") {}
 
-    // Appends the assignments of a course's subject to each of the course's groups, in order:
-    // the first row is filled field by field, the others copy it and take their own group.
-    void AppendForGroups(const std::string& subjectCode, std::string_view subjectKey,
-                         std::string_view courseKey, const std::vector<Group>& groups) {
+    // Appends the assignments of a course's subject (the MATERIAS record at 0-based `position`)
+    // to each of the course's groups, in order: the first row is filled field by field, the
+    // others copy it and take their own group.
+    void AppendForGroups(std::size_t position, const std::string& subjectCode,
+                         std::string_view subjectKey, std::string_view courseKey,
+                         const std::vector<Group>& groups) {
+        stored_.From(position);
         std::optional<std::size_t> first;
         for (const Group& group : groups) {
             const std::size_t row = first ? table_.AppendCopyOf(*first) : table_.Append();
@@ -134,12 +139,13 @@ private:
     // Its fields, in table order.
     DbfTable::FieldHandle subjectCode_, groupCode_, room_, shift_, level_, course_, group_, hours_,
         sessions_, subjectKey_, courseKey_, taskFlag_;
+    StoredTextReport stored_;
 };
 
 }  // namespace
 
 void RunSubjectAssignmentStep(InboundContext& ctx) {
-    AssignmentTable assignments(RebuildWorkTable(ctx.workDir, layouts::ASIGT));
+    AssignmentTable assignments(RebuildWorkTable(ctx.workDir, layouts::ASIGT), ctx.report);
     DbfTable groupTable =
         DbfTable::Open(ctx.workDir / layouts::GRUPOST.fileName, TableAccess::Exclusive);
     DbfTable subjectNameTable =
@@ -156,8 +162,8 @@ void RunSubjectAssignmentStep(InboundContext& ctx) {
         if (subject == codeByName.end() || subject->second.empty()) continue;
         const auto groups = groupsByCourse.find(record.courseKey);
         if (groups == groupsByCourse.end()) continue;
-        assignments.AppendForGroups(subject->second, record.subjectKey, record.courseKey,
-                                    groups->second);
+        assignments.AppendForGroups(record.position, subject->second, record.subjectKey,
+                                    record.courseKey, groups->second);
     }
 
     assignments.Close();

@@ -3,6 +3,7 @@
 #include <optional>
 #include <unordered_map>
 
+#include "inbound/StoredTextReport.h"
 #include "text/TextHelpers.h"
 #include "text/Utf8.h"
 #include "worktables/DbfTable.h"
@@ -20,6 +21,7 @@ constexpr long kBareNameCode = 6;       // characters of a one-word name that ma
 constexpr long kStoredLongCode = 10;    // width of CODLARGO
 constexpr long kStoredName = 80;        // width of NOMBRE
 constexpr std::size_t kStoredKey = 20;  // width of MATERIA and OFERTAMATRI
+constexpr std::string_view kSection = "MATERIAS";
 
 bool IsCapitalAtoZ(char32_t c) { return c >= U'A' && c <= U'Z'; }
 
@@ -32,11 +34,24 @@ bool FitsField(std::string_view value, std::size_t width) {
 // The two tables of the step, open while the records are walked.
 class SubjectNameTables {
 public:
-    explicit SubjectNameTables(const std::filesystem::path& workDir)
+    SubjectNameTables(const std::filesystem::path& workDir, ConversionReport& report)
         : names_(RebuildWorkTable(workDir, layouts::ASIGNOMT)),
           keys_(RebuildWorkTable(workDir, layouts::ASIGNOMT2)),
           nameFields_(names_),
-          keyFields_(keys_) {}
+          keyFields_(keys_),
+          storedNames_(report, names_, layouts::ASIGNOMT, kSection),
+          storedKeys_(report, keys_, layouts::ASIGNOMT2, kSection) {
+        // CODLARGO keeps the first ten characters of a long code by design, and repeats the
+        // name's characters.
+        storedNames_.Ignore(layouts::asignomt::CODLARGO);
+        storedKeys_.Ignore(layouts::asignomt2::CODLARGO);
+    }
+
+    // The rows appended from now on come from the MATERIAS record at 0-based `position`.
+    void From(std::size_t position) {
+        storedNames_.From(position);
+        storedKeys_.From(position);
+    }
 
     // True when ASIGNOMT2 already holds the record's pair of subject key and course key.
     bool HasKeyPair(const SubjectRecordFields& record) {
@@ -110,6 +125,8 @@ private:
     DbfTable keys_;   // ASIGNOMT2.DBF
     NameFields nameFields_;
     KeyFields keyFields_;
+    StoredTextReport storedNames_;
+    StoredTextReport storedKeys_;
 };
 
 // True when the lists hold the name upper-cased, its long code, and the long code followed by
@@ -145,14 +162,28 @@ void AddKnownSubject(SubjectNameTables& tables, NameFacts& facts,
 }
 
 // A name not seen before: remember it, hand out a unique code and write both rows.
-void AddNewSubject(SubjectNameTables& tables, SubjectNameLists& lists,
+void AddNewSubject(SubjectNameTables& tables, InboundContext& context,
                    const SubjectNameCodes& codes, const SubjectRecordFields& record) {
+    SubjectNameLists& lists = context.lists;
     lists.upperNames.insert(UpperCaseAsciiLetters(record.name));
     lists.longCodes.insert(codes.longCode);
     lists.longCodeNames.insert(std::string(codes.longCode).append(record.name));
-    const std::string code = lists.subjectCodes.Claim(codes.code);
-    tables.AddSubject(code, codes, record.name);
-    tables.AddKeyPair(code, codes, record);
+    const ClaimedCode code = lists.subjectCodes.Claim(codes.code);
+    if (code.suffixed) {
+        context.report.Add(ReportKind::CodeSuffixed, SectionRecord(kSection, record.position),
+                           {layouts::ASIGNOMT.fileName, layouts::asignomt::COD, codes.code,
+                            code.code});
+    }
+    tables.AddSubject(code.code, codes, record.name);
+    tables.AddKeyPair(code.code, codes, record);
+}
+
+// Records without a name give no subject.
+void ReportUnnamedRecords(InboundContext& context) {
+    for (const SubjectRecordFields& record : context.subjectRecords.Unnamed(context.document)) {
+        context.report.Add(ReportKind::SubjectWithoutName, SectionRecord(kSection, record.position),
+                           {record.courseKey, record.subjectKey});
+    }
 }
 
 }  // namespace
@@ -174,7 +205,8 @@ SubjectNameCodes DeriveSubjectNameCodes(std::string_view name) {
 }
 
 void RunSubjectNameStep(InboundContext& context) {
-    SubjectNameTables tables(context.workDir);
+    ReportUnnamedRecords(context);
+    SubjectNameTables tables(context.workDir, context.report);
     std::string probe;
     std::unordered_map<std::string, NameFacts, TextHash, std::equal_to<>> factsByName;
     for (const SubjectRecordFields& record : context.subjectRecords.Of(context.document)) {
@@ -186,13 +218,14 @@ void RunSubjectNameStep(InboundContext& context) {
                     .first;
         }
         NameFacts& facts = found->second;
+        tables.From(record.position);
         if (!facts.listed) {
             facts.listed = IsKnownSubject(context.lists, facts.codes, record.name, probe);
         }
         if (facts.listed) {
             AddKnownSubject(tables, facts, record);
         } else {
-            AddNewSubject(tables, context.lists, facts.codes, record);
+            AddNewSubject(tables, context, facts.codes, record);
         }
     }
     tables.Close();

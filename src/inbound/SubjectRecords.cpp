@@ -17,17 +17,28 @@ constexpr std::size_t kNameField = 2;
 }  // namespace
 
 const std::vector<SubjectRecordFields>& SubjectRecords::Of(const ExchangeDocument& document) {
-    if (read_) return records_;
+    Read(document);
+    return records_;
+}
+
+const std::vector<SubjectRecordFields>& SubjectRecords::Unnamed(const ExchangeDocument& document) {
+    Read(document);
+    return unnamed_;
+}
+
+void SubjectRecords::Read(const ExchangeDocument& document) {
+    if (read_) return;
     records_.reserve(document.RecordCount(kSection));
     std::array<std::string_view, kNameField + 1> fields;
+    std::size_t position = 0;
     document.ForEachRecord(kSection, [&](const ExchangeRecord& record) {
         record.ReadFieldViews(fields);
         for (std::string_view& field : fields) field = TrimBlanksView(field);
-        if (fields[kNameField].empty()) return;
-        records_.push_back({fields[kCourseKeyField], fields[kSubjectKeyField], fields[kNameField]});
+        const SubjectRecordFields read{fields[kCourseKeyField], fields[kSubjectKeyField],
+                                       fields[kNameField], position++};
+        (read.name.empty() ? unnamed_ : records_).push_back(read);
     });
     read_ = true;
-    return records_;
 }
 
 }  // namespace velmaro

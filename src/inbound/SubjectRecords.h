@@ -2,6 +2,7 @@
 // The named records of the MATERIAS section, read from the document once for the two steps
 // that walk them (subject names and subject assignments).
 
+#include <cstddef>
 #include <string_view>
 #include <vector>
 
@@ -14,7 +15,8 @@ namespace velmaro {
 struct SubjectRecordFields {
     std::string_view courseKey;
     std::string_view subjectKey;
-    std::string_view name;  // never empty
+    std::string_view name;     // empty only for the records Unnamed lists
+    std::size_t position = 0;  // the record's 0-based position in MATERIAS
 };
 
 // The MATERIAS records that name a subject, in document order, read on first request. A record
@@ -23,10 +25,15 @@ class SubjectRecords {
 public:
     // The named records of `document`'s MATERIAS section; reads them on the first call.
     const std::vector<SubjectRecordFields>& Of(const ExchangeDocument& document);
+    // The records left out for want of a name, in document order; reads them on the first call.
+    const std::vector<SubjectRecordFields>& Unnamed(const ExchangeDocument& document);
 
 private:
+    void Read(const ExchangeDocument& document);
+
     bool read_ = false;
     std::vector<SubjectRecordFields> records_;
+    std::vector<SubjectRecordFields> unnamed_;
 };
 
 }  // namespace velmaro

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "inbound/ShortRecords.h"
+#include "inbound/StoredTextReport.h"
 #include "inbound/UniqueCode.h"
 #include "text/TextHelpers.h"
 #include "worktables/DbfTable.h"
@@ -62,12 +64,25 @@ void AppendTeacher(DbfTable& table, const TeacherFields& fields, const std::stri
 
 void RunTeachersStep(InboundContext& context) {
     DbfTable table = RebuildWorkTable(context.workDir, layouts::PROFT);
+    StoredTextReport stored(context.report, table, layouts::PROFT, kSection);
     const TeacherFields fields(table);
     UniqueCodes teacherCodes(CodeCase::Ignored, CodeLength::ShortenToTen);
-    for (const ExchangeRecord& record : context.document.Records(kSection)) {
-        if (record.FieldCount() < kMinimumFields) continue;
+    const std::vector<ExchangeRecord> records = context.document.Records(kSection);
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const ExchangeRecord& record = records[i];
+        if (record.FieldCount() < kMinimumFields) {
+            ReportShortRecord(context.report, kSection, i, record.FieldCount());
+            continue;
+        }
+        stored.From(i);
         const TeacherName teacher = ReadTeacherName(record);
-        AppendTeacher(table, fields, teacherCodes.Claim(teacher.initials), teacher, record);
+        const ClaimedCode code = teacherCodes.Claim(teacher.initials);
+        if (code.suffixed) {
+            context.report.Add(ReportKind::CodeSuffixed, SectionRecord(kSection, i),
+                               {layouts::PROFT.fileName, layouts::proft::ABREV, teacher.initials,
+                                code.code});
+        }
+        AppendTeacher(table, fields, code.code, teacher, record);
     }
     table.Close();
 }

@@ -15,7 +15,7 @@ constexpr std::size_t kKeptEndLength = 2;    // and its last two
 UniqueCodes::UniqueCodes(CodeCase letterCase, CodeLength length)
     : case_(letterCase), length_(length) {}
 
-std::string UniqueCodes::Claim(std::string_view code) {
+ClaimedCode UniqueCodes::Claim(std::string_view code) {
     const std::string base(code);
     const std::string baseKey = Key(base);
     std::string stored = StoredForm(base);
@@ -23,14 +23,14 @@ std::string UniqueCodes::Claim(std::string_view code) {
     unsigned long& suffix = nextSuffix_[baseKey];
     if (suffix == 0 && !taken_.contains(Key(stored))) {
         taken_.insert(Key(stored));
-        return stored;
+        return {stored, false};
     }
     if (suffix == 0) suffix = 1;
     std::optional<std::string> free;
     while (!(free = FreeFormWithSuffix(base, suffix))) ++suffix;
     ++suffix;
     taken_.insert(Key(*free));
-    return *free;
+    return {*free, true};
 }
 
 std::optional<std::string> UniqueCodes::FreeFormWithSuffix(const std::string& base,

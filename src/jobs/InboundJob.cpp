@@ -8,9 +8,11 @@
 #include <vector>
 
 #include "base/Error.h"
+#include "base/FileNameCase.h"
 #include "base/FileSystem.h"
 #include "base/QuotedPath.h"
 #include "jobs/JobSteps.h"
+#include "jobs/ReportFile.h"
 #include "jobs/StagedTables.h"
 #include "jobs/TableBackups.h"
 #include "jobs/WorkFolderRun.h"
@@ -82,12 +84,14 @@ void CheckNoneHeld(const fs::path& workDir, const std::vector<std::string>& name
     }
 }
 
-// Runs the steps with `tablesFolder` as their work-table folder.
-void RunSteps(const Session& session, const ExchangeDocument& document,
-              const fs::path& tablesFolder, UserInteraction& ui) {
+// Runs the converter steps in order with `tablesFolder` as their work-table folder; returns
+// what they changed or dropped.
+ConversionReport RunSteps(const Session& session, const ExchangeDocument& document,
+                          const fs::path& tablesFolder, UserInteraction& ui) {
     InboundContext context{
         document, tablesFolder, session.paths.programDir, session.filenameXML, ui, {}};
     for (const InboundStep& step : InboundSteps()) step.run(context);
+    return std::move(context.report);
 }
 
 // Puts the staged tables in place of the work folder's: checks again that no other program
@@ -103,7 +107,8 @@ void ReplaceTables(const fs::path& workDir, StagedTables& staged) {
 
 void Convert(Session& session, UserInteraction& ui, const ExchangeDocument* loaded) {
     if (!ChooseExchangeDocument(session, ui)) return;
-    if (!IsExistingFile(session.paths.programDir / layouts::NIVELLARI.fileName)) {
+    if (!IsExistingFile(
+            files::FindIgnoringCase(session.paths.programDir, layouts::NIVELLARI.fileName))) {
         ui.ShowMessage(MissingTableMessage(layouts::NIVELLARI.fileName, kReinstall));
         return;
     }
@@ -118,16 +123,27 @@ void Convert(Session& session, UserInteraction& ui, const ExchangeDocument* load
     CheckConvertible(*loaded);
     StagedTables staged = StagedTables::Prepare(workDir);
     CheckNoneHeld(workDir, RetiredFiles(staged.Plan(ReplacedWorkFiles())));
+    ConversionReport report;
     {
         WaitCursor waiting(ui);
-        RunSteps(session, *loaded, staged.Folder(), ui);
+        report = RunSteps(session, *loaded, staged.Folder(), ui);
         // The tables being replaced are copied first; a copy that fails stops the job here.
         ReplaceTables(workDir, staged);
     }
+    KeepJobReport(session, ui, JobReport{Conversion::Inbound, std::move(report)});
     FinishJob(session, ui);
 }
 
 }  // namespace
+
+void CheckWorkFolderReady(const std::filesystem::path& workDir) {
+    CheckWorkDir(workDir);
+    std::vector<std::string> present;
+    for (const std::string& name : ReplacedWorkFiles()) {
+        present.push_back(files::FindIgnoringCase(workDir, name).filename().string());
+    }
+    CheckNoneHeld(workDir, present);
+}
 
 void RunInboundJob(Session& session, UserInteraction& ui) { RunInboundJob(session, ui, nullptr); }
 

@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "base/Error.h"
+#include "base/FileKind.h"
 #include "base/QuotedPath.h"
 
 namespace velmaro {
@@ -39,7 +40,11 @@ bool IsExistingFile(const std::filesystem::path& path) {
 bool ChooseExchangeDocument(Session& session, UserInteraction& ui) {
     if (auto picked = ui.PickExchangeDocument()) session.filenameXML = std::move(*picked);
     if (IsExistingFile(session.filenameXML)) return true;
-    ui.ShowMessage(kNoFile);
+    // Something that is not a file counts as no file; the message says what it is.
+    const auto notAFile = files::NotAFileReason(session.filenameXML);
+    ui.ShowMessage(notAFile ? std::string(kNoFile) + ": " + Quoted(session.filenameXML) +
+                                  " no es un archivo (" + *notAFile + ")"
+                            : std::string(kNoFile));
     if (session.batchMode) {
         session.resultCode = -1;
         session.closeRequested = true;

@@ -19,8 +19,9 @@ bool IsExistingFile(const std::filesystem::path& path);
 std::string MissingTableMessage(std::string_view tableFileName, std::string_view remedy);
 
 // Shows the file-open dialog (a confirmed path becomes session.filenameXML; cancelling keeps the
-// earlier one) and checks that a file exists there. When none does (an empty path or a folder
-// included), shows "No existe archivo" and, in batch mode, sets the result code to -1 and asks
+// earlier one) and checks that a file exists there. When none does, shows "No existe archivo"
+// (for a folder, device or FIFO followed by ": '<path>' no es un archivo (es una carpeta)" and
+// the like; such a path is never opened) and, in batch mode, sets the result code to -1 and asks
 // the window to close; returns false.
 bool ChooseExchangeDocument(Session& session, UserInteraction& ui);
 

@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "base/Error.h"
+#include "base/FileNameCase.h"
+#include "jobs/ReportFile.h"
 #include "jobs/JobSteps.h"
 #include "jobs/WorkFolderRun.h"
 #include "exchange/ExchangeDocument.h"
@@ -34,17 +36,21 @@ std::string AcademicYear(const ExchangeDocument& document) {
     return LeftChars(*firstChild, 4);
 }
 
-// Opens the work tables, loads the exchange document and writes the result document.
+// Opens the work tables, loads the exchange document and writes the result document, recording
+// in `report` what the conversion changed or dropped.
 // Nothing when PERIODOS.DBF is missing; the tables are closed again and the cursor restored
 // before the caller says so.
-std::optional<OutboundSummary> ConvertTimetable(const Session& session, UserInteraction& ui) {
+std::optional<OutboundSummary> ConvertTimetable(const Session& session, UserInteraction& ui,
+                                                ConversionReport& report) {
     const WaitCursor waitCursor(ui);
     const std::filesystem::path& workDir = session.paths.workDir;
     TimetableTables tables = TimetableTables::Open(workDir);
     ExchangeDocument document = ExchangeDocument::Load(session.filenameXML);
     const std::string academicYear = AcademicYear(document);
 
-    if (!IsExistingFile(workDir / layouts::PERIODOS.fileName)) return std::nullopt;
+    if (!IsExistingFile(files::FindIgnoringCase(workDir, layouts::PERIODOS.fileName))) {
+        return std::nullopt;
+    }
     const FrameworkDates dates = ReadFrameworkDates(workDir);
 
     OutboundSummary summary;
@@ -53,19 +59,22 @@ std::optional<OutboundSummary> ConvertTimetable(const Session& session, UserInte
     ResultDocument result(document.Prolog(), summary.resultFile, academicYear, summary.teachers,
                           RegionalTimestamp(std::time(nullptr)));
     const TimetableFields fields(tables);
+    SolucRowsTaken taken(tables.soluc.RecordCount(), false);
     for (std::size_t teacher = 0; teacher < summary.teachers; ++teacher) {
         const std::string xEmpleado = tables.profesor.Text(teacher, fields.profesor.xEmpleado);
         const std::string fTomapos = tables.profesor.Text(teacher, fields.profesor.fTomapos);
         const std::string abrev = tables.profesor.Text(teacher, fields.profesor.abrev);
-        const std::vector<std::size_t> placed = PlacedRows(tables, fields, abrev);
+        const std::vector<std::size_t> placed = PlacedRows(tables, fields, abrev, taken);
         const TeacherGroup group =
             result.AddTeacher(teacher + 1, xEmpleado, fTomapos, placed.size());
         for (std::size_t activity = 0; activity < placed.size(); ++activity) {
-            result.AddActivity(group, activity + 1,
-                               ResolveActivity(tables, fields, placed[activity], dates));
+            result.AddActivity(
+                group, activity + 1,
+                ResolveActivity(tables, fields, placed[activity], dates, report));
         }
         summary.activities += placed.size();
     }
+    ReportRowsOfUnknownTeachers(tables, fields, taken, report);
     tables.Close();
 
     result.Save();
@@ -78,11 +87,14 @@ std::optional<OutboundSummary> RunOutboundJob(Session& session, UserInteraction&
     if (!ChooseExchangeDocument(session, ui)) return std::nullopt;
     try {
         const WorkFolderRun run = WorkFolderRun::Begin(session.paths.workDir);
-        std::optional<OutboundSummary> summary = ConvertTimetable(session, ui);
+        ConversionReport report;
+        std::optional<OutboundSummary> summary = ConvertTimetable(session, ui, report);
         if (!summary) {
             ui.ShowMessage(MissingTableMessage(layouts::PERIODOS.fileName, kImportAgain));
             return std::nullopt;
         }
+        KeepJobReport(session, ui,
+                      JobReport{Conversion::Outbound, std::move(report), summary->resultFile});
         FinishJob(session, ui);
         return summary;
     } catch (const std::exception&) {

@@ -19,8 +19,9 @@ struct OutboundSummary {
 
 // Asks for the exchange document and, holding the work-table folder's run lock
 // (WorkFolderRun.h), joins SOLUC.DBF with the work tables and saves the result document beside
-// the chosen file; then result code 1, "Proceso finalizado", job buttons off and, in batch
-// mode, a close request. Errors are shown through the seam as for the inbound job.
+// the chosen file; then the conversion report beside the work tables (kept in
+// session.lastReport), result code 1, "Proceso finalizado", job buttons off and, in batch mode,
+// a close request. Errors are shown through the seam as for the inbound job.
 // Returns what was written when the job completed, nothing otherwise.
 std::optional<OutboundSummary> RunOutboundJob(Session& session, UserInteraction& ui);
 

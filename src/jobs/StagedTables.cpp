@@ -132,17 +132,6 @@ std::vector<CommitEntry> ReadJournal(const CommitFolders& folders) {
     return std::move(*plan);
 }
 
-// The names of the entries of `folder`, for finding each table in any letter case.
-std::vector<std::string> EntryNames(const fs::path& folder) {
-    std::vector<std::string> names;
-    std::error_code error;
-    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        names.push_back(it->path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 }  // namespace
 
 StagedTables::StagedTables(fs::path workDir, fs::path staging)
@@ -173,7 +162,7 @@ StagedTables StagedTables::Prepare(const fs::path& workDir) {
 }
 
 std::vector<CommitEntry> StagedTables::Plan(const std::vector<std::string>& fileNames) const {
-    const std::vector<std::string> present = EntryNames(workDir_);
+    const std::vector<std::string> present = files::EntryNames(workDir_);
     std::vector<CommitEntry> plan;
     for (const std::string& name : fileNames) {
         CommitEntry entry{name, EntryType(staging_ / name) == fs::file_type::regular, {}};

@@ -78,17 +78,6 @@ fs::file_type EntryType(const fs::path& path) {
 
 bool IsRealFolder(const fs::path& path) { return EntryType(path) == fs::file_type::directory; }
 
-// The names of the entries of `folder`, sorted.
-std::vector<std::string> EntryNames(const fs::path& folder) {
-    std::vector<std::string> names;
-    std::error_code error;
-    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        names.push_back(it->path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // The whole content of `file`; nothing when it cannot be read.
 std::optional<std::string> ReadFile(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
@@ -102,7 +91,7 @@ std::optional<std::string> ReadFile(const fs::path& file) {
 // it points to); a folder inside it, and so `folder` itself, stays.
 void RemoveFolderWithFiles(const fs::path& folder) {
     if (!IsRealFolder(folder)) return;
-    for (const std::string& name : EntryNames(folder)) {
+    for (const std::string& name : files::EntryNames(folder)) {
         if (EntryType(folder / name) != fs::file_type::directory) files::RemoveFile(folder / name);
     }
     files::RemoveFolder(folder);
@@ -133,7 +122,7 @@ std::vector<std::string> SortedNames(const BackupManifest& manifest) {
 std::optional<FoundBackup> ReadBackup(const fs::path& root, const std::string& id) {
     const fs::path folder = root / id;
     if (!IdOrder(id) || !IsRealFolder(folder)) return std::nullopt;
-    const std::vector<std::string> names = EntryNames(folder);
+    const std::vector<std::string> names = files::EntryNames(folder);
     const bool onlyFiles = std::all_of(names.begin(), names.end(), [&](const std::string& name) {
         return EntryType(folder / name) == fs::file_type::regular;
     });
@@ -169,7 +158,7 @@ auto MadeOrder(const FoundBackup& backup) {
 std::vector<FoundBackup> BackupsOldestFirst(const fs::path& root) {
     std::vector<FoundBackup> backups;
     if (!IsRealFolder(root)) return backups;
-    for (const std::string& name : EntryNames(root)) {
+    for (const std::string& name : files::EntryNames(root)) {
         if (std::optional<FoundBackup> backup = ReadBackup(root, name)) {
             backups.push_back(std::move(*backup));
         }
@@ -271,7 +260,7 @@ void RemoveBackup(const fs::path& root, const std::string& id) {
 // Removes the remains of copies and removals cut short, then the oldest backups beyond
 // kKeptBackups but those in `keep`.
 void PruneBackups(const fs::path& root, const std::vector<std::string>& keep) {
-    for (const std::string& name : EntryNames(root)) {
+    for (const std::string& name : files::EntryNames(root)) {
         if (IsPartialName(name)) RemoveFolderWithFiles(root / name);
     }
     const std::vector<FoundBackup> backups = BackupsOldestFirst(root);

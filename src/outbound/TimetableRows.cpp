@@ -1,5 +1,6 @@
 #include "outbound/TimetableRows.h"
 
+#include "base/FileNameCase.h"
 #include "text/IntegerText.h"
 #include "text/TextHelpers.h"
 #include "worktables/FilterExpression.h"
@@ -17,10 +18,37 @@ namespace grupost = layouts::grupost;
 namespace proft = layouts::proft;
 namespace soluc = layouts::soluc;
 
-bool IsBlank(std::string_view text) { return TrimBlanks(text).empty(); }
+bool IsBlank(std::string_view text) { return TrimBlanksView(text).empty(); }
+
+// True when a DIA text reads as 0 (blank included): the row is not placed in the timetable.
+bool IsUnplacedDay(std::string_view text) {
+    const std::string_view day = TrimBlanksView(text);
+    return day.find_first_not_of('0') == std::string_view::npos;
+}
+
+// Reports the keys of an activity that resolved to nothing. A lesson (a row whose activity key
+// came from no task) needs its course and subject; any row that names a group needs its unit.
+void ReportEmptyKeys(const TimetableTables& t, const TimetableFields& f, std::size_t row,
+                     std::string_view asig, std::string_view codGrupo,
+                     const ActivityValues& values, bool isTask, ConversionReport& report) {
+    const bool missingUnit = IsBlank(values.unitKey) && !IsBlank(codGrupo);
+    const bool missingCourse = !isTask && IsBlank(values.courseKey);
+    const bool missingSubject = !isTask && IsBlank(values.subjectKey);
+    if (!missingUnit && !missingCourse && !missingSubject) return;
+    const std::string prof = t.soluc.Text(row, f.soluc.prof);
+    const ReportPlace place = TableRow(layouts::SOLUC.fileName, row);
+    for (const auto& [missing, element] : {std::pair{missingUnit, "X_UNIDAD"},
+                                          std::pair{missingCourse, "X_OFERTAMATRIG"},
+                                          std::pair{missingSubject, "X_MATERIAOMG"}}) {
+        if (!missing) continue;
+        report.Add(ReportKind::KeyNotFound, place,
+                   {prof, element, asig, codGrupo, values.courseKey});
+    }
+}
 
 DbfTable OpenExclusive(const std::filesystem::path& workDir, const TableLayout& layout) {
-    return DbfTable::Open(workDir / layout.fileName, TableAccess::Exclusive);
+    return DbfTable::Open(files::FindIgnoringCase(workDir, layout.fileName),
+                          TableAccess::Exclusive);
 }
 
 }  // namespace
@@ -48,7 +76,7 @@ void TimetableTables::Close() {
 }
 
 SolucFields::SolucFields(const DbfTable& t)
-    : asig(t.Field(soluc::ASIG)), codGrupo(t.Field(soluc::CODGRUPO)), tarea(t.Field(soluc::TAREA)),
+    : prof(t.Field(soluc::PROF)), asig(t.Field(soluc::ASIG)), codGrupo(t.Field(soluc::CODGRUPO)), tarea(t.Field(soluc::TAREA)),
       dia(t.Field(soluc::DIA)), hora(t.Field(soluc::HORA)), marco(t.Field(soluc::MARCO)),
       aula(t.Field(soluc::AULA)) {}
 
@@ -81,7 +109,8 @@ TimetableFields::TimetableFields(const TimetableTables& t)
       grupos(t.grupos), nomAsg2(t.nomAsg2) {}
 
 FrameworkDates ReadFrameworkDates(const std::filesystem::path& workDir) {
-    DbfTable periods = DbfTable::Open(workDir / layouts::PERIODOS.fileName, TableAccess::Shared);
+    DbfTable periods = DbfTable::Open(files::FindIgnoringCase(workDir, layouts::PERIODOS.fileName),
+                                      TableAccess::Shared);
     FrameworkDates dates;
     if (periods.RecordCount() > 0) {
         dates.start = periods.Text(0, layouts::periodos::FECINI);
@@ -96,17 +125,30 @@ std::string TeacherFilter(std::string_view abrev) {
 }
 
 std::vector<std::size_t> PlacedRows(TimetableTables& tables, const TimetableFields& fields,
-                                    std::string_view abrev) {
+                                    std::string_view abrev, SolucRowsTaken& taken) {
     std::vector<std::size_t> placed;
     for (std::size_t row : tables.soluc.FilterRows(TeacherFilter(abrev))) {
+        taken[row] = true;
         if (tables.soluc.Integer(row, fields.soluc.dia) != 0) placed.push_back(row);
     }
     return placed;
 }
 
+void ReportRowsOfUnknownTeachers(const TimetableTables& tables, const TimetableFields& fields,
+                                 const SolucRowsTaken& taken, ConversionReport& report) {
+    const DbfTable& soluc = tables.soluc;
+    for (std::size_t row = 0; row < taken.size(); ++row) {
+        if (taken[row]) continue;
+        const std::string day = soluc.Text(row, fields.soluc.dia);
+        if (IsUnplacedDay(day)) continue;
+        report.Add(ReportKind::RowOfUnknownTeacher, TableRow(layouts::SOLUC.fileName, row),
+                   {soluc.Text(row, fields.soluc.prof), day, soluc.Text(row, fields.soluc.hora)});
+    }
+}
+
 // The lookups go step by step in this order, since later steps use what earlier ones found.
 ActivityValues ResolveActivity(TimetableTables& t, const TimetableFields& f, std::size_t row,
-                               const FrameworkDates& dates) {
+                               const FrameworkDates& dates, ConversionReport& report) {
     ActivityValues values;
     const std::string asig = t.soluc.Text(row, f.soluc.asig);
     const std::string codGrupo = t.soluc.Text(row, f.soluc.codGrupo);
@@ -132,6 +174,9 @@ ActivityValues ResolveActivity(TimetableTables& t, const TimetableFields& f, std
         values.slotCode = t.tramos.Text(*slot, f.tramos.codDiho);
         values.startTime = t.tramos.Text(*slot, f.tramos.horaDesde);
         values.endTime = t.tramos.Text(*slot, f.tramos.horaHasta);
+    } else {
+        report.Add(ReportKind::SlotNotFound, TableRow(layouts::SOLUC.fileName, row),
+                   {t.soluc.Text(row, f.soluc.prof), dayPeriodKey, frameworkFlag});
     }
 
     const std::string aula = t.soluc.Text(row, f.soluc.aula);
@@ -149,9 +194,11 @@ ActivityValues ResolveActivity(TimetableTables& t, const TimetableFields& f, std
         }
     }
 
-    values.activityKey = IsBlank(tarea) ? "1" : tarea;
+    const bool isTask = !IsBlank(tarea);
+    values.activityKey = isTask ? tarea : "1";
     values.startDate = dates.start;
     values.endDate = dates.end;
+    ReportEmptyKeys(t, f, row, asig, codGrupo, values, isTask, report);
     return values;
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "outbound/ResultDocument.h"
+#include "worktables/ConversionReport.h"
 #include "worktables/DbfTable.h"
 
 namespace velmaro {
@@ -26,8 +27,9 @@ struct TimetableTables {
     DbfTable tramos;
     DbfTable asig;
 
-    // Opens every table of `workDir` for exclusive use. Throws Error naming the first table
-    // that is missing, damaged or held by another program.
+    // Opens every table of `workDir` (its name in any letter case, as Tavolin under Wine may
+    // write "soluc.dbf") for exclusive use, read strictly. Throws Error naming the first table
+    // that is missing, cut short or otherwise damaged, or held by another program.
     static TimetableTables Open(const std::filesystem::path& workDir);
     // Closes every table, ASIGNOMT2 included, so that none stays held after the job.
     void Close();
@@ -36,7 +38,7 @@ struct TimetableTables {
 // The fields of SOLUC.DBF the conversion reads.
 struct SolucFields {
     explicit SolucFields(const DbfTable& soluc);
-    DbfTable::FieldHandle asig, codGrupo, tarea, dia, hora, marco, aula;
+    DbfTable::FieldHandle prof, asig, codGrupo, tarea, dia, hora, marco, aula;
 };
 
 // The fields of PROFT.DBF that name a teacher's group in the result document.
@@ -95,20 +97,33 @@ struct FrameworkDates {
     std::string end;
 };
 
-// FECINI and FECFIN of the first row of PERIODOS.DBF in `workDir`, opened for shared use and
-// closed again. Throws Error naming the table when it cannot be read.
+// FECINI and FECFIN of the first row of PERIODOS.DBF in `workDir` (its name in any letter case),
+// opened for shared use, read strictly and closed again. Throws Error naming the table when it
+// cannot be read whole.
 FrameworkDates ReadFrameworkDates(const std::filesystem::path& workDir);
 
 // The filter that restricts SOLUC to one teacher: PROF= 'ABREV', quotes inside doubled.
 std::string TeacherFilter(std::string_view abrev);
 
-// The teacher's SOLUC rows that are placed in the timetable (DIA not 0), in stored order.
+// One entry per SOLUC row: true once a teacher's filter took the row.
+using SolucRowsTaken = std::vector<bool>;
+
+// The teacher's SOLUC rows that are placed in the timetable (DIA not 0), in stored order. Marks
+// in `taken` (sized to the rows of SOLUC) every row of the teacher, placed or not.
 std::vector<std::size_t> PlacedRows(TimetableTables& tables, const TimetableFields& fields,
-                                    std::string_view abrev);
+                                    std::string_view abrev, SolucRowsTaken& taken);
+
+// Reports every SOLUC row that no teacher took and that is placed (DIA neither blank nor 0): a
+// row whose teacher is not in PROFT, which the result document leaves out.
+void ReportRowsOfUnknownTeachers(const TimetableTables& tables, const TimetableFields& fields,
+                                 const SolucRowsTaken& taken, ConversionReport& report);
 
 // Joins the placed SOLUC row `row` with the other work tables into the values of its activity.
-// Each lookup finds the first matching row in stored order.
+// Each lookup finds the first matching row in stored order. Reports to `report` a day and
+// period that the row's framework lacks, and a unit, course or subject key that resolved to
+// nothing (the course and subject of a lesson; the unit of a row that names a group).
 ActivityValues ResolveActivity(TimetableTables& tables, const TimetableFields& fields,
-                               std::size_t row, const FrameworkDates& dates);
+                               std::size_t row, const FrameworkDates& dates,
+                               ConversionReport& report);
 
 }  // namespace velmaro

@@ -43,14 +43,16 @@ const std::unordered_map<char32_t, char>& ByteOfCodePoint() {
     return *table;
 }
 
-// The byte of the character that starts at `pos` of `utf8` (not ASCII), or '?' when the code
-// page cannot hold it (an invalid UTF-8 byte counts as one such character); moves `pos` past it.
-char NonAsciiByte(std::string_view utf8, std::size_t& pos) {
+// The byte of the character that starts at `pos` of `utf8` (not ASCII), or nothing when the
+// code page cannot hold it (an invalid UTF-8 byte counts as one such character); moves `pos`
+// past it.
+std::optional<char> NonAsciiByte(std::string_view utf8, std::size_t& pos) {
     const std::size_t length = Utf8CharLength(utf8, pos);
-    const char32_t cp = length == 1 ? U'?' : Utf8Decode(utf8, pos);
     pos += length;
+    if (length == 1) return std::nullopt;
+    const char32_t cp = Utf8Decode(utf8, pos - length);
     if (IsUnassignedByteValue(cp)) return static_cast<char>(cp);
-    return Windows1252Byte(cp).value_or('?');
+    return Windows1252Byte(cp);
 }
 
 // Copies the ASCII bytes at the start of `from`, at most `room` of them, to `to`, eight at a
@@ -92,17 +94,25 @@ void AppendWindows1252(std::string_view utf8, std::string& bytes) {
 }
 
 std::size_t WriteWindows1252(std::string_view utf8, std::span<char> out) {
+    return WriteWindows1252Counted(utf8, out).written;
+}
+
+Windows1252Writing WriteWindows1252Counted(std::string_view utf8, std::span<char> out) {
     std::size_t written = 0;
     std::size_t pos = 0;
+    std::size_t replaced = 0;
     while (pos < utf8.size() && written < out.size()) {
         const std::size_t room = std::min(utf8.size() - pos, out.size() - written);
         // a run of ASCII stays as it is
         const std::size_t ascii = CopyAsciiRun(utf8.data() + pos, out.data() + written, room);
         pos += ascii;
         written += ascii;
-        if (ascii < room) out[written++] = NonAsciiByte(utf8, pos);
+        if (ascii == room) continue;
+        const std::optional<char> byte = NonAsciiByte(utf8, pos);
+        if (!byte) ++replaced;
+        out[written++] = byte.value_or('?');
     }
-    return written;
+    return {written, pos, replaced};
 }
 
 std::optional<char> Windows1252Byte(char32_t codePoint) {

@@ -16,6 +16,15 @@ void AppendWindows1252(std::string_view utf8, std::string& bytes);
 // Writes the Windows-1252 bytes of the first characters of `utf8` that fit into `out` (one byte
 // a character, as EncodeWindows1252 gives them); returns how many bytes were written.
 std::size_t WriteWindows1252(std::string_view utf8, std::span<char> out);
+
+// What WriteWindows1252Counted did with a text.
+struct Windows1252Writing {
+    std::size_t written = 0;   // bytes written
+    std::size_t consumed = 0;  // bytes of the UTF-8 text they stand for
+    std::size_t replaced = 0;  // characters the code page cannot hold, written as '?'
+};
+// WriteWindows1252, telling also how much of `utf8` went in and how many characters became '?'.
+Windows1252Writing WriteWindows1252Counted(std::string_view utf8, std::span<char> out);
 // The Windows-1252 byte of `codePoint`, or nothing when the code page assigns it none: the five
 // unassigned bytes hold no character here, as in the code page's published table.
 std::optional<char> Windows1252Byte(char32_t codePoint);

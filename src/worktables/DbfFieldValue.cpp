@@ -193,9 +193,13 @@ std::optional<double> ParseDecimal(std::string_view text) {
     return value;
 }
 
-void WriteStoredCharacters(std::string_view utf8, std::span<char> field) {
-    const std::size_t written = WriteWindows1252(utf8, field);
-    std::fill(field.begin() + static_cast<std::ptrdiff_t>(written), field.end(), ' ');
+StoredTextChange WriteStoredCharacters(std::string_view utf8, std::span<char> field) {
+    const Windows1252Writing writing = WriteWindows1252Counted(utf8, field);
+    std::fill(field.begin() + static_cast<std::ptrdiff_t>(writing.written), field.end(), ' ');
+    // Blanks left out at the end change nothing: a field's trailing blanks are not significant.
+    const bool cut = writing.consumed < utf8.size() &&
+                     utf8.find_first_not_of(' ', writing.consumed) != std::string_view::npos;
+    return {cut, writing.replaced > 0};
 }
 
 bool AppendFormattedNumber(double value, int width, int decimals, std::string& bytes) {

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "worktables/DbfHeader.h"
+#include "worktables/StoredTextWatcher.h"
 
 namespace velmaro::dbf {
 
@@ -36,8 +37,8 @@ std::string CanonicalNumber(double value);
 std::optional<double> ParseDecimal(std::string_view text);
 
 // Fills `field` (a character field's bytes in a record) with what it stores for `utf8`:
-// Windows-1252, cut to the field's width, padded with blanks.
-void WriteStoredCharacters(std::string_view utf8, std::span<char> field);
+// Windows-1252, cut to the field's width, padded with blanks. Returns what that changed.
+StoredTextChange WriteStoredCharacters(std::string_view utf8, std::span<char> field);
 
 // Appends `value` right-aligned in `width` bytes with `decimals` decimals; false (and nothing
 // appended) when it does not fit.

@@ -202,6 +202,56 @@ DbfHeader ParseHeader(std::string_view file, const std::filesystem::path& path) 
     return header;
 }
 
+namespace {
+
+// True when `trailer` is what a writer may leave after the last record: at most the end mark
+// and padding, shorter than a record (a longer trailer would hold an undeclared record).
+bool IsEndPadding(std::string_view trailer, std::size_t recordLength) {
+    if (trailer.size() >= recordLength) return false;
+    return std::all_of(trailer.begin(), trailer.end(), [](char c) {
+        return static_cast<unsigned char>(c) == kEndOfFile || c == '\0';
+    });
+}
+
+std::string Count(std::size_t records) {
+    return std::to_string(records) + (records == 1 ? " registro" : " registros");
+}
+
+}  // namespace
+
+std::string SizeMismatch(const DbfHeader& header, std::string_view file) {
+    const std::size_t declared = header.declaredRecordCount;
+    const std::size_t dataBytes = file.size() - header.headerLength;
+    const std::size_t whole = dataBytes / header.recordLength;
+    const std::string promise = "la cabecera indica " + Count(declared) + " de " +
+                                std::to_string(header.recordLength) + " bytes";
+    if (whole < declared) {
+        std::string held = "el archivo solo contiene " + std::to_string(whole) + " completos";
+        const std::string_view rest =
+            file.substr(header.headerLength + whole * header.recordLength);
+        if (!IsEndPadding(rest, header.recordLength)) held += " y parte de otro";
+        return promise + " y " + held + " (el archivo está cortado)";
+    }
+    const std::string_view trailer =
+        file.substr(header.headerLength + declared * header.recordLength);
+    if (!IsEndPadding(trailer, header.recordLength)) {
+        return promise + ", pero tras ellos el archivo tiene " + std::to_string(trailer.size()) +
+               " bytes más" +
+               (trailer.size() >= header.recordLength
+                    ? " (al menos " + Count(trailer.size() / header.recordLength) +
+                          " que la cabecera no cuenta)"
+                    : std::string(" que no son el final de la tabla"));
+    }
+    for (std::size_t record = 0; record < declared; ++record) {
+        const std::size_t at = header.headerLength + record * header.recordLength;
+        if (static_cast<unsigned char>(file[at]) == kEndOfFile) {
+            return promise + " y la marca de fin de archivo aparece en el registro " +
+                   std::to_string(record + 1) + " (faltan los registros desde ese)";
+        }
+    }
+    return "";
+}
+
 std::size_t RecordsInFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     std::error_code sizeError;

@@ -1,5 +1,6 @@
 #pragma once
-// The header of a dBase table: built for a layout when we write, parsed leniently when we read.
+// The header of a dBase table: built for a layout when we write, parsed leniently when we read,
+// and checked against the size of its file when a job reads the table strictly.
 
 #include <cstddef>
 #include <filesystem>
@@ -38,6 +39,13 @@ DbfHeader BuildHeader(const TableLayout& layout, DbfLevel level, const std::stri
 // The header at the start of `file`. Throws Error "'<path>' no es una tabla dBase válida: ..."
 // when it is not a readable table header; never reads outside `file`.
 DbfHeader ParseHeader(std::string_view file, const std::filesystem::path& path);
+
+// What is wrong when `file` does not hold exactly the records that its header declares, as a
+// text to follow the table's name ("la cabecera indica 100000 registros y ..."); empty when it
+// does. After the last record the file may end, or hold the end-of-file mark 0x1A, or padding
+// of 0x1A and NUL bytes shorter than a record, as dBase, FoxPro and other writers leave it.
+// A declared record that begins with the end-of-file mark is missing.
+std::string SizeMismatch(const DbfHeader& header, std::string_view file);
 
 // The number of records in the table file at `path`, deleted ones included: the header's count,
 // capped by what the file's size can hold. Reads only the header. Throws Error naming the file

@@ -16,6 +16,7 @@
 #include "worktables/RecordBlocks.h"
 #include "worktables/RowKeyIndex.h"
 #include "worktables/TableFile.h"
+#include "worktables/WholeTableFile.h"
 
 namespace velmaro {
 
@@ -65,6 +66,7 @@ struct DbfTable::Impl final : dbf::RowKeySource {
     bool dirty = false;
     std::string damage;
     dbf::RowKeyIndexes indexes;
+    StoredTextWatcher* textWatcher = nullptr;  // told when a text is not stored as given
 
     // A table whose live rows are `liveRecords` (whole records, as read from the file).
     Impl(std::filesystem::path tablePath, dbf::DbfHeader tableHeader, dbf::TableFile tableFile,
@@ -294,9 +296,11 @@ DbfTable DbfTable::Create(const std::filesystem::path& path, const TableLayout& 
     return DbfTable(std::move(impl));
 }
 
-DbfTable DbfTable::Open(const std::filesystem::path& path, TableAccess access) {
+DbfTable DbfTable::Open(const std::filesystem::path& path, TableAccess access,
+                        TableReading reading) {
     dbf::TableFile file = dbf::TableFile::Open(path, access);
     std::string bytes = file.ReadAll();
+    if (reading == TableReading::Strict) dbf::CheckWholeTableFile(bytes, path);
     dbf::DbfHeader header = dbf::ParseHeader(bytes, path);
 
     // The file size decides how many records there are (a header's count may lie); a record
@@ -372,8 +376,14 @@ int DbfTable::Integer(std::size_t row, std::string_view field) const {
 
 int DbfTable::Integer(std::size_t row, FieldHandle field) const {
     impl_->CheckRow(row);
-    return dbf::IntegerValue(impl_->Field(field.index), impl_->Raw(row, field.index),
-                             impl_->order);
+    try {
+        return dbf::IntegerValue(impl_->Field(field.index), impl_->Raw(row, field.index),
+                                 impl_->order);
+    } catch (const Error& error) {
+        throw Error("La tabla '" + impl_->TableName() + "', campo '" +
+                    impl_->Field(field.index).name + "', fila " + std::to_string(row + 1) + ": " +
+                    error.what());
+    }
 }
 
 std::size_t DbfTable::Append() {
@@ -413,10 +423,14 @@ void DbfTable::SetText(std::size_t row, FieldHandle field, std::string_view valu
     const std::size_t index = field.index;
     const DbfField& f = impl_->Field(index);
     if (dbf::IsTextType(f.type)) {
+        StoredTextChange change;
         impl_->StoreWith(row, index, [&](char* at) {
-            dbf::WriteStoredCharacters(value,
-                                       std::span<char>(at, static_cast<std::size_t>(f.width)));
+            change = dbf::WriteStoredCharacters(
+                value, std::span<char>(at, static_cast<std::size_t>(f.width)));
         });
+        if (change.Any() && impl_->textWatcher != nullptr) {
+            impl_->textWatcher->TextChanged(row, index, value, change);
+        }
     } else if (f.type == dbf::kTypeNumeric || f.type == dbf::kTypeFloat) {
         if (IsBlankText(value)) {
             impl_->Store(row, index, std::string(static_cast<std::size_t>(f.width), ' '));
@@ -468,6 +482,8 @@ void DbfTable::SetLogical(std::size_t row, FieldHandle field, bool value) {
     }
     SetText(row, field, value ? "T" : "F");
 }
+
+void DbfTable::WatchStoredText(StoredTextWatcher* watcher) { impl_->textWatcher = watcher; }
 
 std::optional<std::size_t> DbfTable::Locate(
     std::initializer_list<std::pair<std::string_view, std::string_view>> fieldValues) {

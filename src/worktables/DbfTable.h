@@ -3,7 +3,8 @@
 //
 // Writes dBase III/IV tables (version 0x03, language driver 0x57 = Windows-1252) and, for the
 // reference table only, dBase 7 tables (version 0x04, 48-byte field descriptors). Reads dBase
-// III, IV, 5, 7, FoxPro and Visual FoxPro tables leniently (lying headers, truncated files).
+// III, IV, 5, 7, FoxPro and Visual FoxPro tables, strictly (the file must hold exactly the
+// records its header declares) or leniently (what a lying header or a cut file still holds).
 //
 // Rows are addressed by their 0-based position among the live (not deleted) rows, in stored
 // order. Field names are matched without regard to letter case. Character values go in and come
@@ -20,6 +21,7 @@
 #include <utility>
 #include <vector>
 
+#include "worktables/StoredTextWatcher.h"
 #include "worktables/TableLayout.h"
 
 namespace velmaro {
@@ -27,6 +29,12 @@ namespace velmaro {
 enum class TableAccess {
     Shared,     // several openers may read; an exclusive holder makes the open fail
     Exclusive,  // takes an exclusive OS lock; fails when anybody else holds the table
+};
+
+// How Open treats a file whose size disagrees with its header's record count.
+enum class TableReading {
+    Strict,   // refused: an Error names the table and what is wrong (the jobs read so)
+    Lenient,  // the whole records the file holds are the rows; Damage() tells what is missing
 };
 
 enum class DbfLevel {
@@ -42,8 +50,10 @@ public:
     static DbfTable Create(const std::filesystem::path& path, const TableLayout& layout,
                            DbfLevel level = DbfLevel::DBase3);
     // Opens an existing table of any supported level. Throws Error naming the file when it is
-    // missing, not a dBase table, or held by another program.
-    static DbfTable Open(const std::filesystem::path& path, TableAccess access);
+    // missing, not a regular file, not a dBase table, held by another program or, read
+    // strictly, cut short or longer than its header says (see dbf::SizeMismatch).
+    static DbfTable Open(const std::filesystem::path& path, TableAccess access,
+                         TableReading reading = TableReading::Strict);
     // The number of rows of the table file at `path` without reading them: the header's count
     // (deleted rows included, which our own tables never hold), capped by what the file's size
     // can hold. Throws Error naming the file when it cannot be read or is not a table.
@@ -59,8 +69,9 @@ public:
     void Close();
 
     const std::filesystem::path& Path() const;
-    // For a table opened from a damaged file (records missing or cut off at the end), a message
-    // naming the file and the damage; the readable rows are still there. Empty otherwise.
+    // For a table opened leniently from a damaged file (records missing or cut off at the end),
+    // a message naming the file and the damage; the readable rows are still there. Empty
+    // otherwise.
     const std::string& Damage() const;
     // Number of live rows.
     std::size_t RecordCount() const;
@@ -83,8 +94,8 @@ public:
     // Text(row, name) for a field found beforehand.
     std::string Text(std::size_t row, FieldHandle field) const;
     // The field's value as a whole number: numeric fields rounded; character fields converted
-    // from decimal text (a blank value is 0); otherwise Error "'<text>' is not a valid integer
-    // value".
+    // from decimal text (a blank value is 0); otherwise Error "La tabla '<path>', campo
+    // '<field>', fila <row + 1>: '<text>' is not a valid integer value".
     int Integer(std::size_t row, std::string_view field) const;
     // Integer(row, name) for a field found beforehand.
     int Integer(std::size_t row, FieldHandle field) const;
@@ -104,6 +115,11 @@ public:
     void SetInteger(std::size_t row, FieldHandle field, long long value);
     void SetFloat(std::size_t row, FieldHandle field, double value);
     void SetLogical(std::size_t row, FieldHandle field, bool value);
+
+    // Tells `watcher` (nothing: nobody) of every text that SetText cannot store as given: cut
+    // to the field's width, or with characters Windows-1252 cannot hold. The watcher must
+    // outlive the table or be replaced first.
+    void WatchStoredText(StoredTextWatcher* watcher);
 
     // The first row in stored order whose fields equal the given values (character values
     // compared exactly, case-sensitive, trailing blanks not significant; the value is cut to the

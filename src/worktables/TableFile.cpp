@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "base/Error.h"
+#include "base/FileKind.h"
 
 namespace velmaro::dbf {
 
@@ -43,6 +44,9 @@ TableFile TableFile::Open(const std::filesystem::path& path, TableAccess access)
     std::error_code ignored;
     if (!std::filesystem::exists(path, ignored)) {
         throw Error("No existe la tabla '" + path.string() + "'");
+    }
+    if (const auto reason = files::NotAFileReason(path)) {
+        throw Error("La tabla '" + path.string() + "' no es un archivo (" + *reason + ")");
     }
     files::OpenedFile opened = files::OpenExistingFile(path);
     if (opened.error == EBUSY) throw Error(HeldByAnotherProgramMessage(path));

@@ -1,7 +1,7 @@
 #pragma once
 // Whether the bytes of a dBase table file hold the whole table: a readable header whose record
-// count and lengths agree with the file's size. Used to refuse a copy of a table that was cut
-// short, padded or replaced before it is put back into the work-table folder.
+// count and lengths agree with the file's size. The jobs read tables only when they do, and a
+// backup's copy of a table is put back only when it does.
 
 #include <filesystem>
 #include <string_view>
@@ -9,8 +9,8 @@
 namespace velmaro::dbf {
 
 // Throws Error naming `path` when `file` (the whole content of the table file at `path`) is not
-// a readable dBase table, or when its size is not the header's length plus the declared records
-// (optionally followed by the end-of-file byte).
+// a readable dBase table, or does not hold exactly the records its header declares (followed
+// at most by the end-of-file mark or a short padding, as dbf::SizeMismatch allows).
 void CheckWholeTableFile(std::string_view file, const std::filesystem::path& path);
 
 }  // namespace velmaro::dbf

@@ -10,6 +10,7 @@
 #include <ostream>
 #include <source_location>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/Error.h"
@@ -99,12 +100,26 @@ TEST(ExchangeLoad, MissingFile) {
                                      ": el archivo no existe");
 }
 
-TEST(ExchangeLoad, Folder) {
+// A folder, a device or a FIFO is named as what it is, and never opened: a FIFO would wait for
+// a writer and a device might be read without end.
+TEST(ExchangeLoad, WhatIsNotAFile) {
     ScratchFolder folder;
-    const auto path = folder.Path() / "carpeta.xml";
-    std::filesystem::create_directory(path);
-    EXPECT_EQ(LoadFailure(path), "No se puede leer el documento de intercambio " + Quoted(path) +
-                                     ": es una carpeta, no un archivo");
+    const auto directory = folder.Path() / "carpeta.xml";
+    std::filesystem::create_directory(directory);
+    const auto fifo = folder.Path() / "tuberia.xml";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const auto link = folder.Path() / "enlace.xml";
+    std::filesystem::create_symlink("/dev/zero", link);
+    const std::pair<std::filesystem::path, std::string> cases[] = {
+        {directory, "es una carpeta"},
+        {"/dev/zero", "es un dispositivo"},
+        {link, "es un dispositivo"},
+        {fifo, "es una tubería (FIFO)"},
+    };
+    for (const auto& [path, what] : cases) {
+        EXPECT_EQ(LoadFailure(path), "No se puede leer el documento de intercambio " +
+                                         Quoted(path) + ": no es un archivo (" + what + ")");
+    }
 }
 
 TEST(ExchangeLoad, EmptyFile) {
@@ -112,11 +127,6 @@ TEST(ExchangeLoad, EmptyFile) {
     const auto path = folder.File("vacio.xml", "");
     EXPECT_EQ(LoadFailure(path), "No se puede leer el documento de intercambio " + Quoted(path) +
                                      ": el archivo está vacío");
-}
-
-TEST(ExchangeLoad, DeviceIsNotADocument) {
-    EXPECT_EQ(LoadFailure("/dev/zero"),
-              "No se puede leer el documento de intercambio '/dev/zero': no es un archivo normal");
 }
 
 TEST(ExchangeLoad, UnreadableFile) {
@@ -258,6 +268,70 @@ TEST(ExchangeHostile, ModestEntityUseIsAccepted) {
         "\">]>\n<SERVICIO><BLOQUE_DATOS><grupo_datos seq=\"M\"><grupo_datos><dato>" + references +
         "</dato></grupo_datos></grupo_datos></BLOQUE_DATOS></SERVICIO>");
     EXPECT_EQ(SectionValues(document, "M"), (Rows{{std::string(100000, 'x')}}));
+}
+
+// A record of section M whose first field holds `content` and whose second field is "b".
+std::string OneRecord(const std::string& content) {
+    return "<SERVICIO><BLOQUE_DATOS><grupo_datos seq=\"M\"><grupo_datos><dato>" + content +
+           "</dato><dato>b</dato></grupo_datos></grupo_datos></BLOQUE_DATOS></SERVICIO>\n";
+}
+
+// A well-formed document larger than libxml2's limits without its "huge" mode: a long text node
+// is read whole; what the reader refuses is named in Spanish, with the limit and the place,
+// before the parser's own words, and never as content after the end of the document.
+TEST(ExchangeLimits, FiftyMegabyteTextNodeIsRead) {
+    const std::string text(50u << 20, 'y');
+    ScratchFolder folder;
+    const ExchangeDocument document =
+        ExchangeDocument::Load(folder.File("grande.xml", OneRecord(text)));
+    const std::vector<ExchangeRecord> records = document.Records("M");
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].Field(0).size(), text.size());
+    EXPECT_EQ(records[0].Field(1), "b");
+}
+
+TEST(ExchangeLimits, WhatIsBeyondTheReaderIsRefusedNamingTheLimit) {
+    const std::string big(11'000'000, 'c');
+    const auto nested = [](int levels) {
+        std::string open, close;
+        for (int level = 0; level < levels; ++level) {
+            open += "<a>";
+            close += "</a>";
+        }
+        return OneRecord(open + "x" + close);
+    };
+    struct LimitCase {
+        const char* name;
+        std::string xml;
+        std::string refusal;
+    };
+    const LimitCase cases[] = {
+        {"10000 levels", nested(10000),
+         "el documento tiene un anidamiento de elementos de más de 256 niveles (línea 1, columna "},
+        {"257 levels", nested(252),
+         "el documento tiene un anidamiento de elementos de más de 256 niveles"},
+        {"CDATA", OneRecord("<![CDATA[" + big + "]]>"),
+         "el documento tiene una sección CDATA de más de 10000000 bytes (línea 1, columna "},
+        {"attribute",
+         OneRecord("x").replace(OneRecord("x").find("<dato>"), 6, "<dato n=\"" + big + "\">"),
+         "el documento tiene un valor de atributo de más de 10000000 bytes (línea 1, columna "},
+        {"comment", OneRecord("<!--" + big + "-->"),
+         "el documento tiene un comentario de más de 10000000 bytes (línea 1, columna "},
+    };
+    for (const LimitCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScratchFolder folder;
+        const auto path = folder.File("limite.xml", c.xml);
+        const std::string message = LoadFailure(path);
+        EXPECT_EQ(message.find("No se puede leer el documento de intercambio " + Quoted(path) +
+                               ": " + c.refusal),
+                  0u)
+            << message;
+        EXPECT_EQ(message.find("Extra content"), std::string::npos) << message;
+    }
+    // The deepest nesting read: the envelope's five levels and 251 more.
+    const ExchangeDocument deepest = testing::LoadXml(nested(251));
+    EXPECT_EQ(SectionValues(deepest, "M"), (Rows{{"x", "b"}}));
 }
 
 // One document, saved in several encodings: the values must come out the same.

@@ -28,7 +28,8 @@ public:
     void DocumentType(std::string_view text, bool xhtml) override {
         Add("doctype " + std::string(text) + (xhtml ? " xhtml" : ""));
     }
-    void StartElement(std::string_view name, std::span<const ReaderAttribute> attributes) override {
+    void StartElement(std::string_view name, std::span<const ReaderAttribute> attributes,
+                      int /*line*/) override {
         std::string line = "<" + std::string(name);
         for (const ReaderAttribute& a : attributes) {
             line += " " + std::string(a.name) + "=[" + std::string(a.value) + "]";
@@ -143,9 +144,10 @@ INSTANTIATE_TEST_SUITE_P(
 // Throws when the element "alto" starts.
 class StoppingEvents : public RecordedEvents {
 public:
-    void StartElement(std::string_view name, std::span<const ReaderAttribute> attributes) override {
+    void StartElement(std::string_view name, std::span<const ReaderAttribute> attributes,
+                      int line) override {
         if (name == "alto") throw std::runtime_error("parado");
-        RecordedEvents::StartElement(name, attributes);
+        RecordedEvents::StartElement(name, attributes, line);
     }
 };
 

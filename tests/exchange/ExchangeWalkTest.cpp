@@ -105,6 +105,24 @@ struct FieldCase {
 // Failing cases show their name.
 void PrintTo(const FieldCase& c, std::ostream* os) { *os << c.name; }
 
+// Every record knows the line where its element begins, for messages about its values.
+TEST(ExchangeWalk, RecordsKnowTheirLines) {
+    const ExchangeDocument document = LoadXml(
+        "<?xml version=\"1.0\"?>\n"
+        "<SERVICIO><BLOQUE_DATOS>\n"
+        "<grupo_datos seq=\"M\"><grupo_datos><dato>A</dato></grupo_datos>\n"
+        "\n"
+        "<grupo_datos>\n<dato>B</dato></grupo_datos>\n"
+        "<!-- -->\n</grupo_datos>\n"
+        "<grupo_datos seq=\"M\"><grupo_datos><dato>C</dato></grupo_datos></grupo_datos>\n"
+        "</BLOQUE_DATOS></SERVICIO>\n");
+    std::vector<std::pair<std::string, int>> lines;
+    for (const ExchangeRecord& record : document.Records("M")) {
+        lines.emplace_back(record.Field(0), record.Line());
+    }
+    EXPECT_EQ(lines, (std::vector<std::pair<std::string, int>>{{"A", 3}, {"B", 5}, {"C", 9}}));
+}
+
 class ExchangeFields : public ::testing::TestWithParam<FieldCase> {};
 
 TEST_P(ExchangeFields, ValuesByPositionAmongDatoChildren) {

@@ -126,8 +126,12 @@ TEST(CoursesAndGroupsStep, NonIntegerCourseKeyStopsTheJobKeepingRowsWritten) {
                      XmlSection{"UNIDADES", {{"u1", "1º A", "101"}}}});
     WriteReferenceTable(run.ProgramDir(), kReference);
     InboundContext ctx = run.Context();
-    EXPECT_EQ(ErrorMessage([&] { RunCoursesAndGroupsStep(ctx); }),
-              "'abc' is not a valid integer value");
+    const std::string message = ErrorMessage([&] { RunCoursesAndGroupsStep(ctx); });
+    EXPECT_EQ(message.find("El documento '" + run.DocumentPath().string() + "', línea "), 0u)
+        << message;
+    EXPECT_TRUE(message.ends_with(
+        " (sección CURSOS_DEL_CENTRO, clave del curso): 'abc' is not a valid integer value"))
+        << message;
     const Rows courses = ReadRows(run.WorkTable("CURSOST.DBF"));
     ASSERT_EQ(courses.size(), 1u);
     EXPECT_EQ(courses[0].at("CLAVE"), "101");

@@ -220,7 +220,12 @@ TEST(FrameworkStep, StartTimeThatIsNotAWholeNumberStopsTheJob) {
     StepFixture run({Frameworks({kFrameworkA}),
                      Slots({{"a", "1", "480", "535", "A"}, {"b", "2", "8:00", "9:00", "A"}})});
     InboundContext ctx = run.Context();
-    EXPECT_EQ(ErrorMessage([&] { RunFrameworkStep(ctx); }), "'8:00' is not a valid integer value");
+    const std::string message = ErrorMessage([&] { RunFrameworkStep(ctx); });
+    EXPECT_EQ(message.find("El documento '" + run.DocumentPath().string() + "', línea "), 0u)
+        << message;
+    EXPECT_TRUE(message.ends_with(
+        " (sección TRAMOS_HORARIOS, hora de inicio): '8:00' is not a valid integer value"))
+        << message;
     EXPECT_EQ(ReadRows(run.WorkTable("DIASHORAST.DBF")).size(), 1u);
     EXPECT_TRUE(ReadRows(run.WorkTable("DIASHORAST2.DBF")).empty());
     EXPECT_TRUE(ReadRows(run.WorkTable("PERIODOS.DBF")).empty());

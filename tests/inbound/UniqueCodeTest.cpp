@@ -29,7 +29,7 @@ TEST_P(UniqueCodesTest, HandsOutEachStoredCodeOnce) {
     const UniqueCase& c = GetParam();
     UniqueCodes codes(c.letterCase, c.length);
     std::vector<std::string> handedOut;
-    for (const std::string& claim : c.claims) handedOut.push_back(codes.Claim(claim));
+    for (const std::string& claim : c.claims) handedOut.push_back(codes.Claim(claim).code);
     EXPECT_EQ(handedOut, c.expected);
 }
 
@@ -72,12 +72,33 @@ INSTANTIATE_TEST_SUITE_P(
                     "ABCDEFGH10", "ABCDEFGH11"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// A claim says whether a number was appended; shortening a long code to eight plus two
+// characters is not a suffix.
+TEST(UniqueCodes, SaysWhenANumberWasAppended) {
+    UniqueCodes codes(CodeCase::Ignored, CodeLength::ShortenToTen);
+    struct Claimed {
+        const char* wanted;
+        const char* code;
+        bool suffixed;
+    };
+    for (const Claimed& c : std::vector<Claimed>{{"GLA", "GLA", false},
+                                                  {"gla", "gla1", true},
+                                                  {"ABCDEFGHIJKL", "ABCDEFGHKL", false},
+                                                  {"ABCDEFGHIJKL", "ABCDEFGHL1", true},
+                                                  {"A1", "A1", false},
+                                                  {"A", "A", false}}) {
+        const ClaimedCode claimed = codes.Claim(c.wanted);
+        EXPECT_EQ(claimed.code, c.code) << c.wanted;
+        EXPECT_EQ(claimed.suffixed, c.suffixed) << c.wanted;
+    }
+}
+
 // Beyond 99 suffixes, eight plus two characters repeat (100 and 200 both end in 00); the codes
 // must still all differ and the claim must end.
 TEST(UniqueCodes, KeepsCodesDistinctPastTwoDigitSuffixes) {
     UniqueCodes codes(CodeCase::Sensitive, CodeLength::ShortenToTen);
     std::vector<std::string> handedOut;
-    for (int i = 0; i < 1200; ++i) handedOut.push_back(codes.Claim("ABCDEFGHIJ"));
+    for (int i = 0; i < 1200; ++i) handedOut.push_back(codes.Claim("ABCDEFGHIJ").code);
     EXPECT_EQ(handedOut[100], "ABCDEFGH00");  // still free: stored as eight plus two
     EXPECT_EQ(handedOut[109], "ABCDEFGH09");
     EXPECT_EQ(handedOut[110], "ABCDEFG110");  // ABCDEFGH10 went to suffix 10

@@ -3,6 +3,7 @@
 // and interactive mode, and what it leaves in the work-table folder.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <memory>
@@ -127,16 +128,97 @@ TEST_P(InboundJobTest, CompletedJobReportsAndDisablesButtons) {
               (std::vector<TableRow>{{"A101", "A101"}, {"la d", ""}}));
 }
 
+// The report goes beside the tables as velmaro-informe.txt: a byte-order mark, CR LF line ends,
+// a heading naming the run, the counts and the items; the session keeps it for the caller.
+TEST_P(InboundJobTest, CompletedJobWritesItsReportBesideTheTables) {
+    WriteBytes(school, SchoolXml()
+                           .Section("EMPLEADOS",
+                                    {{"E1", "01/09/2026", "590", "García", "López", "Ana"},
+                                     {"E2", "01/09/2026", "590", "Gil", "Lara", "Amo"}})
+                           .Section("JORNADAS_ESCOLARES",
+                                    {{"4401", "Jornada de mañana", "09/09/2026", "22/06/2027"}})
+                           .Text());
+    WriteBytes(workDir / "velmaro-informe.txt", "informe de una conversión anterior");
+    ui.picks.push_back(school);
+    RunInboundJob(session, ui);
+    ExpectCompleted();
+
+    const std::string report = ReadBytes(workDir / "velmaro-informe.txt");
+    ASSERT_EQ(report.substr(0, 3), "\xEF\xBB\xBF");
+    for (std::size_t lf = report.find('\n'); lf != std::string::npos;
+         lf = report.find('\n', lf + 1)) {
+        ASSERT_EQ(report[lf - 1], '\r') << "a line ended by LF alone at byte " << lf;
+    }
+    for (const std::string& line :
+         {std::string("Informe de la conversión de Velmaro\r\n"),
+          std::string("Conversión: de Racima a Tavolin (exportar)\r\n"),
+          "Documento de intercambio: " + school.string() + "\r\n",
+          "Tablas de trabajo: " + workDir.string() + "\r\n",
+          std::string("  Códigos ya ocupados, con un número añadido: 1\r\n"),
+          std::string("  EMPLEADOS, registro 2: PROFT.DBF ABREV: el código «GLA» ya estaba "
+                      "ocupado; se le ha dado «GLA1»\r\n")}) {
+        EXPECT_NE(report.find(line), std::string::npos) << line << "\n" << report;
+    }
+    EXPECT_EQ(report.find("Documento de resultado"), std::string::npos);
+    ASSERT_TRUE(session.lastReport.has_value());
+    EXPECT_EQ(session.lastReport->file, workDir / "velmaro-informe.txt");
+    EXPECT_FALSE(session.lastReport->failure.has_value());
+    EXPECT_EQ(session.lastReport->items.Count(ReportKind::CodeSuffixed), 1u);
+}
+
+// A report that cannot be written leaves a completed conversion completed, and says so before
+// "Proceso finalizado"; a job that stops leaves the earlier report as it was.
+TEST_P(InboundJobTest, ReportFailureIsToldAndDoesNotUndoTheConversion) {
+    WriteBytes(workDir / "velmaro-informe.txt" / "ocupado", "x");  // a folder in its place
+    ui.picks.push_back(school);
+    RunInboundJob(session, ui);
+    ASSERT_EQ(ui.messages.size(), 2u);
+    EXPECT_NE(ui.messages[0].find("No se ha podido escribir el informe de la conversión '" +
+                                  (workDir / "velmaro-informe.txt").string() + "'"),
+              std::string::npos)
+        << ui.messages[0];
+    EXPECT_NE(ui.messages[0].find("La conversión se ha completado igualmente."),
+              std::string::npos)
+        << ui.messages[0];
+    EXPECT_EQ(ui.messages[1], kFinished);
+    EXPECT_TRUE(ui.errors.empty());
+    EXPECT_EQ(session.resultCode, 1);
+    EXPECT_EQ(Rows("PROFT.DBF", {"ABREV"}), (std::vector<TableRow>{{"GLA"}}));
+    ASSERT_TRUE(session.lastReport.has_value());
+    EXPECT_EQ(session.lastReport->failure, ui.messages[0]);
+}
+
+TEST_P(InboundJobTest, StoppedJobLeavesTheEarlierReport) {
+    WriteBytes(workDir / "velmaro-informe.txt", "informe de una conversión anterior");
+    fs::remove(workDir / "PROFT.DBF");
+    WriteBytes(workDir / "PROFT.DBF" / "ocupado", "x");  // a folder in the table's place
+    ui.picks.push_back(school);
+    RunInboundJob(session, ui);
+    ASSERT_EQ(ui.errors.size(), 1u);
+    EXPECT_EQ(ReadBytes(workDir / "velmaro-informe.txt"), "informe de una conversión anterior");
+    EXPECT_FALSE(session.lastReport.has_value());
+}
+
+// Something that is not a file counts as no file, and the message says what it is; a FIFO or a
+// device is never opened, so the job neither waits for a writer nor reads without end.
 TEST_P(InboundJobTest, NoFileShowsMessageAndClosesInBatch) {
     struct NoFileCase {
         const char* name;
         std::optional<fs::path> pick;
+        std::string message;
     };
+    const fs::path fifo = scratch / "tuberia.xml";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const fs::path folder = scratch.Folder("carpeta.xml");
     const std::vector<NoFileCase> cases = {
-        {"cancelled without earlier choice", std::nullopt},
-        {"missing file", scratch.Path() / "no-existe.xml"},
-        {"folder", scratch.Folder("carpeta.xml")},
-        {"empty path", fs::path()},
+        {"cancelled without earlier choice", std::nullopt, kNoFile},
+        {"missing file", scratch.Path() / "no-existe.xml", kNoFile},
+        {"folder", folder,
+         kNoFile + ": '" + folder.string() + "' no es un archivo (es una carpeta)"},
+        {"device", "/dev/zero", kNoFile + ": '/dev/zero' no es un archivo (es un dispositivo)"},
+        {"FIFO", fifo,
+         kNoFile + ": '" + fifo.string() + "' no es un archivo (es una tubería (FIFO))"},
+        {"empty path", fs::path(), kNoFile},
     };
     for (const NoFileCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -144,7 +226,7 @@ TEST_P(InboundJobTest, NoFileShowsMessageAndClosesInBatch) {
         FakeInteraction user;
         user.picks.push_back(c.pick);
         RunInboundJob(fresh, user);
-        EXPECT_EQ(user.messages, std::vector<std::string>{kNoFile});
+        EXPECT_EQ(user.messages, std::vector<std::string>{c.message});
         EXPECT_TRUE(user.errors.empty());
         EXPECT_EQ(fresh.resultCode, Batch() ? -1 : 0);
         EXPECT_EQ(fresh.closeRequested, Batch());

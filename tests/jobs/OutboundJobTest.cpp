@@ -93,6 +93,22 @@ TEST(OutboundJob, ResolvesEveryActivityThroughTheWorkTables) {
         "HORARIO_REGULAR_PROFESOR_3 0 E3|02/09/2021",
     };
     EXPECT_EQ(ReadResultOutline(folder.Result()), expected);
+
+    // The report beside the work tables names the result document and counts what the result
+    // leaves out or sends empty (the items themselves: TimetableRowsTest).
+    const std::string report = ReadBytes(folder.WorkDir() / "velmaro-informe.txt");
+    for (const std::string& line :
+         {std::string("Conversión: de Tavolin a Racima (importar)\r\n"),
+          "Documento de resultado: " + folder.Result().string() + "\r\n",
+          std::string("  Filas de SOLUC.DBF cuyo profesor no está en PROFT.DBF, no enviadas: "
+                      "2\r\n"),
+          std::string("  Filas cuyo día y hora no están en su Marco Horario, sin día ni tramo: "
+                      "1\r\n"),
+          std::string("  Claves que no se encontraron, enviadas vacías: 3\r\n")}) {
+        EXPECT_NE(report.find(line), std::string::npos) << line << "\n" << report;
+    }
+    ASSERT_TRUE(session.lastReport.has_value());
+    EXPECT_EQ(session.lastReport->resultDocument, folder.Result());
 }
 
 TEST(OutboundJob, CompletedJobFinishesTheWindowAndReleasesEveryTable) {
@@ -149,7 +165,11 @@ TEST(OutboundJob, NoFile) {
 
         EXPECT_FALSE(RunOutboundJob(session, ui).has_value()) << c.name;
 
-        EXPECT_EQ(ui.messages, std::vector<std::string>{"No existe archivo"}) << c.name;
+        const std::string expected = c.pickFolder
+                                         ? "No existe archivo: '" + folder.WorkDir().string() +
+                                               "' no es un archivo (es una carpeta)"
+                                         : "No existe archivo";
+        EXPECT_EQ(ui.messages, std::vector<std::string>{expected}) << c.name;
         EXPECT_EQ(session.resultCode, c.batch ? -1 : 0) << c.name;
         EXPECT_EQ(session.closeRequested, c.batch) << c.name;
         EXPECT_TRUE(session.jobButtonsEnabled) << c.name;
@@ -213,7 +233,7 @@ TEST(OutboundJob, ComponentFailures) {
              MakeTable(f.WorkDir(), SolucLayout(FieldKind::Character),
                        {SolucRow("GAR", "x", "1", "0", "MAT", "1A", "", "")});
          },
-         "'x' is not a valid integer value"},
+         "SOLUC.DBF', campo 'DIA', fila 1: 'x' is not a valid integer value"},
         {"start time not a clock text",
          [](const OutboundFolder& f) {
              MakeTable(f.WorkDir(), layouts::DIASHORAST,
@@ -320,6 +340,7 @@ TEST(OutboundJob, EveryFailingFileChangeKeepsTheEarlierResultOrWritesTheNewOne) 
         cleanOutline = ReadResultOutline(folder.Result());
     }
     ASSERT_GE(changes, 3u) << "the result document's save does not go through the file layer";
+    std::size_t reportFailures = 0;
     for (const auto persistence :
          {files::FaultPersistence::Once, files::FaultPersistence::FromThenOn}) {
         for (std::size_t failAt = 1; failAt <= changes; ++failAt) {
@@ -344,6 +365,16 @@ TEST(OutboundJob, EveryFailingFileChangeKeepsTheEarlierResultOrWritesTheNewOne) 
             const std::string result = ReadBytes(folder.Result());
             if (ui.errors.empty()) {
                 EXPECT_EQ(ReadResultOutline(folder.Result()), cleanOutline);
+                EXPECT_EQ(session.resultCode, 1);
+                // A failure that hit the report, the last file written, is told, and the
+                // completed conversion stays completed.
+                if (ui.messages.size() > 1) {
+                    ++reportFailures;
+                    EXPECT_NE(ui.messages[0].find("velmaro-informe.txt"), std::string::npos)
+                        << ui.messages[0];
+                    EXPECT_NE(ui.messages[0].find(files::SystemReason(EIO)), std::string::npos)
+                        << ui.messages[0];
+                }
             } else {
                 ASSERT_EQ(ui.errors.size(), 1u);
                 EXPECT_NE(ui.errors[0].find(folder.Result().string()), std::string::npos)
@@ -362,6 +393,7 @@ TEST(OutboundJob, EveryFailingFileChangeKeepsTheEarlierResultOrWritesTheNewOne) 
             }
         }
     }
+    EXPECT_GE(reportFailures, 2u) << "the report's write, failed once and from then on";
 }
 
 }  // namespace

@@ -16,7 +16,9 @@
 #include "base/Error.h"
 #include "jobs/InboundJob.h"
 #include "jobs/ReplacedWorkFiles.h"
+#include "jobs/ReportFile.h"
 #include "jobs/TableBackups.h"
+#include "jobs/WorkFolderRun.h"
 #include "support/ExpectError.h"
 #include "support/FakeInteraction.h"
 #include "support/HeldFile.h"
@@ -79,12 +81,14 @@ protected:
         WriteBytes(workDir / "SOLUC.DBF", "solución de Tavolin");
     }
 
-    // Every file of the work-table folder outside velmaro-copias, with its bytes.
+    // Every file of the work-table folder outside velmaro-copias, with its bytes, but for the
+    // conversion report and the run lock, which no backup holds.
     std::map<std::string, std::string> WorkFiles() const {
         std::map<std::string, std::string> found;
         for (const fs::directory_entry& entry : fs::directory_iterator(workDir)) {
-            if (entry.is_regular_file()) {
-                found[entry.path().filename().string()] = ReadBytes(entry.path());
+            const std::string name = entry.path().filename().string();
+            if (entry.is_regular_file() && name != kReportFileName && name != kRunLockFileName) {
+                found[name] = ReadBytes(entry.path());
             }
         }
         return found;
@@ -262,7 +266,7 @@ const Damage kDamages[] = {
     {"RecordChanged", "GRUPOST.DBF", false, Garbled, "no es el que se copió"},
     {"IndexCutShort", "DIASHORAST2.MDX", false, CutInHalf, "bytes y se copiaron"},
     {"FileMissing", "CURSOST.DBF", false, Removed, "falta el archivo"},
-    {"WithoutManifestTableCutShort", "PROFT.DBF", true, RecordCut, "no es una tabla completa"},
+    {"WithoutManifestTableCutShort", "PROFT.DBF", true, RecordCut, "está incompleta o dañada"},
     {"WithoutManifestGarbage", "AULAT.DBF", true, Garbage, "no es una tabla dBase válida"},
     {"WithoutManifestEmpty", "DIASHORAST2.MDX", true, Empty, "está vacío"},
 };

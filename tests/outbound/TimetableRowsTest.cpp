@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "outbound/TimetableRows.h"
+#include "support/ReportItemLines.h"
 #include "support/ScratchFolder.h"
 #include "support/TimetableSchool.h"
 
@@ -28,8 +29,10 @@ std::vector<std::string> TeacherActivities(TimetableTables& tables,
                                            const TimetableFields& fields,
                                            const std::string& abrev, const FrameworkDates& dates) {
     std::vector<std::string> activities;
-    for (std::size_t row : PlacedRows(tables, fields, abrev)) {
-        activities.push_back(Joined(ResolveActivity(tables, fields, row, dates)));
+    SolucRowsTaken taken(tables.soluc.RecordCount(), false);
+    ConversionReport report;
+    for (std::size_t row : PlacedRows(tables, fields, abrev, taken)) {
+        activities.push_back(Joined(ResolveActivity(tables, fields, row, dates, report)));
     }
     return activities;
 }
@@ -81,8 +84,63 @@ TEST(TimetableRows, PlacedRowsMatchTheWholeCodeExactly) {
         {"O", {9}},
         {"NADIE", {}},
     };
-    for (const auto& c : cases) EXPECT_EQ(PlacedRows(tables, fields, c.abrev), c.rows) << c.abrev;
+    for (const auto& c : cases) {
+        SolucRowsTaken taken(tables.soluc.RecordCount(), false);
+        EXPECT_EQ(PlacedRows(tables, fields, c.abrev, taken), c.rows) << c.abrev;
+        // Every row of the teacher is taken, placed or not.
+        for (std::size_t row : c.rows) EXPECT_TRUE(taken[row]) << c.abrev << " " << row;
+    }
+    SolucRowsTaken taken(tables.soluc.RecordCount(), false);
+    PlacedRows(tables, fields, "GAR", taken);
+    EXPECT_EQ(taken, (SolucRowsTaken{true, false, true, true, false, true, true, true, false,
+                                     false}));
     tables.Close();
+}
+
+// Walks the teachers as the outbound job does and checks what the report records, kind by kind:
+// rows of teachers that PROFT lacks, days and periods their framework lacks, keys resolved to
+// nothing (the unit of a row naming a group; the course and subject of a lesson, not a task).
+TEST(TimetableRows, ReportWhatTheResultLeavesOutOrSendsEmpty) {
+    ScratchFolder folder;
+    MakeSchoolTables(folder.Path());
+    TimetableTables tables = TimetableTables::Open(folder.Path());
+    const TimetableFields fields(tables);
+    const FrameworkDates dates = ReadFrameworkDates(folder.Path());
+    ConversionReport report;
+    SolucRowsTaken taken(tables.soluc.RecordCount(), false);
+    for (std::size_t teacher = 0; teacher < tables.profesor.RecordCount(); ++teacher) {
+        const std::string abrev = tables.profesor.Text(teacher, fields.profesor.abrev);
+        for (std::size_t row : PlacedRows(tables, fields, abrev, taken)) {
+            ResolveActivity(tables, fields, row, dates, report);
+        }
+    }
+    ReportRowsOfUnknownTeachers(tables, fields, taken, report);
+    tables.Close();
+
+    const struct {
+        ReportKind kind;
+        std::vector<std::string> items;
+    } expected[] = {
+        {ReportKind::RowOfUnknownTeacher,
+         {"SOLUC.DBF, fila 5: profesor «gar» (día 1, hora 1) no está en PROFT.DBF; la fila no "
+          "se ha enviado",
+          "SOLUC.DBF, fila 10: profesor «O» (día 2, hora 5) no está en PROFT.DBF; la fila no se "
+          "ha enviado"}},
+        {ReportKind::SlotNotFound,
+         {"SOLUC.DBF, fila 8: profesor «GAR»: DIASHORAST.DBF no tiene DIHO «11» con MARCO «»; "
+          "N_DIASEMANA y X_TRAMO van vacíos"}},
+        {ReportKind::KeyNotFound,
+         {"SOLUC.DBF, fila 7: profesor «GAR»: X_UNIDAD va vacío; GRUPOST.DBF no tiene el grupo "
+          "«2C»",
+          "SOLUC.DBF, fila 8: profesor «GAR»: X_UNIDAD va vacío; GRUPOST.DBF no tiene el grupo "
+          "«9Z»",
+          "SOLUC.DBF, fila 8: profesor «GAR»: X_OFERTAMATRIG va vacío; ni ASIGT.DBF (materia "
+          "«MAT», grupo «9Z») ni GRUPOST.DBF (grupo «9Z») dan el curso"}},
+    };
+    for (const auto& [kind, items] : expected) {
+        EXPECT_EQ(report.Count(kind), items.size()) << ConversionReport::Title(kind);
+        EXPECT_EQ(testing::ReportItemLines(report, kind), items);
+    }
 }
 
 TEST(TimetableRows, TeacherFilterDoublesQuotes) {

@@ -40,6 +40,7 @@ public:
         InboundContext context = Context();
         for (auto step : steps) step(context);
         lastLists_ = std::move(context.lists);
+        lastReport_ = std::move(context.report);
     }
 
     std::filesystem::path WorkDir() const { return scratch_.Folder("TTEMP"); }
@@ -54,6 +55,8 @@ public:
 
     // The subject-name lists as the last Run left them.
     const SubjectNameLists& LastLists() const { return lastLists_; }
+    // What the steps of the last Run reported.
+    const ConversionReport& LastReport() const { return lastReport_; }
 
     FakeInteraction user;
 
@@ -62,6 +65,7 @@ private:
     ScratchFolder scratch_;
     std::unique_ptr<ExchangeDocument> document_;
     SubjectNameLists lastLists_;
+    ConversionReport lastReport_;
 };
 
 }  // namespace velmaro::testing

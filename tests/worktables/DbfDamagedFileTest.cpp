@@ -1,8 +1,10 @@
-// Damaged and lying files: a clear error naming the file, or the rows that can be read;
-// never a crash and never a read outside the file.
+// Damaged and lying files: read leniently, a clear error naming the file or the rows that can
+// be read; read strictly, an error naming the file and what is wrong unless the file holds
+// exactly the records its header declares. Never a crash and never a read outside the file.
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <functional>
 #include <random>
 #include <string>
@@ -62,11 +64,11 @@ TEST_P(DamagedFile, GivesAnErrorOrTheReadableRows) {
     WriteBytes(path, bytes);
     if (c.rows < 0) {
         const std::string message =
-            ErrorMessage([&] { DbfTable::Open(path, TableAccess::Shared); });
+            ErrorMessage([&] { DbfTable::Open(path, TableAccess::Shared, TableReading::Lenient); });
         EXPECT_NE(message.find(path.string()), std::string::npos) << message;
         return;
     }
-    DbfTable table = DbfTable::Open(path, TableAccess::Shared);
+    DbfTable table = DbfTable::Open(path, TableAccess::Shared, TableReading::Lenient);
     ASSERT_EQ(table.RecordCount(), static_cast<std::size_t>(c.rows));
     for (std::size_t row = 0; row < table.RecordCount(); ++row) {
         EXPECT_EQ(table.Text(row, "NOMBRE"), "FILA" + std::to_string(row + 1));
@@ -114,6 +116,73 @@ INSTANTIATE_TEST_SUITE_P(
                    false}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// What a strict reading accepts (the end of the file as writers leave it) and refuses (a file
+// that holds fewer or more records than its header declares), with what the message says.
+struct StrictCase {
+    const char* name;
+    std::function<void(std::string&)> change;
+    const char* refusal;  // a part of the message; nullptr: the three rows are read
+};
+
+class StrictReading : public ::testing::TestWithParam<StrictCase> {};
+
+TEST_P(StrictReading, ReadsExactlyTheDeclaredRecordsOrNamesWhatIsWrong) {
+    const StrictCase& c = GetParam();
+    ScratchFolder folder;
+    std::string bytes = SoundTable(folder);
+    c.change(bytes);
+    const std::filesystem::path path = folder / "ROTA.DBF";
+    WriteBytes(path, bytes);
+    if (c.refusal != nullptr) {
+        const std::string message =
+            ErrorMessage([&] { DbfTable::Open(path, TableAccess::Shared); });
+        EXPECT_NE(message.find("'" + path.string() + "'"), std::string::npos) << message;
+        EXPECT_NE(message.find(c.refusal), std::string::npos) << message;
+        return;
+    }
+    DbfTable table = DbfTable::Open(path, TableAccess::Shared);
+    ASSERT_EQ(table.RecordCount(), 3u);
+    EXPECT_EQ(table.Text(2, "NOMBRE"), "FILA3");
+}
+
+void SetCount(std::string& b, std::uint32_t count) {
+    Patch16(b, 4, count & 0xFFFF);
+    Patch16(b, 6, count >> 16);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, StrictReading,
+    ::testing::Values(
+        StrictCase{"endMark", [](std::string&) {}, nullptr},
+        StrictCase{"noEndMark", [](std::string& b) { b.pop_back(); }, nullptr},
+        StrictCase{"endMarkAndNulPadding", [](std::string& b) { b += std::string(3, '\0'); },
+                   nullptr},
+        StrictCase{"nulPaddingWithoutEndMark", [](std::string& b) { b.back() = '\0'; }, nullptr},
+        StrictCase{"twoEndMarks", [](std::string& b) { b += '\x1A'; }, nullptr},
+        StrictCase{"cutInHalf",
+                   [](std::string& b) { b.resize(kHeaderLength + kRecordLength * 3 / 2); },
+                   "la cabecera indica 3 registros de 20 bytes y el archivo solo contiene 1 "
+                   "completos y parte de otro"},
+        StrictCase{"lastRecordCut", [](std::string& b) { b.resize(b.size() - 6); },
+                   "solo contiene 2 completos y parte de otro (el archivo está cortado)"},
+        StrictCase{"onlyTheHeader", [](std::string& b) { b.resize(kHeaderLength); },
+                   "solo contiene 0 completos"},
+        StrictCase{"headerClaims100000", [](std::string& b) { SetCount(b, 100000); },
+                   "la cabecera indica 100000 registros de 20 bytes y el archivo solo contiene 3"},
+        StrictCase{"headerClaimsFewer", [](std::string& b) { SetCount(b, 1); },
+                   "tiene 41 bytes más (al menos 2 registros que la cabecera no cuenta)"},
+        StrictCase{"headerClaimsNone", [](std::string& b) { SetCount(b, 0); },
+                   "la cabecera indica 0 registros"},
+        StrictCase{"strayBytesAfterTheRecords", [](std::string& b) { b.back() = 'x'; },
+                   "1 bytes más que no son el final de la tabla"},
+        StrictCase{"endMarkInTheMiddle",
+                   [](std::string& b) { b[kHeaderLength + 2 * kRecordLength] = '\x1A'; },
+                   "la marca de fin de archivo aparece en el registro 3"},
+        StrictCase{"headerLengthPastTheFile", [](std::string& b) { Patch16(b, 8, 60000); },
+                   "es más larga que el archivo"},
+        StrictCase{"empty", [](std::string& b) { b.clear(); }, "demasiado corto"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
 // Random damage to the header and random cuts: every outcome is an Error or readable rows.
 TEST(DamagedFile, RandomDamageNeverCrashes) {
     ScratchFolder folder;
@@ -131,7 +200,7 @@ TEST(DamagedFile, RandomDamageNeverCrashes) {
         if (random() % 3 == 0) bytes.resize(random() % (bytes.size() + 1));
         WriteBytes(path, bytes);
         try {
-            DbfTable table = DbfTable::Open(path, TableAccess::Shared);
+            DbfTable table = DbfTable::Open(path, TableAccess::Shared, TableReading::Lenient);
             for (std::size_t row = 0; row < table.RecordCount(); ++row) {
                 for (const std::string& field : table.FieldNames()) {
                     (void)table.Text(row, field);

@@ -80,9 +80,10 @@ std::string DBase7Double(double value) {
 }
 std::string LittleDouble(double value) { return Little64(std::bit_cast<std::uint64_t>(value)); }
 
-DbfTable OpenFixture(const ScratchFolder& folder, const std::string& bytes) {
+DbfTable OpenFixture(const ScratchFolder& folder, const std::string& bytes,
+                     TableReading reading = TableReading::Strict) {
     WriteBytes(folder / "FIXTURE.DBF", bytes);
-    return DbfTable::Open(folder / "FIXTURE.DBF", TableAccess::Shared);
+    return DbfTable::Open(folder / "FIXTURE.DBF", TableAccess::Shared, reading);
 }
 
 std::vector<std::string> Column(const DbfTable& table, const std::string& field) {
@@ -143,7 +144,7 @@ TEST(ForeignFormats, DBase7ReferenceTableWithIntegerKeyAndDouble) {
         DBase7Double(1.5) + " " + DBase7Int(-7) + "     " + "Negativo    " + DBase7Double(-2.25) +
         " " + Zeros(4) + "X    " + "Vac\xEDo       " + Zeros(8) +  // null integer and double
         "\x1A";
-    DbfTable table = OpenFixture(folder, file);
+    DbfTable table = OpenFixture(folder, file, TableReading::Lenient);
     ASSERT_EQ(table.RecordCount(), 3u);
     EXPECT_EQ(table.FieldNames(), (Values{"X_OFERTAMATRIG", "NIVEL_ABREV", "ESTUDIO", "PESO"}));
     EXPECT_EQ(Column(table, "X_OFERTAMATRIG"), (Values{"60101", "-7", ""}));
@@ -154,6 +155,23 @@ TEST(ForeignFormats, DBase7ReferenceTableWithIntegerKeyAndDouble) {
     EXPECT_EQ(table.Text(*found, "NIVEL_ABREV"), "ESO");
     EXPECT_EQ(table.Integer(1, "X_OFERTAMATRIG"), -7);
     EXPECT_NE(table.Damage().find("indica 9"), std::string::npos) << table.Damage();
+}
+
+// The same reference table with an honest record count, as a job reads it: strictly, with or
+// without the end-of-file mark after the last record.
+TEST(ForeignFormats, DBase7ReferenceTableWithAnHonestCountReadsStrictly) {
+    const std::string records = " " + DBase7Int(60101) + "ESO  " + "Secundaria  " +
+                                DBase7Double(1.5) + " " + DBase7Int(-7) + "     " + "Negativo    " +
+                                DBase7Double(-2.25);
+    const std::string file = DBase7Header(2, 68 + 4 * 48 + 1, 30) +
+                             Descriptor7("X_OFERTAMATRIG", 'I', 4) +
+                             Descriptor7("NIVEL_ABREV", 'C', 5) + Descriptor7("ESTUDIO", 'C', 12) +
+                             Descriptor7("PESO", 'O', 8) + "\x0D" + records;
+    for (const std::string& ending : {std::string(), std::string("\x1A")}) {
+        ScratchFolder folder;
+        DbfTable table = OpenFixture(folder, file + ending);
+        EXPECT_EQ(Column(table, "X_OFERTAMATRIG"), (Values{"60101", "-7"}));
+    }
 }
 
 TEST(ForeignFormats, FoxPro2WithNumericAndFloat) {

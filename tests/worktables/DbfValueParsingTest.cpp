@@ -54,8 +54,10 @@ TEST(TextToInteger, CharacterFieldsConvertTheirText) {
     }
     const std::size_t row = table.Append();
     table.SetText(row, "TEXTO", "12a");
+    // The table, the field and the row come first; the converter's own words last.
     EXPECT_EQ(ErrorMessage([&] { table.Integer(row, "TEXTO"); }),
-              "'12a' is not a valid integer value");
+              "La tabla '" + (folder / "C.DBF").string() +
+                  "', campo 'TEXTO', fila 4: '12a' is not a valid integer value");
 }
 
 TEST(TextToInteger, NumbersAnIntCannotHoldAreNamed) {
@@ -63,13 +65,14 @@ TEST(TextToInteger, NumbersAnIntCannotHoldAreNamed) {
     const TableLayout layout{"F.DBF", {{"REAL", FieldKind::Float, 0}}, std::nullopt};
     DbfTable table = DbfTable::Create(folder / "F.DBF", layout);
     const std::vector<std::pair<double, std::string>> cases = {
-        {2147483647.5, "'2147483647.5' is not a valid integer value"},
-        {-2147483649.0, "'-2147483649' is not a valid integer value"},
+        {2147483647.5, "fila 1: '2147483647.5' is not a valid integer value"},
+        {-2147483649.0, "fila 2: '-2147483649' is not a valid integer value"},
     };
     for (const auto& [number, message] : cases) {
         const std::size_t row = table.Append();
         table.SetFloat(row, "REAL", number);
-        EXPECT_EQ(ErrorMessage([&] { table.Integer(row, "REAL"); }), message);
+        EXPECT_EQ(ErrorMessage([&] { table.Integer(row, "REAL"); }),
+                  "La tabla '" + (folder / "F.DBF").string() + "', campo 'REAL', " + message);
     }
     const std::size_t row = table.Append();
     table.SetFloat(row, "REAL", -2147483648.0);
