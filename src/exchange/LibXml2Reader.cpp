@@ -17,7 +17,6 @@
 #include <climits>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <exception>
 #include <memory>
 #include <new>
@@ -30,6 +29,7 @@
 
 #include "base/Error.h"
 #include "base/FileKind.h"
+#include "base/FileSystem.h"
 #include "exchange/ExchangeReader.h"
 
 namespace velmaro {
@@ -181,7 +181,7 @@ void CheckIsReadableFile(const std::filesystem::path& path) {
 
 std::string OpenFailureReason(int error) {
     if (error == EACCES || error == EPERM) return "no hay permiso para leer el archivo";
-    return "no se puede abrir el archivo (" + std::string(std::strerror(error)) + ")";
+    return "no se puede abrir el archivo (" + files::SystemReason(error) + ")";
 }
 
 // The document file as the parser reads it, piece by piece.
@@ -221,7 +221,7 @@ public:
     void CheckReadWhole() const {
         if (readError_ != 0) {
             Fail(path_,
-                 "error al leer el archivo (" + std::string(std::strerror(readError_)) + ")");
+                 "error al leer el archivo (" + files::SystemReason(readError_) + ")");
         }
         if (bytesRead_ > kMaxDocumentBytes) Fail(path_, "el archivo es demasiado grande");
         if (bytesRead_ == 0) Fail(path_, "el archivo está vacío");
