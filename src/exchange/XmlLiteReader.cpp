@@ -444,7 +444,9 @@ private:
         reader_.MoveToElement();
         attributes_.clear();
         for (const auto& [name, value] : attributeTexts_) attributes_.push_back({name, value});
-        events_.StartElement(NodeName(name_), attributes_);
+        UINT line = 0;
+        reader_.GetLineNumber(&line);
+        events_.StartElement(NodeName(name_), attributes_, static_cast<int>(line));
         ++depth_;
         if (empty) EndElement();
     }

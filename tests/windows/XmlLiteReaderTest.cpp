@@ -19,15 +19,19 @@ namespace {
 
 using testing::ScratchFolder;
 
-// The element names and texts told, one line each, and the declared encoding.
+// The element names and texts told, one line each, the line of each element in the file, and
+// the declared encoding.
 class Told : public ExchangeReaderEvents {
 public:
     std::vector<std::string> lines;
+    std::vector<int> elementLines;
     std::string encoding = "-";
 
     void Declaration(const XmlDeclaration& d) override { encoding = d.encoding.value_or("-"); }
     void DocumentType(std::string_view, bool) override {}
-    void StartElement(std::string_view name, std::span<const ReaderAttribute> attributes) override {
+    void StartElement(std::string_view name, std::span<const ReaderAttribute> attributes,
+                      int fileLine) override {
+        elementLines.push_back(fileLine);
         std::string line = "<" + std::string(name);
         for (const ReaderAttribute& a : attributes) {
             line += " " + std::string(a.name) + "=[" + std::string(a.value) + "]";
@@ -118,6 +122,15 @@ TEST(XmlLiteReader, LongUtf16DocumentIsReadWhole) {
     Told told;
     ReadExchangeDocument(folder.File("largo.xml", Utf16(body, true)), told);
     EXPECT_EQ(told.lines[told.lines.size() - 5], "<b n=[4999]>");
+}
+
+TEST(XmlLiteReader, ElementsAreToldWithTheLineTheyStartOn) {
+    ScratchFolder folder;
+    Told told;
+    ReadExchangeDocument(
+        folder.File("lineas.xml", "<?xml version=\"1.0\"?>\n<a>\n  <b/><c>\n\n</c>\n<d\n x=\"1\"/></a>"),
+        told);
+    EXPECT_EQ(told.elementLines, (std::vector<int>{2, 3, 3, 6}));
 }
 
 std::string FailureOf(const std::string& bytes) {
