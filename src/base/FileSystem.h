@@ -6,6 +6,7 @@
 // error number (the <cerrno> values: ENOENT, EACCES, ENOSPC...), which SystemReason words.
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -50,6 +51,11 @@ public:
     // from the start, cuts the file to their length and flushes it to disk; 0 or the error
     // number. Unlike ReplaceFile this is not atomic: a failure part way may leave a mix.
     int OverwriteInPlace(std::string_view bytes);
+    // Writes the concatenation of `parts` from byte `offset` of this file, opened for writing;
+    // 0 or the error number.
+    int WriteAt(const std::vector<std::string_view>& parts, std::uint64_t offset);
+    // Flushes what was written to this file to disk; 0 or the error number.
+    int FlushToDisk();
     // Closes the file; safe to call twice.
     void Close();
 

@@ -9,10 +9,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <random>
 #include <utility>
 
 #include "base/FaultInjection.h"
+#include "base/TemporaryFile.h"
 
 namespace velmaro::files {
 
@@ -30,8 +30,6 @@ constexpr mode_t kNewFileMode = 0666;    // narrowed by the user's umask, like a
 constexpr mode_t kNewFolderMode = 0777;  // likewise
 constexpr mode_t kPrivateFileMode = 0600;  // a temporary file until it takes its target's mode
 constexpr mode_t kPermissionBits = 07777;
-constexpr int kRandomNameLength = 8;     // 62^8 names: a clash is a planted file, tried again
-constexpr int kFreshNameAttempts = 100;  // then the folder is not one we can create files in
 
 // True when a fault injection in scope makes this change of `kind` fail (errno is then set).
 bool Injected(ChangeKind kind) {
@@ -72,46 +70,6 @@ int SyncFile(int descriptor) {
     return ::fsync(descriptor);
 }
 
-// Letters and digits for the random part of a temporary file's name.
-std::string RandomNamePart() {
-    static constexpr std::string_view kAlphabet =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    thread_local std::mt19937_64 generator{std::random_device{}()};
-    std::uniform_int_distribution<std::size_t> pick(0, kAlphabet.size() - 1);
-    std::string part;
-    for (int i = 0; i < kRandomNameLength; ++i) part += kAlphabet[pick(generator)];
-    return part;
-}
-
-// ".NAME.XXXXXXXX.velmaro-nuevo" beside `target`, with a fresh random part.
-std::filesystem::path FreshTemporaryPath(const std::filesystem::path& target) {
-    std::string name = ".";
-    name += target.filename().string();
-    name += '.';
-    name += RandomNamePart();
-    name += kReplacementSuffix;
-    return target.parent_path() / name;
-}
-
-// Creates a new temporary file beside `target` under a fresh name: O_EXCL refuses any entry
-// that is there, a link included, so only a file made here receives the content. The mode is
-// that of an existing `target`, else the usual one for a new document. Sets `path`; returns
-// the descriptor, or -1 with errno set.
-int CreateTemporaryFile(const std::filesystem::path& target, std::filesystem::path& path) {
-    struct stat existing {};
-    const bool replacing = ::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
-    for (int attempt = 0; attempt < kFreshNameAttempts; ++attempt) {
-        path = FreshTemporaryPath(target);
-        const int descriptor = CreateFile(path, O_RDWR | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
-                                          replacing ? kPrivateFileMode : kNewFileMode);
-        if (descriptor < 0 && errno == EEXIST) continue;
-        if (descriptor >= 0 && replacing) ::fchmod(descriptor, existing.st_mode & kPermissionBits);
-        return descriptor;
-    }
-    errno = EEXIST;
-    return -1;
-}
-
 // Writes all of `parts` at `offset`; the errno value of a failure, or 0.
 int WriteParts(int descriptor, const std::vector<std::string_view>& parts, off_t offset) {
     std::vector<iovec> pending;
@@ -137,16 +95,6 @@ int WriteParts(int descriptor, const std::vector<std::string_view>& parts, off_t
         }
     }
     return 0;
-}
-
-// Writes what produce(sink) gives to a new temporary file beside `target`, flushes it to disk
-// and renames it over `target`; see ReplaceFile and ReplaceFileWith.
-Replacement Replace(const std::filesystem::path& target,
-                    const std::function<int(ContentSink&)>& produce, bool keepOpen) {
-    PendingReplacement replacement(target);
-    if (replacement.OpenError() != 0) return {replacement.OpenError(), OpenFile()};
-    if (const int produced = produce(replacement); produced != 0) return {produced, OpenFile()};
-    return replacement.Commit(keepOpen);
 }
 
 }  // namespace
@@ -216,6 +164,12 @@ int OpenFile::OverwriteInPlace(std::string_view bytes) {
     return SyncFile(descriptor) != 0 ? errno : 0;
 }
 
+int OpenFile::WriteAt(const std::vector<std::string_view>& parts, std::uint64_t offset) {
+    return WriteParts(Descriptor(*this), parts, static_cast<off_t>(offset));
+}
+
+int OpenFile::FlushToDisk() { return SyncFile(Descriptor(*this)) != 0 ? errno : 0; }
+
 void OpenFile::Close() {
     if (handle_ < 0) return;
     ::close(Descriptor(*this));  // closing releases the flock lock
@@ -247,57 +201,22 @@ OpenedFile OpenLockFile(const std::filesystem::path& path) {
     return {PlatformFile::Wrap(descriptor), writable, 0};
 }
 
-PendingReplacement::PendingReplacement(const std::filesystem::path& target) : target_(target) {
-    const int descriptor = CreateTemporaryFile(target_, temporary_);
-    if (descriptor < 0) {
-        openError_ = errno;
-        return;
+// O_EXCL refuses any entry that is there, a link included. The file is made private and takes
+// the mode of an existing `target`, else the usual one for a new document.
+OpenedFile CreateTemporaryFile(const std::filesystem::path& target, std::filesystem::path& path) {
+    struct stat existing {};
+    const bool replacing = ::stat(target.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
+    for (int attempt = 0; attempt < kFreshNameAttempts; ++attempt) {
+        path = FreshTemporaryPath(target);
+        const int descriptor = CreateFile(path, O_RDWR | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                                          replacing ? kPrivateFileMode : kNewFileMode);
+        if (descriptor < 0 && errno == EEXIST) continue;
+        if (descriptor < 0) return {OpenFile(), false, errno};
+        if (replacing) ::fchmod(descriptor, existing.st_mode & kPermissionBits);
+        TryFlock(descriptor, LOCK_EX);  // new under a fresh name: no one else can hold it
+        return {PlatformFile::Wrap(descriptor), true, 0};
     }
-    file_ = PlatformFile::Wrap(descriptor);
-    TryFlock(descriptor, LOCK_EX);  // new under a fresh name: no one else can hold it
-}
-
-PendingReplacement::~PendingReplacement() { Discard(); }
-
-void PendingReplacement::Discard() {
-    if (!file_.IsOpen()) return;
-    file_.Close();
-    RemoveFile(temporary_);
-}
-
-int PendingReplacement::Write(const std::vector<std::string_view>& parts) {
-    if (!file_.IsOpen()) return EBADF;
-    const off_t offset = static_cast<off_t>(end_);
-    if (const int error = WriteParts(Descriptor(file_), parts, offset); error != 0) {
-        Discard();
-        return error;
-    }
-    for (std::string_view part : parts) end_ += part.size();
-    return 0;
-}
-
-Replacement PendingReplacement::Commit(bool keepOpen) {
-    if (!file_.IsOpen()) return {EBADF, OpenFile()};
-    int error = SyncFile(Descriptor(file_)) != 0 ? errno : 0;
-    if (error == 0) error = RenameFile(temporary_, target_);
-    if (error != 0) {
-        Discard();
-        return {error, OpenFile()};
-    }
-    OpenFile committed = std::move(file_);
-    if (keepOpen) return {0, std::move(committed)};
-    return {0, OpenFile()};
-}
-
-Replacement ReplaceFile(const std::filesystem::path& target,
-                        const std::vector<std::string_view>& parts, bool keepOpen) {
-    return Replace(
-        target, [&](ContentSink& sink) { return sink.Write(parts); }, keepOpen);
-}
-
-Replacement ReplaceFileWith(const std::filesystem::path& target,
-                            const std::function<int(ContentSink&)>& produce) {
-    return Replace(target, produce, false);
+    return {OpenFile(), false, EEXIST};
 }
 
 }  // namespace velmaro::files

@@ -7,10 +7,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
-#include <random>
 #include <utility>
 
 #include "base/FaultInjection.h"
+#include "base/TemporaryFile.h"
 
 namespace velmaro::files {
 
@@ -33,8 +33,6 @@ HANDLE Handle(const OpenFile& file) { return PlatformFile::Handle(file); }
 // A program that opens a table with a share mode that excludes ours (Tavolin's table engine
 // does) makes our opening fail with a sharing violation: the table is held.
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-constexpr int kRandomNameLength = 8;     // 62^8 names: a clash is a planted file, tried again
-constexpr int kFreshNameAttempts = 100;  // then the folder is not one we can create files in
 constexpr DWORD kLargestWrite = 1u << 30;  // bytes handed to one WriteFile call
 
 // Programs lock one byte far beyond the end of any real file: the lock says who holds the
@@ -105,7 +103,7 @@ OVERLAPPED At(std::uint64_t offset) {
 }
 
 // Writes `bytes` at `offset`; the errno value of a failure, or 0.
-int WriteAt(HANDLE handle, std::string_view bytes, std::uint64_t offset) {
+int WriteBytesAt(HANDLE handle, std::string_view bytes, std::uint64_t offset) {
     while (!bytes.empty()) {
         if (Injected(ChangeKind::NeedsSpace)) return errno;
         const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), kLargestWrite));
@@ -121,7 +119,7 @@ int WriteAt(HANDLE handle, std::string_view bytes, std::uint64_t offset) {
 // Writes all of `parts` at `offset`; the errno value of a failure, or 0.
 int WriteParts(HANDLE handle, const std::vector<std::string_view>& parts, std::uint64_t offset) {
     for (std::string_view part : parts) {
-        if (const int error = WriteAt(handle, part, offset); error != 0) return error;
+        if (const int error = WriteBytesAt(handle, part, offset); error != 0) return error;
         offset += part.size();
     }
     return 0;
@@ -142,41 +140,6 @@ int SyncFile(HANDLE handle) {
     return FlushFileBuffers(handle) ? 0 : LastError();
 }
 
-// Letters and digits for the random part of a temporary file's name.
-std::string RandomNamePart() {
-    static constexpr std::string_view kAlphabet =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    thread_local std::mt19937_64 generator{std::random_device{}()};
-    std::uniform_int_distribution<std::size_t> pick(0, kAlphabet.size() - 1);
-    std::string part;
-    for (int i = 0; i < kRandomNameLength; ++i) part += kAlphabet[pick(generator)];
-    return part;
-}
-
-// ".NAME.XXXXXXXX.velmaro-nuevo" beside `target`, with a fresh random part.
-std::filesystem::path FreshTemporaryPath(const std::filesystem::path& target) {
-    std::wstring name = L".";
-    name += target.filename().wstring();
-    name += L'.';
-    name += std::filesystem::path(RandomNamePart()).wstring();
-    name += std::filesystem::path(kReplacementSuffix).wstring();
-    return target.parent_path() / name;
-}
-
-// Creates a new temporary file beside `target` under a fresh name: CREATE_NEW refuses any entry
-// that is there, a link included, so only a file made here receives the content. Sets `path`;
-// returns the handle, or INVALID_HANDLE_VALUE with errno set.
-HANDLE CreateTemporaryFile(const std::filesystem::path& target, std::filesystem::path& path) {
-    for (int attempt = 0; attempt < kFreshNameAttempts; ++attempt) {
-        path = FreshTemporaryPath(target);
-        const HANDLE handle = CreateNewFile(path);
-        if (handle == INVALID_HANDLE_VALUE && errno == EEXIST) continue;
-        return handle;
-    }
-    errno = EEXIST;
-    return INVALID_HANDLE_VALUE;
-}
-
 // Takes the lock of `handle` as `lock` without waiting, in place of one it holds already.
 bool LockHandle(HANDLE handle, FileLock lock) {
     OVERLAPPED where{};
@@ -186,16 +149,6 @@ bool LockHandle(HANDLE handle, FileLock lock) {
     const DWORD flags =
         LOCKFILE_FAIL_IMMEDIATELY | (lock == FileLock::Exclusive ? LOCKFILE_EXCLUSIVE_LOCK : 0);
     return LockFileEx(handle, flags, 0, kLockLength, 0, &where) != 0;
-}
-
-// Writes what produce(sink) gives to a new temporary file beside `target`, flushes it to disk
-// and renames it over `target`; see ReplaceFile and ReplaceFileWith.
-Replacement Replace(const std::filesystem::path& target,
-                    const std::function<int(ContentSink&)>& produce, bool keepOpen) {
-    PendingReplacement replacement(target);
-    if (replacement.OpenError() != 0) return {replacement.OpenError(), OpenFile()};
-    if (const int produced = produce(replacement); produced != 0) return {produced, OpenFile()};
-    return replacement.Commit(keepOpen);
 }
 
 }  // namespace
@@ -284,10 +237,16 @@ int OpenFile::ReadAll(std::string& bytes) const {
 
 int OpenFile::OverwriteInPlace(std::string_view bytes) {
     const HANDLE handle = Handle(*this);
-    if (const int error = WriteAt(handle, bytes, 0); error != 0) return error;
+    if (const int error = WriteBytesAt(handle, bytes, 0); error != 0) return error;
     if (const int error = TruncateFile(handle, bytes.size()); error != 0) return error;
     return SyncFile(handle);
 }
+
+int OpenFile::WriteAt(const std::vector<std::string_view>& parts, std::uint64_t offset) {
+    return WriteParts(Handle(*this), parts, offset);
+}
+
+int OpenFile::FlushToDisk() { return SyncFile(Handle(*this)); }
 
 void OpenFile::Close() {
     if (handle_ < 0) return;
@@ -320,56 +279,17 @@ OpenedFile OpenLockFile(const std::filesystem::path& path) {
     return {PlatformFile::Wrap(handle), writable, 0};
 }
 
-PendingReplacement::PendingReplacement(const std::filesystem::path& target) : target_(target) {
-    const HANDLE handle = CreateTemporaryFile(target_, temporary_);
-    if (handle == INVALID_HANDLE_VALUE) {
-        openError_ = errno;
-        return;
+// CREATE_NEW refuses any entry that is there, a link included.
+OpenedFile CreateTemporaryFile(const std::filesystem::path& target, std::filesystem::path& path) {
+    for (int attempt = 0; attempt < kFreshNameAttempts; ++attempt) {
+        path = FreshTemporaryPath(target);
+        const HANDLE handle = CreateNewFile(path);
+        if (handle == INVALID_HANDLE_VALUE && errno == EEXIST) continue;
+        if (handle == INVALID_HANDLE_VALUE) return {OpenFile(), false, errno};
+        LockHandle(handle, FileLock::Exclusive);  // new under a fresh name: no one else can hold it
+        return {PlatformFile::Wrap(handle), true, 0};
     }
-    file_ = PlatformFile::Wrap(handle);
-    LockHandle(handle, FileLock::Exclusive);  // new under a fresh name: no one else can hold it
-}
-
-PendingReplacement::~PendingReplacement() { Discard(); }
-
-void PendingReplacement::Discard() {
-    if (!file_.IsOpen()) return;
-    file_.Close();
-    RemoveFile(temporary_);
-}
-
-int PendingReplacement::Write(const std::vector<std::string_view>& parts) {
-    if (!file_.IsOpen()) return EBADF;
-    if (const int error = WriteParts(Handle(file_), parts, end_); error != 0) {
-        Discard();
-        return error;
-    }
-    for (std::string_view part : parts) end_ += part.size();
-    return 0;
-}
-
-Replacement PendingReplacement::Commit(bool keepOpen) {
-    if (!file_.IsOpen()) return {EBADF, OpenFile()};
-    int error = SyncFile(Handle(file_));
-    if (error == 0) error = RenameFile(temporary_, target_);
-    if (error != 0) {
-        Discard();
-        return {error, OpenFile()};
-    }
-    OpenFile committed = std::move(file_);
-    if (keepOpen) return {0, std::move(committed)};
-    return {0, OpenFile()};
-}
-
-Replacement ReplaceFile(const std::filesystem::path& target,
-                        const std::vector<std::string_view>& parts, bool keepOpen) {
-    return Replace(
-        target, [&](ContentSink& sink) { return sink.Write(parts); }, keepOpen);
-}
-
-Replacement ReplaceFileWith(const std::filesystem::path& target,
-                            const std::function<int(ContentSink&)>& produce) {
-    return Replace(target, produce, false);
+    return {OpenFile(), false, EEXIST};
 }
 
 }  // namespace velmaro::files
