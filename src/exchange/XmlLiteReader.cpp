@@ -10,7 +10,6 @@
 
 #include <windows.h>
 #include <objidl.h>
-#include <shlwapi.h>
 #include <xmllite.h>
 
 #include <algorithm>
@@ -273,6 +272,57 @@ DecodedDocument Decode(const std::filesystem::path& path, std::string_view bytes
 
 // --- XmlLite ----------------------------------------------------------------------------------
 
+// Whether this program runs under Wine, whose ntdll tells its version.
+bool RunsUnderWine() {
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+// The document's UTF-8 text as the stream XmlLite reads. Wine's XmlLite mangles a character
+// whose bytes one read splits from the next, and any read that ends on a byte of a multibyte
+// character, so under Wine each read ends after the last ASCII byte it would hold; elsewhere
+// reads are as long as asked. Owned by the read: the reader that holds it is released first.
+class DocumentStream final : public ISequentialStream {
+public:
+    DocumentStream(std::string_view text, bool endReadsAfterAscii)
+        : text_(text), endReadsAfterAscii_(endReadsAfterAscii) {}
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
+        if (id == __uuidof(IUnknown) || id == __uuidof(ISequentialStream)) {
+            *object = static_cast<ISequentialStream*>(this);
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+
+    HRESULT STDMETHODCALLTYPE Read(void* buffer, ULONG size, ULONG* read) override {
+        std::size_t count = std::min<std::size_t>(size, text_.size() - at_);
+        if (endReadsAfterAscii_ && at_ + count < text_.size()) count = EndAfterAscii(count);
+        std::copy_n(text_.data() + at_, count, static_cast<char*>(buffer));
+        at_ += count;
+        if (read != nullptr) *read = static_cast<ULONG>(count);
+        return count == 0 && size > 0 ? S_FALSE : S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Write(const void*, ULONG, ULONG*) override { return E_NOTIMPL; }
+
+private:
+    // The length of the next `count` bytes up to their last ASCII byte; all `count` when none
+    // is ASCII.
+    std::size_t EndAfterAscii(std::size_t count) const {
+        for (std::size_t length = count; length > 0; --length) {
+            if (static_cast<unsigned char>(text_[at_ + length - 1]) < 0x80) return length;
+        }
+        return count;
+    }
+
+    std::string_view text_;
+    bool endReadsAfterAscii_;
+    std::size_t at_ = 0;
+};
+
 using CreateXmlReaderFunction = HRESULT(WINAPI*)(REFIID, void**, IMalloc*);
 
 // A new XmlLite reader. xmllite.dll is loaded when first needed: MinGW-w64 has its header but
@@ -485,10 +535,7 @@ void ReadDocument(const std::filesystem::path& path, ExchangeReaderEvents& event
     const std::string bytes = ReadWholeFile(path);
     const DecodedDocument document = Decode(path, bytes);
 
-    ComPointer<IStream> stream;
-    stream.Receive()[0] = SHCreateMemStream(reinterpret_cast<const BYTE*>(document.text.data()),
-                                            static_cast<UINT>(document.text.size()));
-    if (stream.get() == nullptr) Fail(path, "no hay memoria para el analizador XML");
+    DocumentStream stream(document.text, RunsUnderWine());
     ComPointer<IXmlReader> reader;
     CreateReader(path, reader);
     reader->SetProperty(XmlReaderProperty_DtdProcessing, DtdProcessing_Parse);
@@ -496,7 +543,7 @@ void ReadDocument(const std::filesystem::path& path, ExchangeReaderEvents& event
     reader->SetProperty(XmlReaderProperty_MaxElementDepth, kMaxElementDepth);
     reader->SetProperty(XmlReaderProperty_MaxEntityExpansion,
                         static_cast<LONG_PTR>(EntityExpansionLimit(bytes.size())));
-    if (FAILED(reader->SetInput(stream.get()))) Fail(path, "no se puede leer el archivo");
+    if (FAILED(reader->SetInput(&stream))) Fail(path, "no se puede leer el archivo");
 
     EventPump pump(*reader.get(), events, document.declaredEncoding);
     const HRESULT result = pump.Run();
