@@ -11,6 +11,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace velmaro::files {
@@ -37,9 +38,15 @@ enum class FileLock { Shared, Exclusive };
 class OpenFile {
 public:
     OpenFile() = default;
-    OpenFile(OpenFile&& other) noexcept;
-    OpenFile& operator=(OpenFile&& other) noexcept;
-    ~OpenFile();
+    OpenFile(OpenFile&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}
+    OpenFile& operator=(OpenFile&& other) noexcept {
+        if (this != &other) {
+            Close();
+            handle_ = std::exchange(other.handle_, -1);
+        }
+        return *this;
+    }
+    ~OpenFile() { Close(); }
 
     bool IsOpen() const { return handle_ >= 0; }
     // Takes the file's lock as `lock` without waiting; false when another program holds it.

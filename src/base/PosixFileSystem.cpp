@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <utility>
 
 #include "base/FaultInjection.h"
 #include "base/TemporaryFile.h"
@@ -122,18 +121,6 @@ int RemoveFolder(const std::filesystem::path& path) {
 bool CanWriteInFolder(const std::filesystem::path& path) {
     return ::access(path.c_str(), W_OK | X_OK) == 0;
 }
-
-OpenFile::OpenFile(OpenFile&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}
-
-OpenFile& OpenFile::operator=(OpenFile&& other) noexcept {
-    if (this != &other) {
-        Close();
-        handle_ = std::exchange(other.handle_, -1);
-    }
-    return *this;
-}
-
-OpenFile::~OpenFile() { Close(); }
 
 bool OpenFile::TryLock(FileLock lock) {
     return TryFlock(Descriptor(*this), lock == FileLock::Exclusive ? LOCK_EX : LOCK_SH);

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdint>
-#include <utility>
 
 #include "base/FaultInjection.h"
 #include "base/TemporaryFile.h"
@@ -198,18 +197,6 @@ bool CanWriteInFolder(const std::filesystem::path& path) {
     }
     return false;
 }
-
-OpenFile::OpenFile(OpenFile&& other) noexcept : handle_(std::exchange(other.handle_, -1)) {}
-
-OpenFile& OpenFile::operator=(OpenFile&& other) noexcept {
-    if (this != &other) {
-        Close();
-        handle_ = std::exchange(other.handle_, -1);
-    }
-    return *this;
-}
-
-OpenFile::~OpenFile() { Close(); }
 
 bool OpenFile::TryLock(FileLock lock) { return LockHandle(Handle(*this), lock); }
 
