@@ -10,7 +10,6 @@
 #include <libxml/parserInternals.h>
 #include <libxml/tree.h>
 #include <libxml/xmlerror.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -192,10 +191,9 @@ public:
         file_.reset(std::fopen(path.c_str(), "rb"));
         if (!file_) Fail(path, OpenFailureReason(errno));
         std::setvbuf(file_.get(), buffer_.get(), _IOFBF, kFileBufferBytes);
-        struct stat status {};
-        if (fstat(fileno(file_.get()), &status) == 0 && status.st_size > 0) {
-            size_ = static_cast<std::size_t>(status.st_size);
-        }
+        std::error_code error;
+        const std::uintmax_t size = std::filesystem::file_size(path, error);
+        if (!error) size_ = static_cast<std::size_t>(size);
     }
 
     // libxml2's read callback: fills `buffer` with up to `length` bytes; -1 stops the parse.
