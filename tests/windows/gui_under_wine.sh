@@ -1,0 +1,237 @@
+#!/usr/bin/env bash
+# The Win32 windows of velmaro.exe under Wine on an X display of Xvfb, driven as Tavolin and a
+# person would drive them: tavolin-batch.exe (Tavolin's side of the batch protocol) starts
+# velmaro.exe, xdotool answers its dialogs, and the result code that tavolin-batch reads from
+# Tavolin.ini is checked; the tables that velmaro.exe writes are compared with velmaro-cli.exe's
+# for the same document. Screenshots of TMForm and TPlantillas are kept in OUT and their sizes
+# checked.
+#
+# Usage: gui_under_wine.sh BIN OUT SAMPLE_XML
+#   BIN         the Windows build's program folder (velmaro.exe, velmaro-cli.exe,
+#               tavolin-batch.exe, NIVELLARI.DBF)
+#   OUT         a folder of the build tree for this test: its Wine prefix, scratch folders and
+#               the screenshots tmform.png and tplantillas.png
+#   SAMPLE_XML  the sample school's exchange document (two timetable frameworks)
+set -euo pipefail
+
+if [ -z "${VELMARO_GUI_TEST_DISPLAY:-}" ]; then
+  export VELMARO_GUI_TEST_DISPLAY=1
+  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+fi
+
+bin=$(realpath "$1")
+out=$(realpath -m "$2")
+sample=$(realpath "$3")
+wine=/usr/lib/wine/wine64
+export WINEPREFIX=$out/wine-prefix WINEDEBUG=-all
+unset VELMARO_HOME VELMARO_TTEMP
+
+# Wine maps the Linux root to drive Z:, so /a/b is Z:\a\b for a Windows program.
+windows_path() { printf 'Z:%s' "${1//\//\\}"; }
+
+fail() { echo "FALLO: $*" >&2; exit 1; }
+
+# The first visible window titled exactly $1, waiting up to 60 s for it (a fresh Wine prefix
+# takes a while to start). A search that meets a window being destroyed fails and is repeated.
+find_window() {
+  local window="" attempt
+  for attempt in $(seq 120); do
+    window=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1) || true
+    [ -n "$window" ] && break
+    sleep 0.5
+  done
+  [ -n "$window" ] || fail "no ha aparecido la ventana '$1'"
+  echo "$window"
+}
+
+# Focuses the window titled $1 and presses the keys that follow.
+press() {
+  local window
+  window=$(find_window "$1")
+  shift
+  sleep 0.5
+  xdotool windowfocus --sync "$window"
+  sleep 0.3
+  xdotool key "$@"
+}
+
+# Focuses the window titled $1 and types $2 into its focused control.
+type_into() {
+  local window
+  window=$(find_window "$1")
+  sleep 0.5
+  xdotool windowfocus --sync "$window"
+  sleep 0.3
+  xdotool type --delay 20 "$2"
+}
+
+# Clicks at $2, $3 in the client area of the window titled $1.
+click_in() {
+  local window
+  window=$(find_window "$1")
+  read -r left top < <(client_offset "$window")
+  xdotool mousemove --window "$window" $(($2 + left)) $(($3 + top)) click 1
+}
+
+# Where the client area starts inside X window $1: Wine draws the frame itself when no window
+# manager does, so the frame is the part of the X window around a client area of known size.
+client_offset() {
+  local width height
+  read -r width height < <(xdotool getwindowgeometry "$1" | sed -n 's/.*Geometry: \([0-9]*\)x\([0-9]*\)/\1 \2/p')
+  local expected_width=$client_width expected_height=$client_height
+  local border=$(((width - expected_width) / 2))
+  echo "$border $((height - expected_height - border))"
+}
+
+# Saves window $2 as $1 and checks that the picture is $3 x $4 plus the frame Wine draws.
+screenshot() {
+  local file=$1 window=$2
+  sleep 1
+  import -window "$window" "$file"
+  local size width height
+  size=$(identify -format '%w %h' "$file")
+  read -r width height <<<"$size"
+  [ "$width" -ge "$3" ] && [ "$width" -le $(($3 + 16)) ] &&
+    [ "$height" -ge "$4" ] && [ "$height" -le $(($4 + 40)) ] ||
+    fail "la captura $file mide ${width}x$height; se esperaba el área de ${3}x$4 y su marco"
+  echo "captura $file: ${width}x$height (área de cliente ${3}x$4)"
+}
+
+# A fresh program folder as an installation has it: velmaro.exe and NIVELLARI.DBF.
+program_folder() {
+  rm -rf "$1" && mkdir -p "$1"
+  cp "$bin/velmaro.exe" "$bin/tavolin-batch.exe" "$bin/NIVELLARI.DBF" "$1/"
+}
+
+# Runs tavolin-batch.exe for velmaro.exe in program folder $1 with command $2, in the
+# background; its output goes to $1/resultado.txt.
+start_batch() {
+  "$wine" "$1/tavolin-batch.exe" "$(windows_path "$1")" "$2" >"$1/resultado.txt" 2>"$1/errores.txt" &
+  batch=$!
+}
+
+# Waits for tavolin-batch and checks the result code it printed against $2.
+expect_result() {
+  timeout 120 tail --pid="$batch" -f /dev/null || fail "velmaro.exe no ha terminado"
+  wait "$batch" || fail "tavolin-batch ha fallado: $(cat "$1/errores.txt")"
+  local result
+  result=$(tr -d '\r\n' <"$1/resultado.txt")
+  [ "$result" = "$2" ] || fail "Transformado es '$result'; se esperaba $2"
+  echo "Transformado = $result"
+}
+
+# The work tables of folders $1 and $2 are the same files with the same bytes, but for the
+# date of last change in their headers.
+same_tables() {
+  /usr/bin/python3 - "$1" "$2" <<'EOF'
+import pathlib, sys
+def tables(folder):
+    found = {}
+    for path in pathlib.Path(folder).iterdir():
+        if path.suffix.upper() in (".DBF", ".MDX"):
+            data = bytearray(path.read_bytes())
+            data[1:4] = b"\0\0\0"
+            found[path.name.upper()] = bytes(data)
+    return found
+gui, cli = tables(sys.argv[1]), tables(sys.argv[2])
+if not gui or sorted(gui) != sorted(cli):
+    sys.exit("tablas distintas: %s frente a %s" % (sorted(gui), sorted(cli)))
+different = [name for name in gui if gui[name] != cli[name]]
+if different:
+    sys.exit("contenido distinto en " + ", ".join(sorted(different)))
+print("%d tablas idénticas a las de velmaro-cli.exe" % len(gui))
+EOF
+}
+
+# The tables velmaro-cli.exe writes for document $1 into folder $2 (further options follow).
+cli_tables() {
+  local document=$1 folder=$2
+  shift 2
+  rm -rf "$folder" && mkdir -p "$folder"
+  "$wine" "$bin/velmaro-cli.exe" exportar --xml "$(windows_path "$document")" \
+    --work-dir "$(windows_path "$folder")" --program-dir "$(windows_path "$bin")" "$@" >/dev/null
+}
+
+mkdir -p "$out"
+rm -f "$out/tmform.png" "$out/tplantillas.png"
+# The sample school with one timetable framework: the second JORNADAS_ESCOLARES record removed.
+/usr/bin/python3 - "$sample" "$out/un-marco.xml" <<'EOF'
+import sys
+data = open(sys.argv[1], "rb").read()
+section = data.index(b'<grupo_datos seq="JORNADAS_ESCOLARES" registros="2">')
+second = data.index(b'<grupo_datos seq="ID_ORDEN" num_fila="2">', section)
+end = data.index(b"</grupo_datos>", second) + len(b"</grupo_datos>")
+head = data[section:second].replace(b'registros="2"', b'registros="1"').rstrip()
+open(sys.argv[2], "wb").write(data[:section] + head + data[end:])
+EOF
+
+main_title="Exportar e importar datos entre Tavolin y Racima"
+open_title="Seleccione Archivo XML obtenido de RACIMA"
+frameworks_title="Planillas, Marcos o Jornadas Horarias"
+
+echo "== Sin argumentos: la ventana principal espera al usuario; Salir la cierra sin Tavolin.ini"
+prog=$out/programa-interactivo
+program_folder "$prog"
+export VELMARO_TTEMP
+VELMARO_TTEMP=$(windows_path "$out/ttemp-interactivo")
+mkdir -p "$out/ttemp-interactivo"
+"$wine" "$prog/velmaro.exe" &
+program=$!
+client_width=632 client_height=266
+window=$(find_window "$main_title")
+screenshot "$out/tmform.png" "$window" 632 266
+click_in "$main_title" $((256 + 44)) $((168 + 32 + 12))  # BClose, "&Salir", in Draw3D1
+timeout 60 tail --pid="$program" -f /dev/null || fail "Salir no ha cerrado la ventana"
+[ ! -e "$prog/Tavolin.ini" ] || fail "el modo interactivo ha escrito Tavolin.ini"
+
+echo "== exportar, diálogo de archivo cancelado: 'No existe archivo' y Transformado = -1"
+prog=$out/programa-cancelado
+program_folder "$prog"
+VELMARO_TTEMP=$(windows_path "$out/ttemp-cancelado")
+mkdir -p "$out/ttemp-cancelado"
+start_batch "$prog" exportar
+press "$open_title" Escape
+press "Velmaro" Return
+expect_result "$prog" -1
+
+echo "== exportar con un documento de un marco horario: Transformado = 1, tablas de velmaro-cli.exe"
+prog=$out/programa-un-marco
+program_folder "$prog"
+rm -rf "$out/ttemp-un-marco" && mkdir -p "$out/ttemp-un-marco"
+VELMARO_TTEMP=$(windows_path "$out/ttemp-un-marco")
+start_batch "$prog" exportar
+type_into "$open_title" "$(windows_path "$out/un-marco.xml")"
+press "$open_title" Return
+press "Velmaro" Return  # "Proceso finalizado"
+expect_result "$prog" 1
+cli_tables "$out/un-marco.xml" "$out/cli-un-marco"
+same_tables "$out/ttemp-un-marco" "$out/cli-un-marco"
+
+echo "== exportar con dos marcos horarios: TPlantillas, el primero elegido, Transformado = 1"
+prog=$out/programa-dos-marcos
+program_folder "$prog"
+rm -rf "$out/ttemp-dos-marcos" && mkdir -p "$out/ttemp-dos-marcos"
+VELMARO_TTEMP=$(windows_path "$out/ttemp-dos-marcos")
+start_batch "$prog" exportar
+type_into "$open_title" "$(windows_path "$sample")"
+press "$open_title" Return
+client_width=370 client_height=282
+window=$(find_window "$frameworks_title")
+sleep 1
+click_in "$frameworks_title" 40 109  # the first framework of ListBox2
+screenshot "$out/tplantillas.png" "$window" 370 282
+press "$frameworks_title" Return  # "Continuar", the default button
+press "Velmaro" Return  # "Proceso finalizado"
+expect_result "$prog" 1
+first_framework=$(/usr/bin/python3 - "$sample" <<'EOF'
+import re, sys
+data = open(sys.argv[1], "rb").read()
+section = data[data.index(b'seq="JORNADAS_ESCOLARES"'):]
+print(re.search(rb'nombre_dato="X_JORNADA">([^<]*)<', section).group(1).decode("ascii"))
+EOF
+)
+cli_tables "$sample" "$out/cli-dos-marcos" --marcos "$first_framework"
+same_tables "$out/ttemp-dos-marcos" "$out/cli-dos-marcos"
+
+/usr/lib/wine/wineserver -k || true
+echo "Ventanas Win32 bajo Wine: correctas (capturas en $out)"
