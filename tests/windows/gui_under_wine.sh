@@ -90,12 +90,17 @@ acknowledge() {
   read -r width height < <(xdotool getwindowgeometry "$box" |
                            sed -n 's/.*Geometry: \([0-9]*\)x\([0-9]*\)/\1 \2/p')
   click_at "$box" $((width / 2)) $((height - 21))
+  wait_gone "$box" "el mensaje no se ha cerrado con su botón OK"
+}
+
+# Waits up to 30 s for X window $1 to be gone from the screen; fails with message $2 if not.
+wait_gone() {
   local attempt
   for attempt in $(seq 60); do
-    xdotool search --onlyvisible --name "^Velmaro\$" 2>/dev/null | grep -qx "$box" || return 0
+    xdotool search --onlyvisible --name "." 2>/dev/null | grep -qx "$1" || return 0
     sleep 0.5
   done
-  fail "el mensaje no se ha cerrado con su botón OK"
+  fail "$2"
 }
 
 # The window titled $1 that is not X window $2 (a dialog shown again in place of one that is
@@ -214,6 +219,23 @@ acknowledge
 click_in "$main_title" $((256 + 44)) $((168 + 32 + 12))  # BClose, "&Salir", in Draw3D1
 timeout 60 tail --pid="$program" -f /dev/null || fail "Salir no ha cerrado la ventana"
 [ ! -e "$prog/Tavolin.ini" ] || fail "el modo interactivo ha escrito Tavolin.ini"
+
+echo "== Con los archivos de ayuda: F1 abre RUVED.chm y F1 Ayuda RACIMA.chm en HTML Help"
+prog=$out/programa-con-ayuda
+program_folder "$prog"
+cp "$bin/RUVED.chm" "$bin/RACIMA.chm" "$prog/"
+"$wine" "$prog/velmaro.exe" &
+program=$!
+press "$main_title" F1
+help_window=$(find_window "Ayuda de Velmaro")  # the title of RUVED.chm
+press "Ayuda de Velmaro" alt+F4
+wait_gone "$help_window" "Alt+F4 no ha cerrado la ayuda"
+click_in "$main_title" $((263 + 37)) $((168 + 64 + 12))  # "F1 Ayuda"
+help_window=$(find_window "Velmaro y Racima")  # the title of RACIMA.chm
+press "Velmaro y Racima" alt+F4
+wait_gone "$help_window" "Alt+F4 no ha cerrado la ayuda"
+click_in "$main_title" $((256 + 44)) $((168 + 32 + 12))  # "&Salir"
+timeout 60 tail --pid="$program" -f /dev/null || fail "Salir no ha cerrado la ventana"
 
 echo "== exportar, diálogo de archivo cancelado: 'No existe archivo' y Transformado = -1"
 prog=$out/programa-cancelado

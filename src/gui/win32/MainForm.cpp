@@ -132,10 +132,10 @@ void TMForm::Show(int showCommand) {
 LRESULT CALLBACK TMForm::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* form = reinterpret_cast<TMForm*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (form == nullptr) return DefWindowProcW(window, message, wParam, lParam);
-    return form->Handle(message, wParam, lParam);
+    return form->Handle(window, message, wParam, lParam);
 }
 
-LRESULT TMForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT TMForm::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_COMMAND:
             OnCommand(LOWORD(wParam));
@@ -162,7 +162,7 @@ LRESULT TMForm::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         default:
             break;
     }
-    return DefWindowProcW(window_, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 void TMForm::OnCommand(int control) {

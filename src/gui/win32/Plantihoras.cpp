@@ -162,10 +162,10 @@ void TPlantillas::ShowModal() {
 LRESULT CALLBACK TPlantillas::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* dialog = reinterpret_cast<TPlantillas*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (dialog == nullptr) return DefWindowProcW(window, message, wParam, lParam);
-    return dialog->Handle(message, wParam, lParam);
+    return dialog->Handle(window, message, wParam, lParam);
 }
 
-LRESULT TPlantillas::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT TPlantillas::Handle(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_ACTIVATE:
             if (LOWORD(wParam) != WA_INACTIVE && !closing_ && !loadFailure_) FormActivate();
@@ -186,7 +186,7 @@ LRESULT TPlantillas::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         default:
             break;
     }
-    return DefWindowProcW(window_, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 void TPlantillas::FormActivate() {
