@@ -273,6 +273,32 @@ expect_result "$prog" 1
 cli_tables "$out/un-marco.xml" "$out/cli-un-marco"
 same_tables "$out/ttemp-un-marco" "$out/cli-un-marco"
 
+echo "== importar tras el horario de tavolin-sim.exe: Transformado = 1, el documento de velmaro-cli.exe"
+"$wine" "$bin/tavolin-sim.exe" --work-dir "$(windows_path "$out/ttemp-un-marco")" >/dev/null
+rm -rf "$out/importar-gui" "$out/importar-cli" && mkdir -p "$out/importar-gui" "$out/importar-cli"
+cp "$out/un-marco.xml" "$out/importar-gui/"
+cp "$out/un-marco.xml" "$out/importar-cli/"
+rm -rf "$out/ttemp-importar-cli" && cp -r "$out/ttemp-un-marco" "$out/ttemp-importar-cli"
+start_batch "$prog" importar
+type_into "$open_title" "$(windows_path "$out/importar-gui/un-marco.xml")"
+press "$open_title" Return
+acknowledge  # "Proceso finalizado"
+expect_result "$prog" 1
+"$wine" "$bin/velmaro-cli.exe" importar --xml "$(windows_path "$out/importar-cli/un-marco.xml")" \
+  --work-dir "$(windows_path "$out/ttemp-importar-cli")" --program-dir "$(windows_path "$bin")" >/dev/null
+rm -rf "$out/ttemp-importar-cli"
+# The two result documents differ only in the time of writing (fecha).
+/usr/bin/python3 - "$out/importar-gui/ResultadoOrvikun-marco.xml" \
+                   "$out/importar-cli/ResultadoOrvikun-marco.xml" <<'EOF2'
+import re, sys
+def without_fecha(name):
+    return re.sub(rb'fecha="[^"]*"', b'fecha=""', open(name, "rb").read(), count=1)
+gui, cli = without_fecha(sys.argv[1]), without_fecha(sys.argv[2])
+if gui != cli:
+    sys.exit("el documento de resultado de velmaro.exe no es el de velmaro-cli.exe")
+print("documento de resultado idéntico al de velmaro-cli.exe (%d bytes)" % len(gui))
+EOF2
+
 echo "== exportar con dos marcos horarios: TPlantillas, el primero elegido, Transformado = 1"
 prog=$out/programa-dos-marcos
 program_folder "$prog"
