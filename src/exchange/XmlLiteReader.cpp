@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "base/Error.h"
+#include "base/FileKind.h"
 #include "base/WindowsCodePages.h"
 #include "exchange/ExchangeReader.h"
 #include "text/Utf8.h"
@@ -81,15 +82,14 @@ private:
     Interface* pointer_ = nullptr;
 };
 
+// A missing file, and what is not a file, in the same words as on every platform.
 void CheckIsReadableFile(const std::filesystem::path& path) {
     std::error_code error;
-    const auto status = std::filesystem::status(path, error);
-    if (status.type() == std::filesystem::file_type::not_found) Fail(path, "el archivo no existe");
-    if (status.type() == std::filesystem::file_type::directory) {
-        Fail(path, "es una carpeta, no un archivo");
+    if (std::filesystem::status(path, error).type() == std::filesystem::file_type::not_found) {
+        Fail(path, "el archivo no existe");
     }
-    if (!error && status.type() != std::filesystem::file_type::regular) {
-        Fail(path, "no es un archivo normal");
+    if (const auto reason = files::NotAFileReason(path)) {
+        Fail(path, "no es un archivo (" + *reason + ")");
     }
 }
 
