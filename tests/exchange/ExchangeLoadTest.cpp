@@ -17,6 +17,7 @@
 #include "exchange/ExchangeDocument.h"
 #include "exchange/ExchangeTestFiles.h"
 #include "support/ExpectError.h"
+#include "support/UnderWine.h"
 #include "text/Utf8.h"
 
 namespace velmaro {
@@ -171,7 +172,11 @@ TEST(ExchangeHostile, ExternalDtdIsNeverRead) {
                        "</grupo_datos></BLOQUE_DATOS></SERVICIO>\n");
     const ExchangeDocument document = ExchangeDocument::Load(path);
     EXPECT_FALSE(document.HasSection("EMPLEADOS"));
-    EXPECT_EQ(document.FirstDataBlockChildText(), "x");
+    EXPECT_EQ(EverythingReadable(document, {"EMPLEADOS"}).find(kSecret), std::string::npos);
+    // Wine 8's XmlLite processes no document type and keeps the reference as text.
+    if (!testing::UnderWine()) {
+        EXPECT_EQ(document.FirstDataBlockChildText(), "x");
+    }
 }
 
 // Nested entities that would expand to 10^9 copies of "lol".
@@ -228,6 +233,9 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<BombCase>& info) { return std::string(info.param.name); });
 
 TEST(ExchangeHostile, ModestEntityUseIsAccepted) {
+    if (testing::UnderWine()) {
+        GTEST_SKIP() << "Wine 8's XmlLite declares no entity (E_NOTIMPL on <!ENTITY>)";
+    }
     std::string references;
     for (int copy = 0; copy < 1000; ++copy) references += "&a;";
     const ExchangeDocument document = testing::LoadXml(
@@ -257,6 +265,8 @@ TEST(ExchangeLimits, FiftyMegabyteTextNodeIsRead) {
     EXPECT_EQ(records[0].Field(1), "b");
 }
 
+#ifndef _WIN32
+// libxml2's limits and their messages: the Windows reader (XmlLite) has limits of its own.
 TEST(ExchangeLimits, WhatIsBeyondTheReaderIsRefusedNamingTheLimit) {
     const std::string big(11'000'000, 'c');
     const auto nested = [](int levels) {
@@ -300,6 +310,7 @@ TEST(ExchangeLimits, WhatIsBeyondTheReaderIsRefusedNamingTheLimit) {
     const ExchangeDocument deepest = testing::LoadXml(nested(251));
     EXPECT_EQ(SectionValues(deepest, "M"), (Rows{{"x", "b"}}));
 }
+#endif
 
 // One document, saved in several encodings: the values must come out the same.
 std::string SchoolDocument(const std::string& declaration, const std::string& teacher,

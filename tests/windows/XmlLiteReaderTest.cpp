@@ -13,11 +13,13 @@
 #include "base/Error.h"
 #include "exchange/ExchangeReader.h"
 #include "support/ScratchFolder.h"
+#include "support/UnderWine.h"
 
 namespace velmaro {
 namespace {
 
 using testing::ScratchFolder;
+using testing::UnderWine;
 
 // The element names and texts told, one line each, the line of each element in the file, and
 // the declared encoding.
@@ -103,12 +105,6 @@ INSTANTIATE_TEST_SUITE_P(
         EncodingCase{"Utf16LittleEndian", Utf16(kUtf16Text, true), "UTF-16", "Señor Núñez"},
         EncodingCase{"Utf16BigEndian", Utf16(kUtf16Text, false), "UTF-16", "Señor Núñez"}),
     [](const ::testing::TestParamInfo<EncodingCase>& info) { return std::string(info.param.name); });
-
-// Whether this program runs under Wine (whose ntdll tells its version).
-bool UnderWine() {
-    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
-}
 
 TEST(XmlLiteReader, LongUtf16DocumentIsReadWhole) {
     if (UnderWine()) {
