@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -152,6 +153,21 @@ TEST(XmlLiteReader, BrokenDocumentsNameTheFileAndWhere) {
     EXPECT_NE(unknown.find("'KLINGON'"), std::string::npos) << unknown;
 
     EXPECT_NE(FailureOf("").find("está vacío"), std::string::npos);
+}
+
+// A folder in place of the document is named as what it is, in the words of every platform.
+TEST(XmlLiteReader, FolderIsNoFile) {
+    ScratchFolder scratch;
+    const std::filesystem::path folder = scratch.Folder("carpeta.xml");
+    Told told;
+    try {
+        ReadExchangeDocument(folder, told);
+        ADD_FAILURE() << "no error";
+    } catch (const Error& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "No se puede leer el documento de intercambio '" + folder.string() +
+                      "': no es un archivo (es una carpeta)");
+    }
 }
 
 TEST(XmlLiteReader, ExternalEntitiesAreNeverRead) {
