@@ -29,16 +29,18 @@ std::vector<std::string> EntryNames(const fs::path& folder) {
     return names;
 }
 
+// The exact name is looked for among the entries, not by asking for the path: a file system
+// that ignores letter case (Windows's) finds a path in any spelling, and the entry's own name
+// is what the caller must be given (a backup keeps a table under the name it had).
 fs::path FindIgnoringCase(const fs::path& folder, std::string_view name) {
-    const fs::path exact = folder / fs::path(std::string(name));
-    std::error_code error;
-    if (fs::symlink_status(exact, error).type() != fs::file_type::not_found && !error) {
-        return exact;
+    const std::vector<std::string> entries = EntryNames(folder);
+    if (std::find(entries.begin(), entries.end(), name) != entries.end()) {
+        return folder / fs::path(std::string(name));
     }
-    for (const std::string& entry : EntryNames(folder)) {
+    for (const std::string& entry : entries) {
         if (SameNameIgnoringCase(entry, name)) return folder / fs::path(entry);
     }
-    return exact;
+    return folder / fs::path(std::string(name));
 }
 
 }  // namespace velmaro::files

@@ -13,7 +13,9 @@ namespace velmaro {
 // Windows), they are read again from the system's own, wide, command line.
 std::vector<std::string> CommandLineArguments(int argc, char** argv);
 
-// Makes a console that shows this program's output decode it as UTF-8. Call once, at start-up.
+// Makes a console that shows this program's output decode it as UTF-8, and has standard output
+// and error carry exactly the bytes written, line ends included, as on every platform. Call
+// once, at start-up.
 void UseUtf8Console();
 
 // Whether standard input is a terminal (someone can answer a question), not a file or a pipe.

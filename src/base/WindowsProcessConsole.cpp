@@ -1,6 +1,7 @@
 #include "base/ProcessConsole.h"
 
 #include <windows.h>
+#include <fcntl.h>
 #include <io.h>
 #include <shellapi.h>
 
@@ -36,7 +37,15 @@ std::vector<std::string> CommandLineArguments(int argc, char** argv) {
     return arguments;
 }
 
-void UseUtf8Console() { SetConsoleOutputCP(CP_UTF8); }
+// Standard output and error are also put in binary mode: in the C runtime's text mode every
+// "\n" written becomes "\r\n", which would change what goes to a file or a pipe (a line end
+// inside a value that dump prints as CSV would no longer be the table's). A console shows a
+// bare "\n" as the end of a line all the same.
+void UseUtf8Console() {
+    SetConsoleOutputCP(CP_UTF8);
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+}
 
 bool StandardInputIsTerminal() { return _isatty(_fileno(stdin)) != 0; }
 

@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "base/Error.h"
+#include "base/FileKind.h"
 #include "base/WindowsCodePages.h"
 #include "exchange/ExchangeReader.h"
 #include "text/Utf8.h"
@@ -80,15 +81,14 @@ private:
     Interface* pointer_ = nullptr;
 };
 
+// A missing file, and what is not a file, in the same words as on every platform.
 void CheckIsReadableFile(const std::filesystem::path& path) {
     std::error_code error;
-    const auto status = std::filesystem::status(path, error);
-    if (status.type() == std::filesystem::file_type::not_found) Fail(path, "el archivo no existe");
-    if (status.type() == std::filesystem::file_type::directory) {
-        Fail(path, "es una carpeta, no un archivo");
+    if (std::filesystem::status(path, error).type() == std::filesystem::file_type::not_found) {
+        Fail(path, "el archivo no existe");
     }
-    if (!error && status.type() != std::filesystem::file_type::regular) {
-        Fail(path, "no es un archivo normal");
+    if (const auto reason = files::NotAFileReason(path)) {
+        Fail(path, "no es un archivo (" + *reason + ")");
     }
 }
 
@@ -372,6 +372,13 @@ public:
         return result == S_FALSE ? S_OK : result;
     }
 
+    // Whether the document had an element, and how many of its elements were left open.
+    bool SawElement() const { return !rootName_.empty(); }
+    int OpenElements() const { return depth_; }
+    // The root element's name as written, and whether it was an empty-element tag.
+    const std::string& RootName() const { return rootName_; }
+    bool RootWasEmpty() const { return rootWasEmpty_; }
+
 private:
     void Tell(XmlNodeType type) {
         switch (type) {
@@ -497,6 +504,10 @@ private:
         UINT line = 0;
         reader_.GetLineNumber(&line);
         events_.StartElement(NodeName(name_), attributes_, static_cast<int>(line));
+        if (rootName_.empty()) {
+            Text(&IXmlReader::GetQualifiedName, rootName_);
+            rootWasEmpty_ = empty;
+        }
         ++depth_;
         if (empty) EndElement();
     }
@@ -510,6 +521,8 @@ private:
     ExchangeReaderEvents& events_;
     const std::optional<std::string>& declaredEncoding_;
     int depth_ = 0;
+    std::string rootName_;
+    bool rootWasEmpty_ = false;
     std::string name_;
     std::string value_;
     std::vector<std::pair<std::string, std::string>> attributeTexts_;
@@ -531,10 +544,61 @@ std::string ParserReason(HRESULT result) {
     }
 }
 
+// `text` without the blanks, comments and processing instructions at its end.
+std::string_view WithoutTrailingMisc(std::string_view text) {
+    for (;;) {
+        while (!text.empty() && IsXmlBlank(text.back())) text.remove_suffix(1);
+        std::size_t start = std::string_view::npos;
+        if (text.ends_with("-->")) {
+            start = text.rfind("<!--");
+        } else if (text.ends_with("?>")) {
+            start = text.rfind("<?");
+        }
+        if (start == std::string_view::npos) return text;
+        text = text.substr(0, start);
+    }
+}
+
+// Whether the document `text` ends with its root element's end: the end tag of `root`, or the
+// end of the empty-element tag it was; only blanks, comments and processing instructions may
+// follow it.
+bool EndsWithRootEnd(std::string_view text, const std::string& root, bool rootWasEmpty) {
+    text = WithoutTrailingMisc(text);
+    if (rootWasEmpty) return text.ends_with("/>");
+    if (!text.ends_with('>')) return false;
+    text.remove_suffix(1);
+    while (!text.empty() && IsXmlBlank(text.back())) text.remove_suffix(1);
+    return text.ends_with("</" + root);
+}
+
+[[noreturn]] void FailAtTheEnd(const std::filesystem::path& path, std::string_view text,
+                               const std::string& reason) {
+    const auto [line, column] = PlaceOf(text, text.size());
+    FailNotWellFormed(path, line, column, reason);
+}
+
+[[noreturn]] void FailWithoutRoot(const std::filesystem::path& path, std::string_view text) {
+    FailAtTheEnd(path, text, "el documento no tiene elemento raíz");
+}
+
+[[noreturn]] void FailCutShort(const std::filesystem::path& path, std::string_view text) {
+    FailAtTheEnd(path, text, "el documento termina sin cerrar su elemento raíz");
+}
+
+// Refuses, before XmlLite reads it, a document with no markup at all or whose end is not the
+// end of a tag (a file cut short): Wine's XmlLite never returns from some of these, and takes
+// others for an empty document.
+void CheckEndsWithMarkup(const std::filesystem::path& path, std::string_view text) {
+    const std::string_view content = WithoutTrailingMisc(text);
+    if (content.find('<') == std::string_view::npos) FailWithoutRoot(path, text);
+    if (!content.ends_with('>')) FailCutShort(path, text);
+}
+
 void ReadDocument(const std::filesystem::path& path, ExchangeReaderEvents& events) {
     const std::string bytes = ReadWholeFile(path);
     const DecodedDocument document = Decode(path, bytes);
 
+    CheckEndsWithMarkup(path, document.text);
     DocumentStream stream(document.text, RunsUnderWine());
     ComPointer<IXmlReader> reader;
     CreateReader(path, reader);
@@ -553,6 +617,13 @@ void ReadDocument(const std::filesystem::path& path, ExchangeReaderEvents& event
         reader->GetLineNumber(&line);
         reader->GetLinePosition(&column);
         FailNotWellFormed(path, line, column, ParserReason(result));
+    }
+    // Wine's XmlLite ends a document whose elements are left open as if it were whole, telling
+    // the missing end tags itself.
+    if (!pump.SawElement()) FailWithoutRoot(path, document.text);
+    if (pump.OpenElements() > 0 ||
+        !EndsWithRootEnd(document.text, pump.RootName(), pump.RootWasEmpty())) {
+        FailCutShort(path, document.text);
     }
 }
 

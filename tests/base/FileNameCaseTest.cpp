@@ -31,18 +31,22 @@ TEST_P(FindIgnoringCaseTest, GivesTheEntryOfThatNameInAnyCase) {
     EXPECT_EQ(FindIgnoringCase(dir.Path(), c.looked), dir.Path() / c.found);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Names, FindIgnoringCaseTest,
-    ::testing::Values(
-        LookupCase{"Exact", {"SOLUC.DBF"}, "SOLUC.DBF", "SOLUC.DBF"},
-        LookupCase{"LowerCase", {"soluc.dbf"}, "SOLUC.DBF", "soluc.dbf"},
-        LookupCase{"MixedCase", {"TAVOLIN.INI"}, "Tavolin.ini", "TAVOLIN.INI"},
-        LookupCase{"ExactBeatsOtherCase", {"soluc.dbf", "SOLUC.DBF"}, "SOLUC.DBF", "SOLUC.DBF"},
-        LookupCase{"FirstInNameOrder", {"soluc.dbf", "Soluc.dbf"}, "SOLUC.DBF", "Soluc.dbf"},
-        LookupCase{"OnlyAsciiLettersFold", {"año.dbf"}, "AÑO.DBF", "AÑO.DBF"},
-        LookupCase{"Missing", {"PROFT.DBF"}, "SOLUC.DBF", "SOLUC.DBF"},
-        LookupCase{"LongerNameIsAnother", {"SOLUC.DBF.bak"}, "SOLUC.DBF", "SOLUC.DBF"}),
-    [](const auto& info) { return std::string(info.param.name); });
+const LookupCase kLookupCases[] = {
+    {"Exact", {"SOLUC.DBF"}, "SOLUC.DBF", "SOLUC.DBF"},
+    {"LowerCase", {"soluc.dbf"}, "SOLUC.DBF", "soluc.dbf"},
+    {"MixedCase", {"TAVOLIN.INI"}, "Tavolin.ini", "TAVOLIN.INI"},
+#ifndef _WIN32
+    // Names that differ only in letter case name one file on Windows.
+    {"ExactBeatsOtherCase", {"soluc.dbf", "SOLUC.DBF"}, "SOLUC.DBF", "SOLUC.DBF"},
+    {"FirstInNameOrder", {"soluc.dbf", "Soluc.dbf"}, "SOLUC.DBF", "Soluc.dbf"},
+#endif
+    {"OnlyAsciiLettersFold", {"año.dbf"}, "AÑO.DBF", "AÑO.DBF"},
+    {"Missing", {"PROFT.DBF"}, "SOLUC.DBF", "SOLUC.DBF"},
+    {"LongerNameIsAnother", {"SOLUC.DBF.bak"}, "SOLUC.DBF", "SOLUC.DBF"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Names, FindIgnoringCaseTest, ::testing::ValuesIn(kLookupCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(FindIgnoringCase, GivesTheNameAskedForInAMissingFolder) {
     testing::ScratchFolder dir;

@@ -2,7 +2,6 @@
 // Wine prefix, and the folder of the running program.
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <map>
 #include <optional>
@@ -10,41 +9,21 @@
 #include <string>
 
 #include "base/PlatformPaths.h"
+#include "support/ScopedEnvironment.h"
 
 namespace velmaro {
 namespace {
 
 namespace fs = std::filesystem;
 
-// Environment variables by name; nothing means unset.
-using Variables = std::map<std::string, std::optional<std::string>>;
+#ifdef _WIN32
+constexpr const char* kExecutableSuffix = ".exe";
+#else
+constexpr const char* kExecutableSuffix = "";
+#endif
 
-// Sets environment variables for one test and puts the old values back afterwards.
-class ScopedEnvironment {
-public:
-    explicit ScopedEnvironment(const Variables& values) {
-        for (const auto& [name, value] : values) {
-            const char* old = ::getenv(name.c_str());
-            saved_[name] = old != nullptr ? std::optional<std::string>(old) : std::nullopt;
-            Set(name, value);
-        }
-    }
-    ~ScopedEnvironment() {
-        for (const auto& [name, value] : saved_) Set(name, value);
-    }
-    ScopedEnvironment(const ScopedEnvironment&) = delete;
-    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
-
-private:
-    static void Set(const std::string& name, const std::optional<std::string>& value) {
-        if (value) {
-            ::setenv(name.c_str(), value->c_str(), 1);
-        } else {
-            ::unsetenv(name.c_str());
-        }
-    }
-    Variables saved_;
-};
+using testing::ScopedEnvironment;
+using Variables = testing::EnvironmentVariables;
 
 struct WorkDirCase {
     const char* name;
@@ -64,26 +43,35 @@ TEST_P(DefaultWorkDirTest, FollowsTheEnvironment) {
     EXPECT_EQ(DefaultWorkDir(), c.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Environments, DefaultWorkDirTest,
-    ::testing::Values(
-        WorkDirCase{"VelmaroTtempWins", "/datos/TTEMP", "/vino", "/home/ana", "/datos/TTEMP"},
-        WorkDirCase{"WinePrefix", std::nullopt, "/vino", "/home/ana", "/vino/drive_c/TTEMP"},
-        WorkDirCase{"DefaultWinePrefix", std::nullopt, std::nullopt, "/home/ana",
-                    "/home/ana/.wine/drive_c/TTEMP"},
-        WorkDirCase{"EmptyValuesCountAsUnset", "", "", "/home/ana",
-                    "/home/ana/.wine/drive_c/TTEMP"}),
-    [](const auto& info) { return std::string(info.param.name); });
+// Windows has its own work-table folder, whatever Wine prefix or home folder the environment
+// names; elsewhere the folder is the one that Tavolin under Wine uses.
+const WorkDirCase kWorkDirCases[] = {
+#ifdef _WIN32
+    {"VelmaroTtempWins", "D:\\datos\\TTEMP", "Z:\\vino", "Z:\\ana", "D:\\datos\\TTEMP"},
+    {"WindowsFolderWhateverTheWinePrefix", std::nullopt, "Z:\\vino", "Z:\\ana", "C:\\TTEMP"},
+    {"EmptyValueCountsAsUnset", "", "", "Z:\\ana", "C:\\TTEMP"},
+#else
+    {"VelmaroTtempWins", "/datos/TTEMP", "/vino", "/home/ana", "/datos/TTEMP"},
+    {"WinePrefix", std::nullopt, "/vino", "/home/ana", "/vino/drive_c/TTEMP"},
+    {"DefaultWinePrefix", std::nullopt, std::nullopt, "/home/ana", "/home/ana/.wine/drive_c/TTEMP"},
+    {"EmptyValuesCountAsUnset", "", "", "/home/ana", "/home/ana/.wine/drive_c/TTEMP"},
+#endif
+};
+
+INSTANTIATE_TEST_SUITE_P(Environments, DefaultWorkDirTest, ::testing::ValuesIn(kWorkDirCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DefaultProgramDir, VelmaroHomeWins) {
-    ScopedEnvironment environment(Variables{{"VELMARO_HOME", "/opt/velmaro"}});
-    EXPECT_EQ(DefaultProgramDir(), fs::path("/opt/velmaro"));
+    const fs::path home = fs::temp_directory_path() / "velmaro";
+    ScopedEnvironment environment(Variables{{"VELMARO_HOME", home.string()}});
+    EXPECT_EQ(DefaultProgramDir(), home);
 }
 
 TEST(DefaultProgramDir, ElseTheFolderOfTheRunningProgram) {
     ScopedEnvironment environment(Variables{{"VELMARO_HOME", std::nullopt}});
     const fs::path folder = DefaultProgramDir();
-    EXPECT_TRUE(fs::exists(folder / "base_tests")) << folder;
+    const fs::path thisProgram = fs::path("base_tests").concat(kExecutableSuffix);
+    EXPECT_TRUE(fs::exists(folder / thisProgram)) << folder;
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 // refusing while another program holds a table, and wrong usage.
 
 #include <gtest/gtest.h>
-#include <sys/file.h>
 
 #include <string>
 #include <vector>
@@ -80,8 +79,8 @@ TEST_F(CliBackupsTest, RestoreRefusesHeldTablesAndUnknownIds) {
     const std::string id = listed.out.substr(0, listed.out.find(' '));
     const std::string proft = ReadBytes(workDir / "PROFT.DBF");
     {
-        testing::HeldFile tavolin(workDir / "ASIGT.DBF", LOCK_SH);
-        testing::HeldFile other(workDir / "AULAT.DBF", LOCK_EX);
+        testing::HeldFile tavolin(workDir / "ASIGT.DBF", testing::HeldFile::Shared);
+        testing::HeldFile other(workDir / "AULAT.DBF", testing::HeldFile::Exclusive);
         ASSERT_TRUE(tavolin.Locked() && other.Locked());
         const ProgramRun refused = Cli({"restore", id, "--work-dir", workDir.string()});
         EXPECT_EQ(refused.status, 1);

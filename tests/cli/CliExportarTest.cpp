@@ -37,7 +37,7 @@ protected:
     fs::path programDir = VELMARO_RUNTIME_DIR;
 };
 
-TEST_F(CliExportarTest, SampleSchoolTablesReadByAnotherDbaseReader) {
+TEST_F(CliExportarTest, SampleSchoolTablesAndTheirRowCounts) {
     const ProgramRun run = Cli(Arguments(kSample, programDir));
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.err.find("Proceso finalizado"), std::string::npos) << run.err;
@@ -45,7 +45,12 @@ TEST_F(CliExportarTest, SampleSchoolTablesReadByAnotherDbaseReader) {
                              "PROFT.DBF           60 filas", "AULAT.DBF           25 filas"}) {
         EXPECT_NE(run.out.find(line), std::string::npos) << line << "\n" << run.out;
     }
+}
 
+#ifndef _WIN32
+// Debian's python3-dbfread is a Linux program.
+TEST_F(CliExportarTest, SampleSchoolTablesReadByAnotherDbaseReader) {
+    ASSERT_EQ(Cli(Arguments(kSample, programDir)).status, 0);
     const std::string reader =
         "import sys, dbfread\n"
         "folder = sys.argv[1]\n"
@@ -67,6 +72,7 @@ TEST_F(CliExportarTest, SampleSchoolTablesReadByAnotherDbaseReader) {
               "Guardia|Tutoría lectiva|Reunión de departamento|Guardia de recreo|"
               "Atención a familias|Jefatura de departamento\n");
 }
+#endif
 
 TEST_F(CliExportarTest, ExitStatuses) {
     struct StatusCase {

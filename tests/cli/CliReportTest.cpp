@@ -3,7 +3,6 @@
 // report and the row counts and leaves the work-table folder exactly as it was.
 
 #include <gtest/gtest.h>
-#include <sys/file.h>
 
 #include <filesystem>
 #include <map>
@@ -14,6 +13,7 @@
 #include "support/HeldFile.h"
 #include "support/RunProgram.h"
 #include "support/SchoolXml.h"
+#include "support/ScopedEnvironment.h"
 #include "support/ScratchFolder.h"
 
 namespace velmaro {
@@ -24,9 +24,7 @@ using testing::HeldFile;
 using testing::ProgramRun;
 using testing::ReadBytes;
 using testing::RunProgram;
-using testing::RunShell;
 using testing::ScratchFolder;
-using testing::ShellQuoted;
 
 const fs::path kCli = fs::path(VELMARO_RUNTIME_DIR) / "velmaro-cli";
 const fs::path kSimulator = fs::path(VELMARO_RUNTIME_DIR) / "tavolin-sim";
@@ -62,12 +60,22 @@ protected:
         arguments.insert(arguments.end(), more.begin(), more.end());
         return Cli(arguments);
     }
-    // comprobar with the system's temporary folder in `temporary`.
+    // comprobar with the system's temporary folder in `temporary`: named by TMPDIR on POSIX
+    // systems, by TMP on Windows (which the started program inherits from this one).
     ProgramRun Comprobar(const std::vector<std::string>& arguments) const {
-        std::string command = "TMPDIR=" + ShellQuoted(temporary.string()) + " " +
-                              ShellQuoted(kCli.string()) + " comprobar";
-        for (const std::string& argument : arguments) command += " " + ShellQuoted(argument);
-        return RunShell(command + " </dev/null", scratch.Path());
+#ifdef _WIN32
+        const testing::ScopedEnvironment environment({{"TMP", temporary.string()}});
+        std::vector<std::string> command = {"comprobar"};
+        command.insert(command.end(), arguments.begin(), arguments.end());
+        return RunProgram(kCli, command, scratch);
+#else
+        std::string command = "TMPDIR=" + testing::ShellQuoted(temporary.string()) + " " +
+                              testing::ShellQuoted(kCli.string()) + " comprobar";
+        for (const std::string& argument : arguments) {
+            command += " " + testing::ShellQuoted(argument);
+        }
+        return testing::RunShell(command + " </dev/null", scratch.Path());
+#endif
     }
 
     ScratchFolder scratch;
@@ -189,7 +197,7 @@ TEST_F(CliReportTest, ComprobarStopsWhereTheConversionWouldStop) {
         EXPECT_TRUE(run.out.empty()) << run.out;
     }
     {
-        const HeldFile held(workDir / "PROFT.DBF", LOCK_SH);
+        const HeldFile held(workDir / "PROFT.DBF", HeldFile::Shared);
         const ProgramRun run = Comprobar(arguments(xml, workDir));
         EXPECT_EQ(run.status, 1) << run.err;
         EXPECT_NE(run.err.find("PROFT.DBF"), std::string::npos) << run.err;

@@ -1,9 +1,8 @@
-// Loading the exchange document: bad files, hostile documents and declared encodings.
+// Loading the exchange document: bad files, hostile documents and declared encodings, with the
+// reader of each platform. Devices, FIFOs, links, permissions and libxml2's own handlers are in
+// ExchangeLoadPosixTest.cpp.
 
 #include <gtest/gtest.h>
-#include <libxml/parser.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <optional>
@@ -18,6 +17,7 @@
 #include "exchange/ExchangeDocument.h"
 #include "exchange/ExchangeTestFiles.h"
 #include "support/ExpectError.h"
+#include "support/UnderWine.h"
 #include "text/Utf8.h"
 
 namespace velmaro {
@@ -100,26 +100,13 @@ TEST(ExchangeLoad, MissingFile) {
                                      ": el archivo no existe");
 }
 
-// A folder, a device or a FIFO is named as what it is, and never opened: a FIFO would wait for
-// a writer and a device might be read without end.
-TEST(ExchangeLoad, WhatIsNotAFile) {
+// A folder is named as what it is, and never read.
+TEST(ExchangeLoad, FolderIsNoFile) {
     ScratchFolder folder;
-    const auto directory = folder.Path() / "carpeta.xml";
-    std::filesystem::create_directory(directory);
-    const auto fifo = folder.Path() / "tuberia.xml";
-    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-    const auto link = folder.Path() / "enlace.xml";
-    std::filesystem::create_symlink("/dev/zero", link);
-    const std::pair<std::filesystem::path, std::string> cases[] = {
-        {directory, "es una carpeta"},
-        {"/dev/zero", "es un dispositivo"},
-        {link, "es un dispositivo"},
-        {fifo, "es una tubería (FIFO)"},
-    };
-    for (const auto& [path, what] : cases) {
-        EXPECT_EQ(LoadFailure(path), "No se puede leer el documento de intercambio " +
-                                         Quoted(path) + ": no es un archivo (" + what + ")");
-    }
+    const auto directory = folder.Folder("carpeta.xml");
+    EXPECT_EQ(LoadFailure(directory),
+              "No se puede leer el documento de intercambio " + Quoted(directory) +
+                  ": no es un archivo (es una carpeta)");
 }
 
 TEST(ExchangeLoad, EmptyFile) {
@@ -127,15 +114,6 @@ TEST(ExchangeLoad, EmptyFile) {
     const auto path = folder.File("vacio.xml", "");
     EXPECT_EQ(LoadFailure(path), "No se puede leer el documento de intercambio " + Quoted(path) +
                                      ": el archivo está vacío");
-}
-
-TEST(ExchangeLoad, UnreadableFile) {
-    if (geteuid() == 0) GTEST_SKIP() << "root reads files whatever their permissions";
-    ScratchFolder folder;
-    const auto path = folder.File("cerrado.xml", "<SERVICIO/>");
-    ASSERT_EQ(chmod(path.c_str(), 0), 0);
-    EXPECT_EQ(LoadFailure(path), "No se puede leer el documento de intercambio " + Quoted(path) +
-                                     ": no hay permiso para leer el archivo");
 }
 
 // Every text a reader could take from the document: all fields of all sections named in
@@ -194,17 +172,11 @@ TEST(ExchangeHostile, ExternalDtdIsNeverRead) {
                        "</grupo_datos></BLOQUE_DATOS></SERVICIO>\n");
     const ExchangeDocument document = ExchangeDocument::Load(path);
     EXPECT_FALSE(document.HasSection("EMPLEADOS"));
-    EXPECT_EQ(document.FirstDataBlockChildText(), "x");
-}
-
-TEST(ExchangeHostile, LeavesLibxml2HandlersAsFound) {
-    const xmlExternalEntityLoader loader = xmlGetExternalEntityLoader();
-    const xmlGenericErrorFunc genericError = xmlGenericError;
-    ScratchFolder folder;
-    ExchangeDocument::Load(folder.File("bien.xml", "<SERVICIO/>"));
-    LoadFailure(folder.File("mal.xml", "<SERVICIO>"));
-    EXPECT_EQ(xmlGetExternalEntityLoader(), loader);
-    EXPECT_EQ(xmlGenericError, genericError);
+    EXPECT_EQ(EverythingReadable(document, {"EMPLEADOS"}).find(kSecret), std::string::npos);
+    // Wine 8's XmlLite processes no document type and keeps the reference as text.
+    if (!testing::UnderWine()) {
+        EXPECT_EQ(document.FirstDataBlockChildText(), "x");
+    }
 }
 
 // Nested entities that would expand to 10^9 copies of "lol".
@@ -261,6 +233,9 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<BombCase>& info) { return std::string(info.param.name); });
 
 TEST(ExchangeHostile, ModestEntityUseIsAccepted) {
+    if (testing::UnderWine()) {
+        GTEST_SKIP() << "Wine 8's XmlLite declares no entity (E_NOTIMPL on <!ENTITY>)";
+    }
     std::string references;
     for (int copy = 0; copy < 1000; ++copy) references += "&a;";
     const ExchangeDocument document = testing::LoadXml(
@@ -290,6 +265,8 @@ TEST(ExchangeLimits, FiftyMegabyteTextNodeIsRead) {
     EXPECT_EQ(records[0].Field(1), "b");
 }
 
+#ifndef _WIN32
+// libxml2's limits and their messages: the Windows reader (XmlLite) has limits of its own.
 TEST(ExchangeLimits, WhatIsBeyondTheReaderIsRefusedNamingTheLimit) {
     const std::string big(11'000'000, 'c');
     const auto nested = [](int levels) {
@@ -333,6 +310,7 @@ TEST(ExchangeLimits, WhatIsBeyondTheReaderIsRefusedNamingTheLimit) {
     const ExchangeDocument deepest = testing::LoadXml(nested(251));
     EXPECT_EQ(SectionValues(deepest, "M"), (Rows{{"x", "b"}}));
 }
+#endif
 
 // One document, saved in several encodings: the values must come out the same.
 std::string SchoolDocument(const std::string& declaration, const std::string& teacher,

@@ -3,15 +3,15 @@
 // and a compact reading of the result document it writes.
 
 #include <gtest/gtest.h>
-#include <libxml/parser.h>
-#include <libxml/tree.h>
 
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "jobs/ResultTree.h"
 #include "jobs/Session.h"
 #include "support/ScratchFolder.h"
 #include "support/TimetableSchool.h"
@@ -64,32 +64,16 @@ private:
 // It fails the test when a dato's nombre_dato is not the expected one in its place.
 inline std::vector<std::string> ReadResultOutline(const fs::path& path) {
     std::vector<std::string> lines;
-    xmlDoc* doc = xmlReadFile(path.c_str(), nullptr, XML_PARSE_NONET);
-    if (doc == nullptr) {
+    const std::optional<ResultElement> root = ReadResultTree(path);
+    if (!root) {
         ADD_FAILURE() << "no se puede leer " << path;
         return lines;
     }
-    auto attr = [](xmlNode* node, const char* name) {
-        xmlChar* value = xmlGetProp(node, reinterpret_cast<const xmlChar*>(name));
-        std::string text = value ? reinterpret_cast<const char*>(value) : "<none>";
-        xmlFree(value);
-        return text;
+    auto elements = [](const ResultElement& parent) -> const std::vector<ResultElement>& {
+        if (parent.textAmongChildren) ADD_FAILURE() << "text between elements";
+        return parent.children;
     };
-    auto text = [](xmlNode* node) {
-        xmlChar* value = xmlNodeGetContent(node);
-        std::string content = value ? reinterpret_cast<const char*>(value) : "";
-        xmlFree(value);
-        return content;
-    };
-    auto elements = [](xmlNode* parent) {
-        std::vector<xmlNode*> children;
-        for (xmlNode* child = parent->children; child; child = child->next) {
-            if (child->type == XML_ELEMENT_NODE) children.push_back(child);
-            if (child->type == XML_TEXT_NODE) ADD_FAILURE() << "text between elements";
-        }
-        return children;
-    };
-    auto datoValues = [&](const std::vector<xmlNode*>& datos,
+    auto datoValues = [&](const std::vector<ResultElement>& datos,
                           const std::vector<std::string>& names) {
         std::string joined;
         if (datos.size() < names.size()) {
@@ -97,8 +81,8 @@ inline std::vector<std::string> ReadResultOutline(const fs::path& path) {
             return joined;
         }
         for (std::size_t i = 0; i < names.size(); ++i) {
-            EXPECT_EQ(attr(datos[i], "nombre_dato"), names[i]);
-            joined += (i ? "|" : "") + text(datos[i]);
+            EXPECT_EQ(datos[i].Attribute("nombre_dato"), names[i]);
+            joined += (i ? "|" : "") + datos[i].content;
         }
         return joined;
     };
@@ -106,25 +90,23 @@ inline std::vector<std::string> ReadResultOutline(const fs::path& path) {
         "N_DIASEMANA", "X_TRAMO", "X_DEPENDENCIA", "X_UNIDAD", "X_OFERTAMATRIG", "X_MATERIAOMG",
         "F_INICIO",    "F_FIN",   "N_HORINI",      "N_HORFIN", "X_ACTIVIDAD"};
 
-    xmlNode* root = xmlDocGetRootElement(doc);
-    lines.push_back("ROOT " + attr(root, "modulo") + "|" + attr(root, "tipo") + "|" +
-                    attr(root, "autor"));
-    const auto block = elements(elements(root).at(0));
-    lines.push_back("ANNO " + text(block.at(0)));
-    const auto teachers = elements(block.at(1));
-    lines.push_back("HORARIOS " + attr(block.at(1), "registros") + " " +
+    lines.push_back("ROOT " + root->Attribute("modulo") + "|" + root->Attribute("tipo") + "|" +
+                    root->Attribute("autor"));
+    const auto& block = elements(elements(*root).at(0));
+    lines.push_back("ANNO " + block.at(0).content);
+    const auto& teachers = elements(block.at(1));
+    lines.push_back("HORARIOS " + block.at(1).Attribute("registros") + " " +
                     std::to_string(teachers.size()));
-    for (xmlNode* teacher : teachers) {
-        const auto children = elements(teacher);
-        lines.push_back(attr(teacher, "seq") + " " + attr(teacher, "registros") + " " +
+    for (const ResultElement& teacher : teachers) {
+        const auto& children = elements(teacher);
+        lines.push_back(teacher.Attribute("seq") + " " + teacher.Attribute("registros") + " " +
                         datoValues(children, {"X_EMPLEADO", "F_TOMAPOS"}));
         for (std::size_t i = 2; i < children.size(); ++i) {
-            const auto datos = elements(children[i]);
+            const auto& datos = elements(children[i]);
             EXPECT_EQ(datos.size(), 11u);
-            lines.push_back(attr(children[i], "seq") + " " + datoValues(datos, kActivityNames));
+            lines.push_back(children[i].Attribute("seq") + " " + datoValues(datos, kActivityNames));
         }
     }
-    xmlFreeDoc(doc);
     return lines;
 }
 

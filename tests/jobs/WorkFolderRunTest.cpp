@@ -5,9 +5,11 @@
 // and refuses anything that is not one.
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <filesystem>
@@ -96,6 +98,8 @@ TEST_F(WorkFolderRunTest, AnotherJobInTheFolderIsRefusedAtOnce) {
     EXPECT_NE(ReadBytes(workDir / "PROFT.DBF"), kEarlier);
 }
 
+#ifndef _WIN32
+// A forked process killed with SIGKILL (windows/RunLockWindowsTest.cpp kills a Windows one).
 TEST_F(WorkFolderRunTest, TheLockGoesWithAKilledProcess) {
     int ready[2];
     ASSERT_EQ(::pipe(ready), 0);
@@ -115,6 +119,7 @@ TEST_F(WorkFolderRunTest, TheLockGoesWithAKilledProcess) {
     EXPECT_NO_THROW(WorkFolderRun::Begin(workDir));
     EXPECT_TRUE(fs::exists(workDir / kRunLockFileName)) << "the lock file itself may stay";
 }
+#endif
 
 TEST_F(WorkFolderRunTest, MissingFolderIsNamed) {
     const fs::path missing = scratch / "no-existe";
@@ -202,6 +207,8 @@ TEST_F(WorkFolderRunTest, StartSettlesWhatAStoppedConversionLeft) {
     }
 }
 
+#ifndef _WIN32
+// The C++ library of MinGW-w64 makes no symbolic links.
 TEST_F(WorkFolderRunTest, StartNeverFollowsALinkInPlaceOfTheStagingFolder) {
     const fs::path elsewhere = scratch.Folder("otra-carpeta");
     WriteBytes(elsewhere / "PROFT.DBF", "de otra carpeta");
@@ -210,6 +217,7 @@ TEST_F(WorkFolderRunTest, StartNeverFollowsALinkInPlaceOfTheStagingFolder) {
     EXPECT_FALSE(fs::exists(fs::symlink_status(workDir / kStagingFolderName)));
     EXPECT_EQ(ReadBytes(elsewhere / "PROFT.DBF"), "de otra carpeta");
 }
+#endif
 
 TEST_F(WorkFolderRunTest, DamagedJournalStopsTheJobAndMovesNothing) {
     const fs::path staging = workDir / kStagingFolderName;

@@ -14,22 +14,13 @@
 
 #include "support/FileBytes.h"
 #include "support/ScratchFolder.h"
+#include "support/WindowsCommandLine.h"
+#include "support/WindowsHoldingProcess.h"
 
 namespace velmaro::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-// One argument quoted for a Windows command line (none of ours holds a quote).
-std::wstring Quoted(const fs::path& argument) { return L"\"" + argument.wstring() + L"\""; }
-
-// A handle that a child process inherits.
-SECURITY_ATTRIBUTES Inheritable() {
-    SECURITY_ATTRIBUTES attributes{};
-    attributes.nLength = sizeof attributes;
-    attributes.bInheritHandle = TRUE;
-    return attributes;
-}
 
 struct Finished {
     DWORD status = 0;
@@ -39,9 +30,10 @@ struct Finished {
 // Runs `program` with `arguments`, standard error into a file of `scratch`, and waits for it.
 Finished RunWindowsProgram(const fs::path& program, const std::vector<fs::path>& arguments,
                            const ScratchFolder& scratch) {
-    std::wstring line = Quoted(program);
-    for (const fs::path& argument : arguments) line += L" " + Quoted(argument);
-    SECURITY_ATTRIBUTES inherit = Inheritable();
+    std::vector<std::wstring> wide;
+    for (const fs::path& argument : arguments) wide.push_back(argument.wstring());
+    std::wstring line = CommandLine(program.wstring(), wide);
+    SECURITY_ATTRIBUTES inherit = InheritableHandles();
     const fs::path errPath = scratch / "errores.txt";
     const HANDLE err = CreateFileW(errPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -66,60 +58,6 @@ Finished RunWindowsProgram(const fs::path& program, const std::vector<fs::path>&
     finished.err = ReadBytes(errPath);
     return finished;
 }
-
-// A second process holding a file, until this object goes.
-class HoldingProcess {
-public:
-    HoldingProcess(const std::wstring& mode, const fs::path& file) {
-        SECURITY_ATTRIBUTES inherit = Inheritable();
-        HANDLE childInput = nullptr;
-        HANDLE childOutput = nullptr;
-        CreatePipe(&childInput, &input_, &inherit, 0);
-        CreatePipe(&output_, &childOutput, &inherit, 0);
-        SetHandleInformation(input_, HANDLE_FLAG_INHERIT, 0);
-        SetHandleInformation(output_, HANDLE_FLAG_INHERIT, 0);
-        std::wstring line = Quoted(VELMARO_HOLD_FILE) + L" " + mode + L" " + Quoted(file);
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdInput = childInput;
-        startup.hStdOutput = childOutput;
-        startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-        started_ = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
-                                  nullptr, &startup, &process_) != 0;
-        CloseHandle(childInput);
-        CloseHandle(childOutput);
-    }
-    ~HoldingProcess() {
-        CloseHandle(input_);  // the end of its input lets the file go
-        if (started_) {
-            WaitForSingleObject(process_.hProcess, INFINITE);
-            CloseHandle(process_.hThread);
-            CloseHandle(process_.hProcess);
-        }
-        CloseHandle(output_);
-    }
-    HoldingProcess(const HoldingProcess&) = delete;
-    HoldingProcess& operator=(const HoldingProcess&) = delete;
-
-    // Waits until the process says it holds the file; false when it ends without holding it.
-    bool Holds() {
-        std::string said;
-        char byte;
-        DWORD got = 0;
-        while (started_ && ReadFile(output_, &byte, 1, &got, nullptr) && got > 0) {
-            if (byte == '\n') return said == "retenido";
-            if (byte != '\r') said += byte;  // the holder writes text lines, CR LF
-        }
-        return false;
-    }
-
-private:
-    HANDLE input_ = nullptr;
-    HANDLE output_ = nullptr;
-    PROCESS_INFORMATION process_{};
-    bool started_ = false;
-};
 
 // Every file of `folder` with its bytes, but the run lock's file.
 std::map<std::string, std::string> FilesOf(const fs::path& folder) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -12,11 +13,13 @@
 #include "base/Error.h"
 #include "exchange/ExchangeReader.h"
 #include "support/ScratchFolder.h"
+#include "support/UnderWine.h"
 
 namespace velmaro {
 namespace {
 
 using testing::ScratchFolder;
+using testing::UnderWine;
 
 // The element names and texts told, one line each, the line of each element in the file, and
 // the declared encoding.
@@ -166,6 +169,44 @@ TEST(XmlLiteReader, BrokenDocumentsNameTheFileAndWhere) {
     EXPECT_NE(unknown.find("'KLINGON'"), std::string::npos) << unknown;
 
     EXPECT_NE(FailureOf("").find("está vacío"), std::string::npos);
+
+    const std::string noRoot = FailureOf("<?xml version=\"1.0\"?>\n<!-- solo -->\n");
+    EXPECT_NE(noRoot.find("no tiene elemento raíz"), std::string::npos) << noRoot;
+    EXPECT_NE(FailureOf("Curso 2024/2025").find("no tiene elemento raíz"), std::string::npos);
+    EXPECT_NE(FailureOf("<!DOCTYPE a>\n").find("no tiene elemento raíz"), std::string::npos);
+
+    for (const char* cutShort : {"<a>\n<b>x</b>", "<a>texto", "<a><!-- sin cerrar",
+                                 "<a><b c=\"1", "<a><b>"}) {
+        const std::string failure = FailureOf(cutShort);
+        EXPECT_NE(failure.find("no está bien formado"), std::string::npos) << failure;
+    }
+    const std::string leftOpen = FailureOf("<a>\n<b>x</b>");
+    EXPECT_NE(leftOpen.find("línea 2, columna 9: el documento termina sin cerrar su elemento raíz"),
+              std::string::npos)
+        << leftOpen;
+}
+
+// A folder in place of the document is named as what it is, in the words of every platform.
+TEST(XmlLiteReader, FolderIsNoFile) {
+    ScratchFolder scratch;
+    const std::filesystem::path folder = scratch.Folder("carpeta.xml");
+    Told told;
+    try {
+        ReadExchangeDocument(folder, told);
+        ADD_FAILURE() << "no error";
+    } catch (const Error& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "No se puede leer el documento de intercambio '" + folder.string() +
+                      "': no es un archivo (es una carpeta)");
+    }
+}
+
+TEST(XmlLiteReader, WholeDocumentsAreReadHoweverTheirRootEnds) {
+    for (const char* whole :
+         {"<a/>", "<a/>\n<!-- fin -->", "<a></a >\n<!-- c -->\n<?pi x?>\n\n", "<a><a></a></a>",
+          "<p:a xmlns:p=\"urn:x\"><p:b/></p:a>", "<a>\n<!-- -->\n</a><?fin?>"}) {
+        EXPECT_EQ(FailureOf(whole), "sin error") << whole;
+    }
 }
 
 TEST(XmlLiteReader, ExternalEntitiesAreNeverRead) {

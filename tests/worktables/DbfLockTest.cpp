@@ -1,10 +1,6 @@
 // Tables held by another process: a clear error naming the table, and nothing deleted.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/file.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <functional>
 #include <stdexcept>
@@ -50,7 +46,7 @@ protected:
 TEST_F(HeldTable, ExclusiveHolderBlocksEveryOpenCreateAndRebuild) {
     const std::string before = ReadBytes(Table());
     const std::string indexBefore = ReadBytes(folder_ / "DIASHORAST2.MDX");
-    HeldFile holder(Table(), LOCK_EX);
+    HeldFile holder(Table(), HeldFile::Exclusive);
     ASSERT_TRUE(holder.Locked());
     ExpectHeldError([&] { DbfTable::Open(Table(), TableAccess::Shared); }, Table().string());
     ExpectHeldError([&] { DbfTable::Open(Table(), TableAccess::Exclusive); }, Table().string());
@@ -62,7 +58,7 @@ TEST_F(HeldTable, ExclusiveHolderBlocksEveryOpenCreateAndRebuild) {
 }
 
 TEST_F(HeldTable, SharedHolderAllowsSharedReadersOnly) {
-    HeldFile holder(Table(), LOCK_SH);
+    HeldFile holder(Table(), HeldFile::Shared);
     ASSERT_TRUE(holder.Locked());
     EXPECT_EQ(DbfTable::Open(Table(), TableAccess::Shared).Text(0, "DIHO"), "L1");
     ExpectHeldError([&] { DbfTable::Open(Table(), TableAccess::Exclusive); }, Table().string());
@@ -72,7 +68,7 @@ TEST_F(HeldTable, OurOwnExclusiveOpenHoldsTheTableUntilClosed) {
     DbfTable first = DbfTable::Open(Table(), TableAccess::Exclusive);
     ExpectHeldError([&] { DbfTable::Open(Table(), TableAccess::Shared); }, Table().string());
     {
-        HeldFile other(Table(), LOCK_SH | LOCK_NB);
+        HeldFile other(Table(), HeldFile::Shared);
         EXPECT_FALSE(other.Locked()) << "the lock is an OS lock that other processes see";
     }
     first.Close();
