@@ -8,10 +8,15 @@ unset QT_QPA_PLATFORM
 "$@" &
 program=$!
 
-# Gives the keyboard focus to the visible window titled exactly $1 (waiting for it), presses $2.
+# Gives the keyboard focus to the visible window titled exactly $1 (waiting for it up to 20 s),
+# presses $2. The search is repeated rather than left to wait: xdotool gives up when a window it
+# meets while searching goes away meanwhile (BadWindow), as the program's windows come and go.
 press() {
-  local window
-  window=$(timeout 20 xdotool search --sync --onlyvisible --name "^$1\$" | head -1)
+  local window="" tries=0
+  while [ -z "$window" ] && [ "$tries" -lt 40 ]; do
+    window=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1) || true
+    [ -n "$window" ] || { sleep 0.5; tries=$((tries + 1)); }
+  done
   [ -n "$window" ] || { echo "No ha aparecido la ventana '$1'" >&2; kill "$program"; exit 90; }
   sleep 0.5
   xdotool windowfocus "$window"
