@@ -1,9 +1,11 @@
 #pragma once
 // The seam between the jobs and whoever faces the user: the Qt window, the terminal, or a test.
 
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace velmaro {
 
@@ -11,6 +13,10 @@ namespace velmaro {
 struct FrameworkSelection {
     bool resultMH = false;  // true when one or two frameworks were selected
     std::string resultado;  // the selected codes in list order, each padded or cut to 10 chars
+    // The selected entries of the framework list, counted from 0 in list order: the list holds
+    // the JORNADAS_ESCOLARES records in document order, so this names each chosen record even
+    // where resultado cannot (codes that agree in their first ten characters).
+    std::vector<std::size_t> chosen{};
 };
 
 class UserInteraction {

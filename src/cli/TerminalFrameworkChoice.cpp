@@ -1,5 +1,6 @@
 #include "cli/TerminalFrameworkChoice.h"
 
+#include <algorithm>
 #include <iostream>
 #include <system_error>
 #include <unordered_map>
@@ -60,6 +61,21 @@ std::optional<std::vector<bool>> EntriesNumbered(const std::string& line, std::s
     return selected;
 }
 
+// How to choose one of several frameworks that share a code given in `marcos`, which chooses
+// them all; nothing when no given code names more than one.
+std::string SharedCodeHint(const FrameworkCatalog& catalog, const std::string& marcos) {
+    for (const std::string& given : CommaSeparated(marcos)) {
+        const CodeMatch match = MatchFrameworkCodes(catalog.Codes(), given);
+        if (std::count(match.selected.begin(), match.selected.end(), true) > 1) {
+            return "El código " + given +
+                   " es el de varios Marcos Horarios y --marcos los elige a todos: para elegir "
+                   "solo uno, ejecute la orden en un terminal sin --marcos y elíjalo por su "
+                   "número de la lista.\n";
+        }
+    }
+    return {};
+}
+
 // Why a run without --marcos cannot choose when nobody can answer on the terminal.
 std::string NoCodesGivenMessage(const std::filesystem::path& document,
                                 const FrameworkCatalog& catalog) {
@@ -73,11 +89,10 @@ std::string NoCodesGivenMessage(const std::filesystem::path& document,
 
 std::string NumberedFrameworkList(const FrameworkCatalog& catalog) {
     std::string list;
-    for (std::size_t i = 0; i < catalog.Codes().size(); ++i) {
-        const std::string& code = catalog.Codes()[i];
-        const FrameworkDetails details = catalog.Details(code);
-        list += "  " + std::to_string(i + 1) + ") " + code + "  " + details.name + "  " +
-                details.startDate + " - " + details.endDate + "\n";
+    for (std::size_t i = 0; i < catalog.Entries().size(); ++i) {
+        const FrameworkEntry& entry = catalog.Entries()[i];
+        list += "  " + std::to_string(i + 1) + ") " + entry.code + "  " + entry.name + "  " +
+                entry.startDate + " - " + entry.endDate + "\n";
     }
     return list;
 }
@@ -108,10 +123,10 @@ FrameworkSelection SelectFrameworksByCode(const FrameworkCatalog& catalog,
         throw Error("--marcos nombra Marcos Horarios que no están en el archivo " +
                     Quoted(document) + ": " + unknown + "\n" + FrameworkListFor(document, catalog));
     }
-    const SelectionOutcome outcome = CloseFrameworkSelection(catalog.Codes(), match.selected);
+    const SelectionOutcome outcome = CloseFrameworkSelection(catalog, match.selected);
     if (outcome.message) {
         throw Error("--marcos " + marcos + ": " + *outcome.message + "\n" +
-                    FrameworkListFor(document, catalog));
+                    SharedCodeHint(catalog, marcos) + FrameworkListFor(document, catalog));
     }
     return outcome.selection;
 }
@@ -127,7 +142,7 @@ FrameworkSelection AskFrameworksOnTerminal(const FrameworkCatalog& catalog, std:
         }
         const auto selected = EntriesNumbered(line, catalog.Codes().size(), out);
         if (!selected) continue;
-        const SelectionOutcome outcome = CloseFrameworkSelection(catalog.Codes(), *selected);
+        const SelectionOutcome outcome = CloseFrameworkSelection(catalog, *selected);
         if (outcome.message) out << *outcome.message << '\n';
         return outcome.selection;
     }

@@ -1,10 +1,13 @@
 #include "inbound/FrameworkStep.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "base/Error.h"
+#include "inbound/FrameworkChoice.h"
 #include "inbound/RecordValueInteger.h"
 #include "inbound/StoredTextReport.h"
 #include "inbound/TimeSlotRecord.h"
@@ -22,7 +25,6 @@ namespace {
 namespace diashorast = layouts::diashorast;
 
 constexpr std::string_view kFrameworks = "JORNADAS_ESCOLARES";
-constexpr long kCodeLength = 10;
 constexpr int kFirstDay = 1;
 constexpr int kLastDay = 7;
 constexpr long long kMinutesPerHour = 60;
@@ -31,10 +33,18 @@ constexpr long long kMinutesPerHour = 60;
 constexpr int kNoFirstSlotStart = 0;
 constexpr int kNoSecondSlotStart = 1440;
 
-// The one or two framework codes the timetable applies; the second is empty with one.
-struct ChosenCodes {
+// The one or two frameworks the timetable applies, as the slots and PERIODOS are matched
+// against them.
+struct ChosenFrameworks {
+    // Their JORNADAS_ESCOLARES records, in document order.
+    std::vector<std::size_t> records;
+    // Their table codes; the second is empty with one framework.
     std::string first;
     std::string second;
+    // A chosen framework's whole code, when another framework of the document has the same
+    // table code: only the slots that name this whole code are then its own.
+    std::optional<std::string> firstWhole;
+    std::optional<std::string> secondWhole;
 };
 
 // One slot as it is written for every day.
@@ -62,28 +72,93 @@ int MinutesFromText(const ExchangeDocument& document, const ExchangeRecord& slot
                               CharCount(text) < 4 ? "0" + text : text);
 }
 
-std::string SelectionText(InboundContext& ctx, const std::vector<ExchangeRecord>& frameworks) {
+// The document changed between the job's reading and the dialog's: the entries chosen are
+// not those the job converts.
+Error ChosenFromAnotherDocument(const InboundContext& ctx) {
+    return Error("El archivo '" + ctx.filenameXML.string() +
+                 "' ha cambiado mientras se elegían los Marcos Horarios: la elección no "
+                 "corresponde a los Marcos Horarios que se están convirtiendo.");
+}
+
+// The entries of `selection`, checked again by the dialog's own rule against the document the
+// step converts, so that a choice the tables could not keep apart never reaches them.
+std::vector<std::size_t> CheckedEntries(const InboundContext& ctx,
+                                        const FrameworkSelection& selection) {
+    const FrameworkCatalog catalog(ctx.document);
+    std::vector<bool> selected(catalog.Codes().size(), false);
+    for (std::size_t entry : selection.chosen) {
+        if (entry >= selected.size()) throw ChosenFromAnotherDocument(ctx);
+        selected[entry] = true;
+    }
+    const SelectionOutcome outcome = CloseFrameworkSelection(catalog, selected);
+    if (outcome.message) {
+        throw Error("Los Marcos Horarios elegidos para el archivo '" + ctx.filenameXML.string() +
+                    "' no se pueden aplicar: " + *outcome.message);
+    }
+    if (outcome.selection.resultado != selection.resultado) throw ChosenFromAnotherDocument(ctx);
+    return outcome.selection.chosen;
+}
+
+// The records chosen: the only one, or those the user picks (asked again, and again, while the
+// choice is not valid).
+std::vector<std::size_t> ChosenRecords(InboundContext& ctx,
+                                       const std::vector<ExchangeRecord>& frameworks) {
     if (frameworks.empty()) {
         throw Error(
             "El archivo '" + ctx.filenameXML.string() +
             "' no contiene ningún Marco Horario (sección JORNADAS_ESCOLARES sin registros): "
             "no se pueden crear los días y horas del horario.");
     }
-    if (frameworks.size() == 1) return TrimBlanks(frameworks.front().Field(0));
+    if (frameworks.size() == 1) return {0};
     FrameworkSelection selection;
     do {
         selection = ctx.ui.ChooseFrameworks(ctx.filenameXML);
     } while (!selection.resultMH);
-    return selection.resultado;
+    return CheckedEntries(ctx, selection);
 }
 
-// Two codes from a text of exactly twenty characters; otherwise one code from its first ten.
-ChosenCodes CutChosenCodes(const std::string& selection) {
-    if (CharCount(selection) == 2 * kCodeLength) {
-        return {TrimBlanks(LeftChars(selection, kCodeLength)),
-                TrimBlanks(RightChars(selection, kCodeLength))};
+// The whole code of `record` when another framework record has the same table code.
+std::optional<std::string> WholeCodeWhenShared(const std::vector<ExchangeRecord>& frameworks,
+                                               std::size_t record) {
+    const std::string tableCode = TableCode(frameworks[record].Field(0));
+    for (std::size_t other = 0; other < frameworks.size(); ++other) {
+        if (other != record && TableCode(frameworks[other].Field(0)) == tableCode) {
+            return TrimBlanks(frameworks[record].Field(0));
+        }
     }
-    return {TrimBlanks(LeftChars(selection, kCodeLength)), std::string()};
+    return std::nullopt;
+}
+
+ChosenFrameworks ChooseFrameworks(InboundContext& ctx,
+                                  const std::vector<ExchangeRecord>& frameworks) {
+    ChosenFrameworks chosen;
+    chosen.records = ChosenRecords(ctx, frameworks);
+    chosen.first = TableCode(frameworks[chosen.records[0]].Field(0));
+    chosen.firstWhole = WholeCodeWhenShared(frameworks, chosen.records[0]);
+    if (chosen.records.size() == 2) {
+        chosen.second = TableCode(frameworks[chosen.records[1]].Field(0));
+        chosen.secondWhole = WholeCodeWhenShared(frameworks, chosen.records[1]);
+    }
+    return chosen;
+}
+
+// Whether a slot naming `framework` (its trimmed code) belongs to the chosen framework of
+// `tableCode`: by the table code, and by the whole code where the table code is shared.
+bool SlotOf(const std::string& framework, const std::string& tableCode,
+            const std::optional<std::string>& wholeCode) {
+    return TableCode(framework) == tableCode && (!wholeCode || framework == *wholeCode);
+}
+
+// Whether PERIODOS.DBF gets framework record `record`: a chosen one, or, with one framework
+// chosen, one with an empty code, which the empty second code matches as it matches the slots
+// that name no framework.
+bool PeriodOf(const ChosenFrameworks& chosen, const std::vector<ExchangeRecord>& frameworks,
+              std::size_t record) {
+    if (std::find(chosen.records.begin(), chosen.records.end(), record) != chosen.records.end()) {
+        return true;
+    }
+    return chosen.records.size() == 1 && !chosen.first.empty() &&
+           TableCode(frameworks[record].Field(0)).empty();
 }
 
 // The fields of DIASHORAST.DBF the step sets, found once.
@@ -112,7 +187,7 @@ void ReportShortSlots(ConversionReport& report, const std::vector<ExchangeRecord
 // Appends the rows of one day; `isFirstFramework` and `starts` get one entry per row. Every day
 // stores the same slot texts, so only the first day's rows tell `stored` where they came from.
 void WriteDay(int day, const ExchangeDocument& document, const std::vector<ExchangeRecord>& slots,
-              const ChosenCodes& chosen, DbfTable& grid, const GridFields& fields,
+              const ChosenFrameworks& chosen, DbfTable& grid, const GridFields& fields,
               StoredTextReport& stored,
               std::vector<bool>& isFirstFramework, std::vector<int>& starts) {
     int firstCounter = 0;
@@ -120,10 +195,10 @@ void WriteDay(int day, const ExchangeDocument& document, const std::vector<Excha
     for (std::size_t i = 0; i < slots.size(); ++i) {
         const ExchangeRecord& slot = slots[i];
         if (slot.FieldCount() < time_slots::kFieldCount) continue;
-        const std::string framework =
-            LeftChars(TrimBlanks(slot.Field(time_slots::kFramework)), kCodeLength);
-        const bool first = framework == chosen.first;
-        if (!first && framework != chosen.second) continue;
+        const std::string wholeCode = TrimBlanks(slot.Field(time_slots::kFramework));
+        const bool first = SlotOf(wholeCode, chosen.first, chosen.firstWhole);
+        if (!first && !SlotOf(wholeCode, chosen.second, chosen.secondWhole)) continue;
+        const std::string framework = TableCode(wholeCode);
 
         const SlotTimes times{MinutesFromText(document, slot, "hora de inicio",
                                               TrimBlanks(slot.Field(time_slots::kStart))),
@@ -159,7 +234,7 @@ int FirstSlotStart(DbfTable& grid, const GridFields& fields, const std::string& 
 }
 
 // MARCO 0 for the framework whose first slot starts earlier (the first one on equal starts).
-void SetFrameworkFlags(DbfTable& grid, const GridFields& fields, const ChosenCodes& chosen,
+void SetFrameworkFlags(DbfTable& grid, const GridFields& fields, const ChosenFrameworks& chosen,
                        const std::vector<bool>& isFirstFramework, const std::vector<int>& starts) {
     const int firstStart = FirstSlotStart(grid, fields, chosen.first, starts, kNoFirstSlotStart);
     const int secondStart =
@@ -172,10 +247,25 @@ void SetFrameworkFlags(DbfTable& grid, const GridFields& fields, const ChosenCod
     }
 }
 
-// One PERIODOS row per framework record whose code is a chosen one. The code is compared cut
-// to ten characters, as the slots are, so that a long code keeps its dates; CJORNADA gets the
-// whole code. The frameworks not chosen are reported.
-void WritePeriods(InboundContext& ctx, const ChosenCodes& chosen) {
+// Records every framework that the tables cannot tell apart from an earlier one, whatever was
+// chosen: two such frameworks are never applied together.
+void ReportFrameworksAlike(ConversionReport& report, const std::vector<ExchangeRecord>& frameworks) {
+    std::vector<std::string> codes;
+    for (const ExchangeRecord& framework : frameworks) codes.push_back(framework.Field(0));
+    const std::vector<std::optional<std::size_t>> alike = EarlierEntryAlike(codes);
+    for (std::size_t i = 0; i < frameworks.size(); ++i) {
+        if (!alike[i]) continue;
+        const ExchangeRecord& earlier = frameworks[*alike[i]];
+        report.Add(ReportKind::FrameworkLikeAnother, SectionRecord(kFrameworks, i),
+                   {TrimBlanks(codes[i]), TrimBlanks(frameworks[i].Field(1)),
+                    IntegerToText(static_cast<long long>(*alike[i] + 1)),
+                    TrimBlanks(earlier.Field(0)), TrimBlanks(earlier.Field(1))});
+    }
+}
+
+// One PERIODOS row per chosen framework record (CJORNADA gets the whole code, which the table
+// cuts to its width). The frameworks not chosen are reported.
+void WritePeriods(InboundContext& ctx, const ChosenFrameworks& chosen) {
     DbfTable periods =
         DbfTable::Open(ctx.workDir / layouts::PERIODOS.fileName, TableAccess::Shared);
     StoredTextReport stored(ctx.report, periods, layouts::PERIODOS, kFrameworks);
@@ -187,8 +277,7 @@ void WritePeriods(InboundContext& ctx, const ChosenCodes& chosen) {
     for (std::size_t i = 0; i < frameworks.size(); ++i) {
         const ExchangeRecord& framework = frameworks[i];
         const std::string code = TrimBlanks(framework.Field(0));
-        const std::string compared = LeftChars(code, kCodeLength);
-        if (compared != chosen.first && compared != chosen.second) {
+        if (!PeriodOf(chosen, frameworks, i)) {
             ctx.report.Add(ReportKind::FrameworkNotChosen, SectionRecord(kFrameworks, i),
                            {code, TrimBlanks(framework.Field(1))});
             continue;
@@ -216,8 +305,7 @@ void RunFrameworkStep(InboundContext& ctx) {
     // Created over an earlier PERIODOS.DBF without removing it first.
     DbfTable::Create(ctx.workDir / layouts::PERIODOS.fileName, layouts::PERIODOS).Close();
 
-    const ChosenCodes chosen =
-        CutChosenCodes(SelectionText(ctx, ctx.document.Records(kFrameworks)));
+    const ChosenFrameworks chosen = ChooseFrameworks(ctx, ctx.document.Records(kFrameworks));
 
     std::vector<bool> isFirstFramework;
     std::vector<int> starts;
@@ -234,6 +322,7 @@ void RunFrameworkStep(InboundContext& ctx) {
     grid.Close();
 
     WritePeriods(ctx, chosen);
+    ReportFrameworksAlike(ctx.report, ctx.document.Records(kFrameworks));
 }
 
 }  // namespace velmaro

@@ -44,6 +44,19 @@ std::string EmptyKeySentence(std::span<const std::string_view> d) {
            ", curso " + InGuillemets(d[4]) + ") dan la materia";
 }
 
+// The sentence of a framework the tables cannot tell apart from an earlier one.
+// `d` holds its code and name, and the earlier one's record number, code and name.
+std::string FrameworkLikeAnotherSentence(std::span<const std::string_view> d) {
+    const std::string earlier = "el registro " + std::string(d[2]) + ", " + InGuillemets(d[3]) +
+                                " (" + std::string(d[4]) + ")";
+    const std::string likeness =
+        d[0] == d[3] ? " tiene el mismo código que " + earlier
+                     : " coincide con " + earlier +
+                           " en los 10 primeros caracteres del código, los que guardan las tablas";
+    return InGuillemets(d[0]) + " (" + std::string(d[1]) + ")" + likeness +
+           ": DIASHORAST.DBF y PERIODOS.DBF no los distinguen y no se pueden aplicar juntos";
+}
+
 // What happened to one item, in words, from its kind and details.
 std::string Sentence(ReportKind kind, std::span<const std::string_view> d) {
     switch (kind) {
@@ -70,6 +83,8 @@ std::string Sentence(ReportKind kind, std::span<const std::string_view> d) {
                    ": se ha omitido (número de datos: " + std::string(d[0]) + ")";
         case ReportKind::FrameworkNotChosen:
             return InGuillemets(d[0]) + " (" + std::string(d[1]) + ") no se ha aplicado al horario";
+        case ReportKind::FrameworkLikeAnother:
+            return FrameworkLikeAnotherSentence(d);
         case ReportKind::RowOfUnknownTeacher:
             return "profesor " + InGuillemets(d[0]) + " (día " + std::string(d[1]) + ", hora " +
                    std::string(d[2]) + ") no está en PROFT.DBF; la fila no se ha enviado";
@@ -101,6 +116,7 @@ std::size_t DetailCount(ReportKind kind) {
         case ReportKind::TextCut:
             return 4;
         case ReportKind::KeyNotFound:
+        case ReportKind::FrameworkLikeAnother:
             return 5;
     }
     return 0;
@@ -151,6 +167,8 @@ std::string_view ConversionReport::Title(ReportKind kind) {
             return "Tramos horarios con menos de cinco datos, omitidos";
         case ReportKind::FrameworkNotChosen:
             return "Marcos Horarios no elegidos";
+        case ReportKind::FrameworkLikeAnother:
+            return "Marcos Horarios que las tablas no distinguen de otro";
         case ReportKind::RowOfUnknownTeacher:
             return "Filas de SOLUC.DBF cuyo profesor no está en PROFT.DBF, no enviadas";
         case ReportKind::SlotNotFound:

@@ -25,20 +25,25 @@ enum class ReportKind : std::uint8_t {
     UnknownLevel,          // a course given the level "Niv": course key, why
     ShortTimeSlotSkipped,  // a TRAMOS_HORARIOS record with fewer than five fields, skipped
     FrameworkNotChosen,    // a framework left out of the timetable: code, name
+    // a framework whose code equals an earlier one's in the ten characters the tables keep, so
+    // that the tables cannot tell the two apart: code, name, the earlier one's record number,
+    // code, name
+    FrameworkLikeAnother,
     // outbound conversion
     RowOfUnknownTeacher,  // a placed SOLUC row whose teacher is not in PROFT, not sent
     SlotNotFound,         // a SOLUC row whose day and period its framework lacks
     KeyNotFound,          // a key that resolved to nothing, sent empty
 };
 
-inline constexpr std::size_t kReportKindCount = 11;
+inline constexpr std::size_t kReportKindCount = 12;
 
 // The kinds each conversion can record, in the order the report lists them.
-inline constexpr std::array<ReportKind, 8> kInboundReportKinds = {
+inline constexpr std::array<ReportKind, 9> kInboundReportKinds = {
     ReportKind::SubjectWithoutName,   ReportKind::ShortRecordSkipped,
     ReportKind::CodeSuffixed,         ReportKind::TextCut,
     ReportKind::CharacterReplaced,    ReportKind::UnknownLevel,
-    ReportKind::ShortTimeSlotSkipped, ReportKind::FrameworkNotChosen};
+    ReportKind::ShortTimeSlotSkipped, ReportKind::FrameworkNotChosen,
+    ReportKind::FrameworkLikeAnother};
 inline constexpr std::array<ReportKind, 3> kOutboundReportKinds = {
     ReportKind::RowOfUnknownTeacher, ReportKind::SlotNotFound, ReportKind::KeyNotFound};
 

@@ -206,13 +206,13 @@ void TPlantillas::done(int result) {
 }
 
 void TPlantillas::FormClose() {
-    std::vector<std::string> codes;
     std::vector<bool> selected;
     for (int row = 0; row < ListBox2->count(); ++row) {
-        codes.push_back(ListBox2->item(row)->text().toStdString());
         selected.push_back(ListBox2->item(row)->isSelected());
     }
-    SelectionOutcome outcome = CloseFrameworkSelection(codes, selected);
+    // The list holds the catalog's entries, row for row.
+    SelectionOutcome outcome =
+        CloseFrameworkSelection(catalog_ ? *catalog_ : FrameworkCatalog(), selected);
     selection_ = outcome.selection;
     if (outcome.message) ShowPlainMessage(dialogs_, this, QString::fromStdString(*outcome.message));
 }

@@ -51,15 +51,6 @@ void AddItem(HWND control, UINT message, const std::string& text) {
     SendMessageW(control, message, 0, reinterpret_cast<LPARAM>(wide.c_str()));
 }
 
-std::string ItemText(HWND list, int index) {
-    const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0);
-    if (length == LB_ERR) return {};
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<size_t>(length));
-    return Narrow(text);
-}
-
 std::string WindowText(HWND control) {
     std::wstring text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
     text.resize(static_cast<size_t>(GetWindowTextW(control, text.data(),
@@ -242,13 +233,13 @@ void TPlantillas::Close() {
 
 void TPlantillas::FormClose() {
     const int count = static_cast<int>(SendMessageW(ListBox2, LB_GETCOUNT, 0, 0));
-    std::vector<std::string> codes;
     std::vector<bool> selected;
     for (int row = 0; row < count; ++row) {
-        codes.push_back(ItemText(ListBox2, row));
         selected.push_back(SendMessageW(ListBox2, LB_GETSEL, static_cast<WPARAM>(row), 0) > 0);
     }
-    SelectionOutcome outcome = CloseFrameworkSelection(codes, selected);
+    // The list holds the catalog's entries, row for row.
+    SelectionOutcome outcome =
+        CloseFrameworkSelection(catalog_ ? *catalog_ : FrameworkCatalog(), selected);
     selection_ = outcome.selection;
     if (outcome.message) ShowPlainMessage(window_, *outcome.message);
 }
