@@ -92,8 +92,8 @@ std::vector<std::size_t> CheckedEntries(const InboundContext& ctx,
     }
     const SelectionOutcome outcome = CloseFrameworkSelection(catalog, selected);
     if (outcome.message) {
-        throw Error("Los Marcos Horarios elegidos para el archivo '" + ctx.filenameXML.string() +
-                    "' no se pueden aplicar: " + *outcome.message);
+        throw Error("La elección de Marcos Horarios para el archivo '" +
+                    ctx.filenameXML.string() + "' no es válida: " + *outcome.message);
     }
     if (outcome.selection.resultado != selection.resultado) throw ChosenFromAnotherDocument(ctx);
     return outcome.selection.chosen;

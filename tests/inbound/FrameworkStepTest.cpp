@@ -1,16 +1,20 @@
 #include <gtest/gtest.h>
 
 #include "base/Error.h"
+#include "inbound/FrameworkChoice.h"
 #include "inbound/FrameworkStep.h"
 #include "support/ExpectError.h"
+#include "support/ReportItemLines.h"
 #include "support/StepFixture.h"
 #include "worktables/WorkTableLayouts.h"
 
 namespace velmaro::testing {
 namespace {
 
-// A valid selection whose resultado is `resultado`.
-FrameworkSelection Chosen(const std::string& resultado) { return {true, resultado}; }
+// A valid selection of the list entries `chosen`, whose resultado is `resultado`.
+FrameworkSelection Chosen(const std::string& resultado, std::vector<std::size_t> chosen) {
+    return {true, resultado, std::move(chosen)};
+}
 
 XmlSection Frameworks(const std::vector<XmlRecord>& records) {
     return {"JORNADAS_ESCOLARES", records};
@@ -68,7 +72,7 @@ INSTANTIATE_TEST_SUITE_P(
             {Frameworks({kFrameworkA, kFrameworkB}), Slots({{"A1", "1ª", "480", "535", "A"},
                                                             {"B1", "1ª tarde", "900", "955", "B"},
                                                             {"A2", "2ª", "535", "590", "A"}})},
-            {Chosen("A         B         ")},
+            {Chosen("A         B         ", {0, 1})},
             21,
             {{{"DIHO", "11"},
               {"HORA", "1"},
@@ -92,7 +96,7 @@ INSTANTIATE_TEST_SUITE_P(
                  {Frameworks({kFrameworkA, kFrameworkB}), Slots({{"A1", "1ª", "480", "535", "A"},
                                                                  {"B1", "1ª", "420", "475", "B"},
                                                                  {"A2", "2ª", "535", "590", "A"}})},
-                 {Chosen("A         B         ")},
+                 {Chosen("A         B         ", {0, 1})},
                  21,
                  {{{"MARCOXML", "A"}, {"MARCO", "1"}},
                   {{"MARCOXML", "B"}, {"MARCO", "0"}},
@@ -100,13 +104,13 @@ INSTANTIATE_TEST_SUITE_P(
         GridCase{"EqualStartsFavourTheFirstChosen",
                  {Frameworks({kFrameworkA, kFrameworkB}),
                   Slots({{"B1", "1ª", "480", "535", "B"}, {"A1", "1ª", "480", "535", "A"}})},
-                 {Chosen("A         B         ")},
+                 {Chosen("A         B         ", {0, 1})},
                  14,
                  {{{"MARCOXML", "B"}, {"MARCO", "1"}}, {{"MARCOXML", "A"}, {"MARCO", "0"}}}},
         GridCase{"FirstChosenWithoutSlots",
                  {Frameworks({kFrameworkA, kFrameworkB}),
                   Slots({{"B1", "1ª", "300", "355", "B"}, {"B2", "2ª", "355", "410", "B"}})},
-                 {Chosen("A         B         ")},
+                 {Chosen("A         B         ", {0, 1})},
                  14,
                  {{{"DIHO", "11"}, {"MARCOXML", "B"}, {"MARCO", "1"}},
                   {{"DIHO", "12"}, {"MARCOXML", "B"}, {"MARCO", "1"}}}},
@@ -138,7 +142,7 @@ INSTANTIATE_TEST_SUITE_P(
         GridCase{"CodesDifferingInCaseAreDifferentFrameworks",
                  {Frameworks({{"M", "Mañana"}, {"m", "minúscula"}}),
                   Slots({{"x", "1", "480", "535", "m"}, {"y", "2", "480", "535", "M"}})},
-                 {Chosen("M         ")},
+                 {Chosen("M         ", {0})},
                  7,
                  {{{"CODDIHO", "y"}, {"MARCOXML", "M"}, {"MARCO", "0"}}}},
         GridCase{"EmptySlotFrameworkJoinsTheEmptySecondCode",
@@ -173,7 +177,7 @@ TEST(FrameworkStep, PeriodsHoldTheChosenFrameworksWithTheirDates) {
                      {"TARDE", "Tarde", "02/09/2024", "27/06/2025"},
                      {"NOCHE", "Noche", "03/09/2024", "26/06/2025"}}),
          Slots({{"m1", "1ª", "480", "535", longCode}, {"t1", "1ª", "900", "955", "TARDE"}})});
-    run.user.frameworkAnswers.push_back(Chosen("MANANA2024TARDE     "));
+    run.user.frameworkAnswers.push_back(Chosen("MANANA2024TARDE     ", {0, 1}));
     InboundContext ctx = run.Context();
     RunFrameworkStep(ctx);
 
@@ -247,7 +251,7 @@ TEST(FrameworkStep, AsksAgainAfterAnInvalidSelection) {
     StepFixture run(
         {Frameworks({kFrameworkA, kFrameworkB}), Slots({{"b", "1", "480", "535", "B"}})});
     run.user.frameworkAnswers.push_back({false, ""});
-    run.user.frameworkAnswers.push_back(Chosen("B         "));
+    run.user.frameworkAnswers.push_back(Chosen("B         ", {1}));
     InboundContext ctx = run.Context();
     RunFrameworkStep(ctx);
 
@@ -268,6 +272,167 @@ TEST(FrameworkStep, UnreadableFrameworkListEndsTheJobInsteadOfAskingForever) {
     // The tables were created before the dialog and stay empty.
     EXPECT_TRUE(ReadRows(run.WorkTable("DIASHORAST.DBF")).empty());
     EXPECT_TRUE(ReadRows(run.WorkTable("PERIODOS.DBF")).empty());
+}
+
+// Frameworks whose codes agree in the ten characters the tables keep, chosen as the dialog lets
+// them be chosen (each showing of the dialog selects the entries given, and the dialog's own rule
+// closes it): only the chosen ones are applied, and never two the tables cannot tell apart.
+struct AlikeCase {
+    const char* name;
+    std::vector<XmlRecord> frameworks;
+    std::vector<std::vector<bool>> showings;  // the entries selected at each showing
+    std::vector<std::string> dayOneSlots;     // CODDIHO of day 1's rows, in order
+    std::vector<std::string> periods;         // JORNADA of the PERIODOS.DBF rows
+    std::vector<std::string> notChosen;       // the report's items of frameworks not chosen
+    std::vector<std::string> alike;           // its items of frameworks the tables confuse
+};
+
+// Names the case in test output instead of dumping its bytes.
+void PrintTo(const AlikeCase& c, std::ostream* out) { *out << c.name; }
+
+// Slots of both frameworks of each pair, one naming only the shared first ten characters
+// (no framework's code) and one naming a code of no framework.
+const XmlSection kAlikeSlots = Slots({{"a1", "1ª", "480", "535", "ABCDEFGHIJ1"},
+                                      {"b1", "1ª tarde", "900", "955", "ABCDEFGHIJ2"},
+                                      {"s1", "1ª", "470", "525", "4401"},
+                                      {"a2", "2ª", "535", "590", " ABCDEFGHIJ1 "},
+                                      {"c1", "corto", "600", "655", "ABCDEFGHIJ"},
+                                      {"s2", "2ª", "525", "580", " 4401"},
+                                      {"x1", "otro", "700", "755", "OTRO"}});
+
+const XmlRecord kTenFirst{"ABCDEFGHIJ1", "Mañana", "01/09/2024", "30/06/2025"};
+const XmlRecord kTenSecond{" ABCDEFGHIJ2", "Tarde", "02/09/2024", "27/06/2025"};
+const XmlRecord kSameFirst{"4401", "Jornada de mañana", "01/09/2024", "30/06/2025"};
+const XmlRecord kSameSecond{"4401 ", "Jornada de tarde", "02/09/2024", "27/06/2025"};
+
+const char* const kTenAlike =
+    "JORNADAS_ESCOLARES, registro 2: «ABCDEFGHIJ2» (Tarde) coincide con el registro 1, "
+    "«ABCDEFGHIJ1» (Mañana) en los 10 primeros caracteres del código, los que guardan las "
+    "tablas: DIASHORAST.DBF y PERIODOS.DBF no los distinguen y no se pueden aplicar juntos";
+const char* const kSameAlike =
+    "JORNADAS_ESCOLARES, registro 2: «4401» (Jornada de tarde) tiene el mismo código que el "
+    "registro 1, «4401» (Jornada de mañana): DIASHORAST.DBF y PERIODOS.DBF no los distinguen y "
+    "no se pueden aplicar juntos";
+
+class FrameworksTheTablesCannotTellApart : public ::testing::TestWithParam<AlikeCase> {};
+
+TEST_P(FrameworksTheTablesCannotTellApart, OnlyTheChosenOneIsApplied) {
+    const AlikeCase& c = GetParam();
+    const SchoolXml school{Frameworks(c.frameworks), kAlikeSlots};
+    StepFixture run(school);
+    const FrameworkCatalog catalog = FrameworkCatalog::Load(run.DocumentPath());
+    for (const std::vector<bool>& selected : c.showings) {
+        run.user.frameworkAnswers.push_back(CloseFrameworkSelection(catalog, selected).selection);
+    }
+    run.Run(school, {RunFrameworkStep});
+
+    EXPECT_EQ(run.user.frameworkDialogDocuments.size(), c.showings.size());
+    const Rows grid = ReadRows(run.WorkTable("DIASHORAST.DBF"));
+    ASSERT_EQ(grid.size(), 7 * c.dayOneSlots.size());
+    EXPECT_EQ(Column(Rows(grid.begin(), grid.begin() + c.dayOneSlots.size()), "CODDIHO"),
+              c.dayOneSlots);
+    EXPECT_EQ(Column(ReadRows(run.WorkTable("PERIODOS.DBF")), "JORNADA"), c.periods);
+    EXPECT_EQ(ReportItemLines(run.LastReport(), ReportKind::FrameworkNotChosen), c.notChosen);
+    EXPECT_EQ(ReportItemLines(run.LastReport(), ReportKind::FrameworkLikeAnother), c.alike);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, FrameworksTheTablesCannotTellApart,
+    ::testing::Values(
+        AlikeCase{"CodesEqualInTenCharactersFirstChosen",
+                  {kTenFirst, kTenSecond},
+                  {{true, false}},
+                  {"a1", "a2"},
+                  {"Mañana"},
+                  {"JORNADAS_ESCOLARES, registro 2: «ABCDEFGHIJ2» (Tarde) no se ha aplicado al "
+                   "horario"},
+                  {kTenAlike}},
+        AlikeCase{"CodesEqualInTenCharactersSecondChosen",
+                  {kTenFirst, kTenSecond},
+                  {{false, true}},
+                  {"b1"},
+                  {"Tarde"},
+                  {"JORNADAS_ESCOLARES, registro 1: «ABCDEFGHIJ1» (Mañana) no se ha aplicado al "
+                   "horario"},
+                  {kTenAlike}},
+        AlikeCase{"CodesEqualInTenCharactersBothChosenIsRefusedAndAskedAgain",
+                  {kTenFirst, kTenSecond},
+                  {{true, true}, {false, true}},
+                  {"b1"},
+                  {"Tarde"},
+                  {"JORNADAS_ESCOLARES, registro 1: «ABCDEFGHIJ1» (Mañana) no se ha aplicado al "
+                   "horario"},
+                  {kTenAlike}},
+        // The slots name the code only, so the chosen one gets them all, once; the other
+        // framework gets no PERIODOS row.
+        AlikeCase{"EqualCodesSecondChosen",
+                  {kSameFirst, kSameSecond},
+                  {{false, true}},
+                  {"s1", "s2"},
+                  {"Jornada de tarde"},
+                  {"JORNADAS_ESCOLARES, registro 1: «4401» (Jornada de mañana) no se ha aplicado "
+                   "al horario"},
+                  {kSameAlike}},
+        AlikeCase{"EqualCodesBothChosenIsRefusedAndAskedAgain",
+                  {kSameFirst, kSameSecond},
+                  {{true, true}, {true, false}},
+                  {"s1", "s2"},
+                  {"Jornada de mañana"},
+                  {"JORNADAS_ESCOLARES, registro 2: «4401» (Jornada de tarde) no se ha aplicado "
+                   "al horario"},
+                  {kSameAlike}},
+        // Beside a pair, another framework is chosen with one of them as before.
+        AlikeCase{"OneOfThePairWithAnother",
+                  {kTenFirst, kTenSecond, {"OTRO", "Otro", "", ""}},
+                  {{false, true, true}},
+                  {"b1", "x1"},
+                  {"Tarde", "Otro"},
+                  {"JORNADAS_ESCOLARES, registro 1: «ABCDEFGHIJ1» (Mañana) no se ha aplicado al "
+                   "horario"},
+                  {kTenAlike}},
+        // Codes that differ in their first ten characters are told apart by them, as they
+        // always were: slots naming other codes with the same ten characters go with the one
+        // framework that has them.
+        AlikeCase{"CodesDifferingInTenCharactersBothChosen",
+                  {{"ABCDEFGHIJ1", "Mañana"}, {"4401", "Tarde"}},
+                  {{true, true}},
+                  {"a1", "b1", "s1", "a2", "c1", "s2"},
+                  {"Mañana", "Tarde"},
+                  {},
+                  {}},
+        // Blanks before a long code do not shift the ten characters compared.
+        AlikeCase{"BlanksBeforeALongCode",
+                  {{"  ABCDEFGHIJ1", "Mañana"}, {"4401", "Tarde"}},
+                  {{true, false}},
+                  {"a1", "b1", "a2", "c1"},
+                  {"Mañana"},
+                  {"JORNADAS_ESCOLARES, registro 2: «4401» (Tarde) no se ha aplicado al horario"},
+                  {}}),
+    [](const ::testing::TestParamInfo<AlikeCase>& info) { return std::string(info.param.name); });
+
+// What the dialog's rule refuses stops the step when it arrives all the same, and so does a
+// choice made from another version of the document: no row is written.
+TEST(FrameworkStep, ChoiceTheTablesCouldNotKeepStopsWithoutWritingARow) {
+    struct Answer {
+        const char* name;
+        FrameworkSelection selection;
+        const char* reason;
+    };
+    for (const Answer& answer :
+         {Answer{"both of a pair", Chosen("ABCDEFGHIJABCDEFGHIJ", {0, 1}),
+                 "No se pueden aplicar juntos los Marcos Horarios «ABCDEFGHIJ1» (Mañana) y "
+                 "« ABCDEFGHIJ2» (Tarde)"},
+          Answer{"an entry the document lacks", Chosen("ABCDEFGHIJ", {2}), "ha cambiado"},
+          Answer{"codes of other entries", Chosen("4401      ", {0}), "ha cambiado"}}) {
+        StepFixture run({Frameworks({kTenFirst, kTenSecond}), kAlikeSlots});
+        run.user.frameworkAnswers.push_back(answer.selection);
+        InboundContext ctx = run.Context();
+        const std::string message = ErrorMessage([&] { RunFrameworkStep(ctx); });
+        EXPECT_NE(message.find(answer.reason), std::string::npos) << answer.name << ": " << message;
+        EXPECT_NE(message.find(run.DocumentPath().string()), std::string::npos) << message;
+        EXPECT_TRUE(ReadRows(run.WorkTable("DIASHORAST.DBF")).empty()) << answer.name;
+        EXPECT_TRUE(ReadRows(run.WorkTable("PERIODOS.DBF")).empty()) << answer.name;
+    }
 }
 
 }  // namespace

@@ -189,7 +189,33 @@ INSTANTIATE_TEST_SUITE_P(
                    ReportKind::FrameworkNotChosen,
                    {"JORNADAS_ESCOLARES, registro 2: «J2» (Jornada de tarde) no se ha aplicado "
                     "al horario"},
-                   {FrameworkSelection{true, "J1        J3        "}}},
+                   {FrameworkSelection{true, "J1        J3        ", {0, 2}}}},
+        // Every framework that the tables cannot tell apart from an earlier one, whatever is
+        // chosen; the ten characters compared without the blanks around the codes.
+        ReportCase{"FrameworksTheTablesCannotTellApart",
+                   SchoolXml()
+                       .Section("JORNADAS_ESCOLARES",
+                                {{"ABCDEFGHIJ1", "Mañana", "09/09/2026", "22/06/2027"},
+                                 {"J", "Jornada J"},
+                                 {" ABCDEFGHIJ2", "Tarde", "09/09/2026", "22/06/2027"},
+                                 {"ABCDEFGHIJ", "Corta"},
+                                 {"J ", "Jornada J revisada"},
+                                 {"ABCDEFGHI", "Nueve"}})
+                       .Section("TRAMOS_HORARIOS", {{"1", "1ª", "480", "535", "J"}}),
+                   {RunFrameworkStep},
+                   ReportKind::FrameworkLikeAnother,
+                   {"JORNADAS_ESCOLARES, registro 3: «ABCDEFGHIJ2» (Tarde) coincide con el "
+                    "registro 1, «ABCDEFGHIJ1» (Mañana) en los 10 primeros caracteres del código, "
+                    "los que guardan las tablas: DIASHORAST.DBF y PERIODOS.DBF no los distinguen "
+                    "y no se pueden aplicar juntos",
+                    "JORNADAS_ESCOLARES, registro 4: «ABCDEFGHIJ» (Corta) coincide con el "
+                    "registro 1, «ABCDEFGHIJ1» (Mañana) en los 10 primeros caracteres del código, "
+                    "los que guardan las tablas: DIASHORAST.DBF y PERIODOS.DBF no los distinguen "
+                    "y no se pueden aplicar juntos",
+                    "JORNADAS_ESCOLARES, registro 5: «J» (Jornada J revisada) tiene el mismo "
+                    "código que el registro 2, «J» (Jornada J): DIASHORAST.DBF y PERIODOS.DBF no "
+                    "los distinguen y no se pueden aplicar juntos"},
+                   {FrameworkSelection{true, "J         ", {1}}}},
         ReportCase{
             "OneFrameworkNothingLeftOut",
             SchoolXml()
