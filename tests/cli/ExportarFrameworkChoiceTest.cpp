@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "support/RunProgram.h"
+#include "support/SchoolXml.h"
 #include "support/ScratchFolder.h"
 #include "support/TableRows.h"
 
@@ -26,6 +27,11 @@ const std::vector<std::string> kTables = {
 class ExportarRun {
 public:
     ExportarRun() { fs::create_directories(WorkDir()); }
+    // Converts `school` instead of the sample school.
+    explicit ExportarRun(const SchoolXml& school) : ExportarRun() {
+        document_ = root_.Path() / "centro.xml";
+        WriteBytes(document_, school.Text());
+    }
     fs::path WorkDir() const { return root_.Path() / "ttemp"; }
     fs::path ProgramDir() const { return VELMARO_RUNTIME_DIR; }
 
@@ -35,7 +41,7 @@ public:
     }
     std::string Command(const std::string& extra) const {
         return ShellQuoted(kCli.string()) + " exportar --xml " +
-               ShellQuoted(kSampleSchool.string()) + " --work-dir " +
+               ShellQuoted(document_.string()) + " --work-dir " +
                ShellQuoted(WorkDir().string()) + " --program-dir " +
                ShellQuoted(ProgramDir().string()) + " " + extra;
     }
@@ -43,6 +49,7 @@ public:
 
 private:
     ScratchFolder root_;
+    fs::path document_ = kSampleSchool;
 };
 
 TEST(ExportarFrameworkChoice, MarcosChooseInListOrderAndAllTablesAreWritten) {
@@ -144,6 +151,118 @@ TEST(ExportarFrameworkChoice, TerminalListAsksAgainUntilTheSelectionIsValid) {
     EXPECT_NE(result.out.find("1) 4401"), std::string::npos);
     EXPECT_EQ(ReadRows(run.WorkDir() / "PERIODOS.DBF").size(), 2u);
 }
+
+// Two pairs of frameworks that the tables cannot tell apart: codes equal in their first ten
+// characters, and equal codes; each framework with its own slots.
+const SchoolXml kAlikeSchool{
+    XmlSection{"JORNADAS_ESCOLARES",
+               {{"ABCDEFGHIJ1", "Mañana", "01/09/2026", "30/06/2027"},
+                {"ABCDEFGHIJ2", "Tarde", "01/09/2026", "30/06/2027"},
+                {"4401", "Jornada de mañana", "01/09/2026", "30/06/2027"},
+                {"4401", "Jornada de tarde", "02/09/2026", "29/06/2027"}}},
+    XmlSection{"TRAMOS_HORARIOS",
+               {{"a1", "1ª", "480", "535", "ABCDEFGHIJ1"},
+                {"b1", "1ª tarde", "900", "955", "ABCDEFGHIJ2"},
+                {"s1", "1ª", "470", "525", "4401"},
+                {"a2", "2ª", "535", "590", "ABCDEFGHIJ1"}}}};
+
+const char* const kTenAlike =
+    "«ABCDEFGHIJ2» (Tarde) coincide con el registro 1, «ABCDEFGHIJ1» (Mañana) en los 10 "
+    "primeros caracteres del código";
+const char* const kSameAlike =
+    "«4401» (Jornada de tarde) tiene el mismo código que el registro 3, «4401» (Jornada de "
+    "mañana)";
+
+// A choice among frameworks the tables cannot tell apart, by --marcos or on a terminal (script
+// gives the program one; `answers` are the lines typed).
+struct AlikeCase {
+    const char* name;
+    const char* marcos;   // nullptr: chosen on the terminal
+    const char* answers;  // the lines typed on the terminal
+    int status;
+    std::vector<std::string> dayOneSlots;  // CODDIHO of day 1's rows (a completed run)
+    std::vector<std::string> periods;      // JORNADA of the PERIODOS.DBF rows (a completed run)
+    std::vector<std::string> said;         // what the run prints (either stream)
+};
+
+// Names the case in test output instead of dumping its bytes.
+void PrintTo(const AlikeCase& c, std::ostream* out) { *out << c.name; }
+
+class ExportarAlikeFrameworks : public ::testing::TestWithParam<AlikeCase> {};
+
+TEST_P(ExportarAlikeFrameworks, AppliesOnlyTheChosenOneAndRefusesBoth) {
+    const AlikeCase& c = GetParam();
+    ExportarRun run(kAlikeSchool);
+    WriteBytes(run.WorkDir() / "PROFT.DBF", "tabla anterior");
+    const ProgramRun result =
+        c.marcos ? run.Exportar(std::string("--informe --marcos ") + c.marcos)
+                 : RunShell("printf '" + std::string(c.answers) + "' | script -qec " +
+                                ShellQuoted(run.Command("--informe")) + " /dev/null",
+                            run.Root());
+    ASSERT_EQ(result.status, c.status) << result.out << result.err;
+    for (const std::string& said : c.said) {
+        EXPECT_NE((result.out + result.err).find(said), std::string::npos)
+            << said << "\n" << result.out << result.err;
+    }
+    if (c.status != 0) {
+        EXPECT_EQ(ReadBytes(run.WorkDir() / "PROFT.DBF"), "tabla anterior");
+        EXPECT_EQ(std::distance(fs::directory_iterator(run.WorkDir()), fs::directory_iterator()),
+                  1);
+        return;
+    }
+    const Rows grid = ReadRows(run.WorkDir() / "DIASHORAST.DBF");
+    ASSERT_EQ(grid.size(), 7 * c.dayOneSlots.size());
+    std::vector<std::string> dayOne, periods;
+    for (std::size_t i = 0; i < c.dayOneSlots.size(); ++i) dayOne.push_back(grid[i].at("CODDIHO"));
+    for (const auto& row : ReadRows(run.WorkDir() / "PERIODOS.DBF")) {
+        periods.push_back(row.at("JORNADA"));
+    }
+    EXPECT_EQ(dayOne, c.dayOneSlots);
+    EXPECT_EQ(periods, c.periods);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ExportarAlikeFrameworks,
+    ::testing::Values(
+        AlikeCase{"CodesEqualInTenCharactersOneChosen",
+                  "ABCDEFGHIJ1",
+                  nullptr,
+                  0,
+                  {"a1", "a2"},
+                  {"Mañana"},
+                  {"  Marcos Horarios que las tablas no distinguen de otro: 2\n", kTenAlike,
+                   kSameAlike, "«ABCDEFGHIJ2» (Tarde) no se ha aplicado al horario"}},
+        AlikeCase{"CodesEqualInTenCharactersBothChosen",
+                  "ABCDEFGHIJ1,ABCDEFGHIJ2",
+                  nullptr,
+                  2,
+                  {},
+                  {},
+                  {"No se pueden aplicar juntos los Marcos Horarios «ABCDEFGHIJ1» (Mañana) y "
+                   "«ABCDEFGHIJ2» (Tarde): sus códigos coinciden en los 10 primeros caracteres",
+                   "1) ABCDEFGHIJ1  Mañana", "2) ABCDEFGHIJ2  Tarde"}},
+        // The code names both, so --marcos chooses both: refused, with the way to choose one.
+        AlikeCase{"EqualCodesBothChosenByTheirCode",
+                  "4401",
+                  nullptr,
+                  2,
+                  {},
+                  {},
+                  {"No se pueden aplicar juntos los Marcos Horarios «4401» (Jornada de mañana) y "
+                   "«4401» (Jornada de tarde): tienen el mismo código",
+                   "elíjalo por su número de la lista",
+                   "3) 4401  Jornada de mañana  01/09/2026 - 30/06/2027",
+                   "4) 4401  Jornada de tarde  02/09/2026 - 29/06/2027"}},
+        // On the terminal, both are refused and asked again; then one, by its number.
+        AlikeCase{"EqualCodesBothRefusedThenOneChosenOnTheTerminal",
+                  nullptr,
+                  "3,4\\n4\\n",
+                  0,
+                  {"s1"},
+                  {"Jornada de tarde"},
+                  {"Seleccione solo uno de los dos.", kSameAlike,
+                   "«4401» (Jornada de mañana) no se ha aplicado al horario"}}),
+    [](const ::testing::TestParamInfo<AlikeCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace velmaro::testing
