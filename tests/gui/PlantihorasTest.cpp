@@ -161,6 +161,78 @@ TEST_F(PlantihorasTest, UnreadableDocumentEndsTheDialogWithoutAsking) {
     EXPECT_FALSE(dialog_.Selection().resultMH);
 }
 
+// Frameworks that the tables cannot tell apart: codes equal in their first ten characters, and
+// equal codes. The rows clicked (the first a plain click, the others with Ctrl) and what closing
+// with Continuar leaves and says.
+struct AlikeSelectionCase {
+    const char* name;
+    std::vector<int> rows;
+    bool resultMH;
+    std::string resultado;
+    std::vector<std::size_t> chosen;
+    std::vector<QString> messages;
+};
+
+// Names the case in test output instead of dumping its bytes.
+void PrintTo(const AlikeSelectionCase& c, std::ostream* out) { *out << c.name; }
+
+class PlantihorasAlikeTest : public PlantihorasTest,
+                             public ::testing::WithParamInterface<AlikeSelectionCase> {
+protected:
+    void SetUp() override {
+        WriteDocument({XmlSection{"JORNADAS_ESCOLARES",
+                                  {{"ABCDEFGHIJ1", "Mañana"},
+                                   {"ABCDEFGHIJ2", "Tarde"},
+                                   {"4401", "Jornada de mañana"},
+                                   {"4401", "Jornada de tarde"}}}});
+    }
+};
+
+TEST_P(PlantihorasAlikeTest, RefusesTwoTheTablesCannotTellApart) {
+    const AlikeSelectionCase& c = GetParam();
+    Open();
+    for (std::size_t i = 0; i < c.rows.size(); ++i) {
+        ClickRow(Frameworks(), c.rows[i], i == 0 ? Qt::NoModifier : Qt::ControlModifier);
+    }
+    Continue();
+    EXPECT_FALSE(dialog_.isVisible());
+    EXPECT_EQ(dialogs_.Texts(), c.messages);
+    EXPECT_EQ(dialog_.Selection().resultMH, c.resultMH);
+    EXPECT_EQ(dialog_.Selection().resultado, c.resultado);
+    EXPECT_EQ(dialog_.Selection().chosen, c.chosen);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, PlantihorasAlikeTest,
+    ::testing::Values(
+        AlikeSelectionCase{
+            "CodesEqualInTenCharactersBothChosen",
+            {0, 1},
+            false,
+            "ABCDEFGHIJABCDEFGHIJ",
+            {0, 1},
+            {QString::fromUtf8(
+                "No se pueden aplicar juntos los Marcos Horarios «ABCDEFGHIJ1» (Mañana) y "
+                "«ABCDEFGHIJ2» (Tarde): sus códigos coinciden en los 10 primeros caracteres, los "
+                "únicos que guardan las tablas de Tavolin, que no los distinguirían.\r\n"
+                "Seleccione solo uno de los dos.")}},
+        AlikeSelectionCase{"CodesEqualInTenCharactersOneChosen", {1}, true, "ABCDEFGHIJ", {1}, {}},
+        AlikeSelectionCase{
+            "EqualCodesBothChosen",
+            {2, 3},
+            false,
+            "4401      4401      ",
+            {2, 3},
+            {QString::fromUtf8("No se pueden aplicar juntos los Marcos Horarios «4401» (Jornada "
+                               "de mañana) y «4401» (Jornada de tarde): tienen el mismo código y "
+                               "las tablas de Tavolin no los distinguirían.\r\nSeleccione solo "
+                               "uno de los dos.")}},
+        AlikeSelectionCase{"EqualCodesOneChosen", {3}, true, "4401      ", {3}, {}},
+        AlikeSelectionCase{"OneOfEachPair", {3, 0}, true, "ABCDEFGHIJ4401      ", {0, 3}, {}}),
+    [](const ::testing::TestParamInfo<AlikeSelectionCase>& info) {
+        return std::string(info.param.name);
+    });
+
 TEST_F(PlantihorasTest, LayoutAndScreenshot) {
     Open();
     EXPECT_EQ(dialog_.windowTitle(), "Planillas, Marcos o Jornadas Horarias");
