@@ -129,6 +129,7 @@ std::optional<std::string> WholeCodeWhenShared(const std::vector<ExchangeRecord>
     return std::nullopt;
 }
 
+// The chosen frameworks with the codes their slots are matched by.
 ChosenFrameworks ChooseFrameworks(InboundContext& ctx,
                                   const std::vector<ExchangeRecord>& frameworks) {
     ChosenFrameworks chosen;
