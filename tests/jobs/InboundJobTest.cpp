@@ -408,6 +408,7 @@ TEST_P(InboundJobTest, TablesHeldByAnotherProgramStopBeforeAnyTableIsTouched) {
         {"a later step's table, exclusive lock", {"AULAT.DBF"}, Exclusive},
         {"three tables, all named", {"ASIGNOMT.DBF", "PROFT.DBF", "AULAT.DBF"}, Shared},
         {"the table the framework step deletes", {"JORNADAS.DBF"}, Exclusive},
+        {"opened alone, with no lock", {"PROFT.DBF", "AULAT.DBF"}, OpenAlone},
     };
     for (const HeldCase& c : cases) {
         SCOPED_TRACE(c.name);
