@@ -62,13 +62,17 @@ TEST_F(HeldTable, ExclusiveHolderBlocksEveryOpenCreateAndRebuild) {
 // server among them for such a Windows program.
 TEST_F(HeldTable, OpenedAloneByAnotherProgramBlocksEveryChange) {
     const std::string before = ReadBytes(Table());
-    HeldFile holder(Table(), HeldFile::OpenAlone);
-    ASSERT_TRUE(holder.Locked());
-    ExpectHeldError([&] { DbfTable::Open(Table(), TableAccess::Exclusive); }, Table().string());
-    ExpectHeldError([&] { DbfTable::Create(Table(), layouts::DIASHORAST2); }, Table().string());
-    ExpectHeldError([&] { RebuildWorkTable(folder_.Path(), layouts::DIASHORAST2); },
-                    Table().string());
-    EXPECT_EQ(ReadBytes(Table()), before);
+    {
+        HeldFile holder(Table(), HeldFile::OpenAlone);
+        ASSERT_TRUE(holder.Locked());
+        ExpectHeldError([&] { DbfTable::Open(Table(), TableAccess::Exclusive); },
+                        Table().string());
+        ExpectHeldError([&] { DbfTable::Create(Table(), layouts::DIASHORAST2); },
+                        Table().string());
+        ExpectHeldError([&] { RebuildWorkTable(folder_.Path(), layouts::DIASHORAST2); },
+                        Table().string());
+    }
+    EXPECT_EQ(ReadBytes(Table()), before) << "read once the holder, which keeps readers out, goes";
 }
 
 TEST_F(HeldTable, SharedHolderAllowsSharedReadersOnly) {
