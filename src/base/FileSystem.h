@@ -34,6 +34,15 @@ std::string SystemReason(int error);
 // How an open file's advisory lock is held: shared by readers, or by one program alone.
 enum class FileLock { Shared, Exclusive };
 
+// The byte range that every program of both builds locks to say it holds a file: one byte far
+// beyond the end of any real file, so that the lock keeps no one from reading or writing the
+// content (Windows locks are mandatory for the bytes they cover). The Windows build locks it
+// with LockFileEx, which Wine turns into a POSIX record lock on the same range; the POSIX build
+// locks it with an open-file-description record lock, so each build sees the other's lock on
+// one folder shared through Wine.
+inline constexpr std::uint64_t kLockRangeOffset = 0x7FFFFFFF00000000;
+inline constexpr std::uint64_t kLockRangeLength = 1;
+
 // An open file, closed by its destructor; closing releases the lock held on it.
 class OpenFile {
 public:
@@ -49,7 +58,11 @@ public:
     ~OpenFile() { Close(); }
 
     bool IsOpen() const { return handle_ >= 0; }
-    // Takes the file's lock as `lock` without waiting; false when another program holds it.
+    // Takes the file's lock as `lock` on the lock range without waiting, in place of one this
+    // file holds already; false when another open file holds a lock that conflicts with it. On
+    // POSIX systems a conflicting lock anywhere in the file counts too (a Windows program under
+    // Wine may lock the whole file or some of its records), and a file open only for reading,
+    // which cannot hold an exclusive record lock, holds a shared one once no other holds any.
     bool TryLock(FileLock lock);
     // Sets `bytes` to the whole content; 0 or the error number. A file that shrinks meanwhile
     // gives what is there.

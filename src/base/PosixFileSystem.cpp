@@ -1,7 +1,6 @@
 #include "base/FileSystem.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
@@ -36,11 +35,61 @@ bool Injected(ChangeKind kind) {
     return injection != nullptr && injection->Fails(kind);
 }
 
-// Takes the flock lock `operation` (LOCK_SH or LOCK_EX) without waiting; false when someone
-// else holds the file.
-bool TryFlock(int descriptor, int operation) {
-    while (flock(descriptor, operation | LOCK_NB) != 0) {
-        if (errno != EINTR) return false;
+// A record lock of `type` (F_RDLCK, F_WRLCK or F_UNLCK) over `length` bytes from `offset`;
+// length 0 reaches past the end of the file, however long it grows.
+struct flock RecordRange(short type, off_t offset, off_t length) {
+    struct flock range {};
+    range.l_type = type;
+    range.l_whence = SEEK_SET;
+    range.l_start = offset;
+    range.l_len = length;
+    return range;
+}
+
+// The lock range of FileSystem.h, which the Windows build locks too.
+struct flock LockRange(short type) {
+    return RecordRange(type, static_cast<off_t>(kLockRangeOffset),
+                       static_cast<off_t>(kLockRangeLength));
+}
+
+// fcntl(2) `command` on `range`, repeated when a signal interrupts it; 0 or -1 with errno set.
+int RecordLockControl(int descriptor, int command, struct flock& range) {
+    int result = 0;
+    do {
+        result = ::fcntl(descriptor, command, &range);
+    } while (result != 0 && errno == EINTR);
+    return result;
+}
+
+// Whether another open file holds a record lock anywhere in the file that conflicts with one
+// of `type`: the locks of other processes (Wine's server locks the ranges that Windows
+// programs lock) and of other openings in this one.
+bool LockedElsewhere(int descriptor, short type) {
+    struct flock whole = RecordRange(type, 0, 0);
+    if (RecordLockControl(descriptor, F_OFD_GETLK, whole) != 0) return false;
+    return whole.l_type != F_UNLCK;
+}
+
+// Takes `lock` on the lock range without waiting. The locks are open-file-description locks:
+// they belong to this opening, as a Windows lock belongs to its handle, so a second opening in
+// this same process conflicts with them and closing another descriptor of the file keeps them;
+// and they conflict with the process-owned record locks that Wine's server takes. A file
+// system that keeps no record locks holds none and reports no conflict, as Wine treats it.
+bool TryRecordLock(int descriptor, FileLock lock) {
+    const bool exclusive = lock == FileLock::Exclusive;
+    if (LockedElsewhere(descriptor, exclusive ? F_WRLCK : F_RDLCK)) return false;
+    // A write lock needs a descriptor open for writing: one open only for reading holds a read
+    // lock, which keeps out every exclusive holder, and counts as exclusive only while no other
+    // opening has taken a lock of its own meanwhile.
+    const bool readOnly = (::fcntl(descriptor, F_GETFL) & O_ACCMODE) == O_RDONLY;
+    struct flock range = LockRange(exclusive && !readOnly ? F_WRLCK : F_RDLCK);
+    if (RecordLockControl(descriptor, F_OFD_SETLK, range) != 0) {
+        return errno != EAGAIN && errno != EACCES;
+    }
+    if (exclusive && readOnly && LockedElsewhere(descriptor, F_WRLCK)) {
+        struct flock release = LockRange(F_UNLCK);
+        RecordLockControl(descriptor, F_OFD_SETLK, release);
+        return false;
     }
     return true;
 }
@@ -122,9 +171,7 @@ bool CanWriteInFolder(const std::filesystem::path& path) {
     return ::access(path.c_str(), W_OK | X_OK) == 0;
 }
 
-bool OpenFile::TryLock(FileLock lock) {
-    return TryFlock(Descriptor(*this), lock == FileLock::Exclusive ? LOCK_EX : LOCK_SH);
-}
+bool OpenFile::TryLock(FileLock lock) { return TryRecordLock(Descriptor(*this), lock); }
 
 int OpenFile::ReadAll(std::string& bytes) const {
     const int descriptor = Descriptor(*this);
@@ -159,7 +206,7 @@ int OpenFile::FlushToDisk() { return SyncFile(Descriptor(*this)) != 0 ? errno : 
 
 void OpenFile::Close() {
     if (handle_ < 0) return;
-    ::close(Descriptor(*this));  // closing releases the flock lock
+    ::close(Descriptor(*this));  // closing the only descriptor releases its record lock
     handle_ = -1;
 }
 
@@ -179,7 +226,7 @@ OpenedFile OpenLockFile(const std::filesystem::path& path) {
     int descriptor = ::open(path.c_str(), kFlags);
     bool writable = true;
     if (descriptor < 0 && (errno == EACCES || errno == EROFS)) {
-        descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);  // locks all the same
+        descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);  // locks too
         writable = false;
     } else if (descriptor < 0 && errno == ENOENT) {
         descriptor = CreateFile(path, kFlags, kNewFileMode);
@@ -200,7 +247,8 @@ OpenedFile CreateTemporaryFile(const std::filesystem::path& target, std::filesys
         if (descriptor < 0 && errno == EEXIST) continue;
         if (descriptor < 0) return {OpenFile(), false, errno};
         if (replacing) ::fchmod(descriptor, existing.st_mode & kPermissionBits);
-        TryFlock(descriptor, LOCK_EX);  // new under a fresh name: no one else can hold it
+        // New under a fresh name: no one else can hold it.
+        TryRecordLock(descriptor, FileLock::Exclusive);
         return {PlatformFile::Wrap(descriptor), true, 0};
     }
     return {OpenFile(), false, EEXIST};

@@ -34,12 +34,11 @@ HANDLE Handle(const OpenFile& file) { return PlatformFile::Handle(file); }
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 constexpr DWORD kLargestWrite = 1u << 30;  // bytes handed to one WriteFile call
 
-// Programs lock one byte far beyond the end of any real file: the lock says who holds the
-// file without keeping anyone from reading or writing its content (Windows locks are
-// mandatory for the bytes they cover). A program that locks the whole file covers it too.
-constexpr DWORD kLockOffsetHigh = 0x7FFFFFFF;
-constexpr DWORD kLockOffsetLow = 0;
-constexpr DWORD kLockLength = 1;
+// The lock range of FileSystem.h, in the two halves that LockFileEx takes. A program that locks
+// the whole file covers it too.
+constexpr DWORD kLockOffsetHigh = static_cast<DWORD>(kLockRangeOffset >> 32);
+constexpr DWORD kLockOffsetLow = static_cast<DWORD>(kLockRangeOffset & 0xFFFFFFFFu);
+constexpr DWORD kLockLength = static_cast<DWORD>(kLockRangeLength);
 
 // The <cerrno> value that stands for the Windows error `error` in the messages.
 int ErrorNumber(DWORD error) {
@@ -140,6 +139,9 @@ int SyncFile(HANDLE handle) {
 }
 
 // Takes the lock of `handle` as `lock` without waiting, in place of one it holds already.
+// Under Wine the lock is a POSIX record lock on the same range as well, which a POSIX program
+// holding a record lock there refuses. A probe of the whole file is left out: a Windows lock
+// is mandatory, and for as long as it lasted no other program could read the file.
 bool LockHandle(HANDLE handle, FileLock lock) {
     OVERLAPPED where{};
     where.Offset = kLockOffsetLow;

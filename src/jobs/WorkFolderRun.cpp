@@ -15,16 +15,19 @@ WorkFolderRun WorkFolderRun::Begin(const std::filesystem::path& workDir) {
     if (opened.error == ENOENT || opened.error == ENOTDIR) {
         throw Error("No existe la carpeta de las tablas de trabajo " + Quoted(workDir) + ".");
     }
-    if (opened.error != 0) {
-        throw Error(
-            "No se puede abrir el archivo de bloqueo " + Quoted(lockFile) +
-            " de la carpeta de las tablas de trabajo: " + files::SystemReason(opened.error) + ".");
-    }
-    if (!opened.file.TryLock(files::FileLock::Exclusive)) {
+    // A program that keeps the lock file for itself (a Windows share mode) holds it as a lock
+    // does.
+    if (opened.error == EBUSY ||
+        (opened.error == 0 && !opened.file.TryLock(files::FileLock::Exclusive))) {
         throw Error(
             "Otro trabajo de Velmaro (exportar, importar o restaurar una copia) está "
             "usando la carpeta de las tablas de trabajo " +
             Quoted(workDir) + ". Espere a que termine y vuelva a intentarlo.");
+    }
+    if (opened.error != 0) {
+        throw Error(
+            "No se puede abrir el archivo de bloqueo " + Quoted(lockFile) +
+            " de la carpeta de las tablas de trabajo: " + files::SystemReason(opened.error) + ".");
     }
     WorkFolderRun run(std::move(opened.file));
     SettleStoppedCommit(workDir);

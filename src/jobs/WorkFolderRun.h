@@ -1,8 +1,9 @@
 #pragma once
 // One job at a time in a work-table folder: exportar, importar and restore each hold the
 // folder's run lock for their whole run, so that no other job replaces a table between their
-// steps. The lock is an OS lock on a lock file in the folder: it goes with the process that
-// holds it, however that process ends (the file itself stays).
+// steps. The lock is an OS lock on a lock file in the folder (FileSystem.h: both builds lock
+// the same range, so a Linux job and a Windows job under Wine on one folder see each other):
+// it goes with the process that holds it, however that process ends (the file itself stays).
 
 #include <filesystem>
 #include <utility>

@@ -6,9 +6,12 @@ namespace velmaro {
 
 std::vector<std::string> HeldWorkFiles(const std::filesystem::path& workDir,
                                        const std::vector<std::string>& fileNames) {
+    std::vector<std::filesystem::path> paths;
+    for (const std::string& name : fileNames) paths.push_back(workDir / name);
+    const std::vector<bool> isHeld = dbf::TableFile::WhichHeld(paths);
     std::vector<std::string> held;
-    for (const std::string& name : fileNames) {
-        if (dbf::TableFile::IsHeld(workDir / name)) held.push_back(name);
+    for (std::size_t i = 0; i < fileNames.size(); ++i) {
+        if (isHeld[i]) held.push_back(fileNames[i]);
     }
     return held;
 }

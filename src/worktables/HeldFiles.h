@@ -8,8 +8,9 @@
 
 namespace velmaro {
 
-// The names among `fileNames` whose file in `workDir` another program holds open (it holds the
-// OS lock that the table engine takes), in the order given. Missing files are not held.
+// The names among `fileNames` whose file in `workDir` another program holds (its lock, its
+// share mode, or its opening, as TableFile::IsHeld tells), in the order given. Missing files
+// are not held.
 std::vector<std::string> HeldWorkFiles(const std::filesystem::path& workDir,
                                        const std::vector<std::string>& fileNames);
 

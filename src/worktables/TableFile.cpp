@@ -6,6 +6,7 @@
 
 #include "base/Error.h"
 #include "base/FileKind.h"
+#include "base/OpenElsewhere.h"
 
 namespace velmaro::dbf {
 
@@ -15,6 +16,15 @@ using files::SystemReason;
 
 std::filesystem::path FolderOf(const std::filesystem::path& path) {
     return path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+}
+
+// Whether another open file holds a lock on `path`, or keeps others out of it; false when it
+// is missing or unreadable (the change that follows decides what that means).
+bool IsLocked(const std::filesystem::path& path) {
+    files::OpenedFile probe = files::OpenExistingFile(path);
+    if (probe.error == EBUSY) return true;
+    if (probe.error != 0) return false;
+    return !probe.file.TryLock(files::FileLock::Exclusive);
 }
 
 }  // namespace
@@ -59,6 +69,9 @@ TableFile TableFile::Open(const std::filesystem::path& path, TableAccess access)
     TableFile file(path, std::move(opened.file), lock,
                    opened.writable ? State::Writable : State::ReadOnly);
     if (!file.file_.TryLock(lock)) throw Error(HeldByAnotherProgramMessage(path));
+    if (access == TableAccess::Exclusive && files::OpenInOtherProcesses({path}).front()) {
+        throw Error(HeldByAnotherProgramMessage(path));
+    }
     return file;
 }
 
@@ -66,11 +79,14 @@ void TableFile::CheckNotHeld(const std::filesystem::path& path) {
     if (IsHeld(path)) throw Error(HeldByAnotherProgramMessage(path));
 }
 
-bool TableFile::IsHeld(const std::filesystem::path& path) {
-    files::OpenedFile probe = files::OpenExistingFile(path);
-    if (probe.error == EBUSY) return true;
-    if (probe.error != 0) return false;  // missing or unreadable: the deletion decides what follows
-    return !probe.file.TryLock(files::FileLock::Exclusive);
+bool TableFile::IsHeld(const std::filesystem::path& path) { return WhichHeld({path}).front(); }
+
+std::vector<bool> TableFile::WhichHeld(const std::vector<std::filesystem::path>& paths) {
+    std::vector<bool> held = files::OpenInOtherProcesses(paths);
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        if (!held[i]) held[i] = IsLocked(paths[i]);
+    }
+    return held;
 }
 
 std::string TableFile::ReadAll() const {

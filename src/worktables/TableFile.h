@@ -19,13 +19,19 @@ public:
     // missing, and the lock error when another program holds an existing file.
     static TableFile Create(const std::filesystem::path& path);
     // Opens the existing `path` with a shared or exclusive lock (read-write when allowed,
-    // read-only otherwise). Throws Error naming the file when it is missing or held.
+    // read-only otherwise). Throws Error naming the file when it is missing or held: for
+    // shared access when another open file holds a conflicting lock, for exclusive access also
+    // when another process has it open at all (OpenElsewhere.h).
     static TableFile Open(const std::filesystem::path& path, TableAccess access);
-    // Throws the "held by another program" Error when some other open file holds a lock on
-    // `path`; does nothing when the file is missing or free.
+    // Throws the "held by another program" Error when `path` is held (IsHeld); does nothing
+    // when the file is missing or free.
     static void CheckNotHeld(const std::filesystem::path& path);
-    // Whether some other open file holds a lock on `path`; false when it is missing or free.
+    // Whether `path` is held: some other open file holds a lock on it, another program keeps
+    // others out of it (a Windows share mode), or another process has it open; false when it
+    // is missing or free.
     static bool IsHeld(const std::filesystem::path& path);
+    // IsHeld for each of `paths`, asking the system once for the processes' open files.
+    static std::vector<bool> WhichHeld(const std::vector<std::filesystem::path>& paths);
 
     TableFile(TableFile&& other) noexcept = default;
     TableFile& operator=(TableFile&& other) noexcept = default;

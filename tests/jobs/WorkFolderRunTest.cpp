@@ -24,6 +24,7 @@
 #include "jobs/WorkFolderRun.h"
 #include "support/ExpectError.h"
 #include "support/FakeInteraction.h"
+#include "support/HeldFile.h"
 #include "support/SchoolXml.h"
 #include "support/ScratchFolder.h"
 
@@ -118,6 +119,28 @@ TEST_F(WorkFolderRunTest, TheLockGoesWithAKilledProcess) {
     ::waitpid(holder, nullptr, 0);
     EXPECT_NO_THROW(WorkFolderRun::Begin(workDir));
     EXPECT_TRUE(fs::exists(workDir / kRunLockFileName)) << "the lock file itself may stay";
+}
+
+// The process-owned record locks that Wine's server takes for a Windows job (velmaro-cli.exe
+// on the lock range) or for a Windows program that locks the whole lock file.
+TEST_F(WorkFolderRunTest, RecordLocksOfAnotherProcessHoldTheFolder) {
+    files::OpenLockFile(workDir / kRunLockFileName).file.Close();  // the file a run leaves
+    const std::vector<std::pair<const char*, testing::HeldFile::Range>> cases = {
+        {"the lock range", {static_cast<off_t>(files::kLockRangeOffset),
+                            static_cast<off_t>(files::kLockRangeLength)}},
+        {"the whole file", {0, 0}},
+    };
+    for (const auto& [name, range] : cases) {
+        SCOPED_TRACE(name);
+        {
+            testing::HeldFile other(workDir / kRunLockFileName, testing::HeldFile::Exclusive,
+                                    range);
+            ASSERT_TRUE(other.Locked());
+            EXPECT_NE(ErrorMessage([&] { WorkFolderRun::Begin(workDir); }).find(LockMessage()),
+                      std::string::npos);
+        }
+        EXPECT_NO_THROW(WorkFolderRun::Begin(workDir));
+    }
 }
 #endif
 

@@ -1,5 +1,6 @@
-// The run lock of a work-table folder held by another Windows process: a job is refused at once,
-// naming the folder, and the lock goes with the process when it is killed.
+// The run lock of a work-table folder held by another Windows process, with LockFileEx or by
+// keeping the lock file for itself alone (share mode 0): a job is refused at once, naming the
+// folder, and the lock goes with the process when it is killed.
 
 #include <gtest/gtest.h>
 
@@ -29,12 +30,15 @@ TEST(RunLockWindows, HeldByAnotherProcessUntilItIsKilled) {
         "carpeta de las tablas de trabajo '" +
         workDir.string() + "'";
 
-    HoldingProcess other(L"lock", workDir / kRunLockFileName);
-    ASSERT_TRUE(other.Holds());
-    EXPECT_NE(ErrorMessage([&] { WorkFolderRun::Begin(workDir); }).find(message),
-              std::string::npos);
-    other.Kill();
-    EXPECT_NO_THROW(WorkFolderRun::Begin(workDir));
+    for (const wchar_t* mode : {L"lock", L"share"}) {
+        SCOPED_TRACE(fs::path(mode).string());
+        HoldingProcess other(mode, workDir / kRunLockFileName);
+        ASSERT_TRUE(other.Holds());
+        EXPECT_NE(ErrorMessage([&] { WorkFolderRun::Begin(workDir); }).find(message),
+                  std::string::npos);
+        other.Kill();
+        EXPECT_NO_THROW(WorkFolderRun::Begin(workDir));
+    }
 }
 
 }  // namespace

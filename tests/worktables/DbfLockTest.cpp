@@ -57,6 +57,24 @@ TEST_F(HeldTable, ExclusiveHolderBlocksEveryOpenCreateAndRebuild) {
     EXPECT_EQ(ReadBytes(folder_ / "DIASHORAST2.MDX"), indexBefore);
 }
 
+// A program that has the table open for itself alone, without any lock: a Windows share mode
+// 0, which Windows refuses to our opening; on Linux what /proc shows of another process, Wine's
+// server among them for such a Windows program.
+TEST_F(HeldTable, OpenedAloneByAnotherProgramBlocksEveryChange) {
+    const std::string before = ReadBytes(Table());
+    {
+        HeldFile holder(Table(), HeldFile::OpenAlone);
+        ASSERT_TRUE(holder.Locked());
+        ExpectHeldError([&] { DbfTable::Open(Table(), TableAccess::Exclusive); },
+                        Table().string());
+        ExpectHeldError([&] { DbfTable::Create(Table(), layouts::DIASHORAST2); },
+                        Table().string());
+        ExpectHeldError([&] { RebuildWorkTable(folder_.Path(), layouts::DIASHORAST2); },
+                        Table().string());
+    }
+    EXPECT_EQ(ReadBytes(Table()), before) << "read once the holder, which keeps readers out, goes";
+}
+
 TEST_F(HeldTable, SharedHolderAllowsSharedReadersOnly) {
     HeldFile holder(Table(), HeldFile::Shared);
     ASSERT_TRUE(holder.Locked());
