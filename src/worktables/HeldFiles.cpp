@@ -1,5 +1,6 @@
 #include "worktables/HeldFiles.h"
 
+#include "base/FileNameCase.h"
 #include "worktables/TableFile.h"
 
 namespace velmaro {
@@ -8,7 +9,8 @@ std::vector<std::string> HeldWorkFiles(const std::filesystem::path& workDir,
                                        const std::vector<std::string>& fileNames) {
     std::vector<std::string> held;
     for (const std::string& name : fileNames) {
-        if (dbf::TableFile::IsHeld(workDir / name)) held.push_back(name);
+        const std::filesystem::path file = files::FindIgnoringCase(workDir, name);
+        if (dbf::TableFile::IsHeld(file)) held.push_back(file.filename().string());
     }
     return held;
 }

@@ -8,8 +8,9 @@
 
 namespace velmaro {
 
-// The names among `fileNames` whose file in `workDir` another program holds open (it holds the
-// OS lock that the table engine takes), in the order given. Missing files are not held.
+// The files named by `fileNames` in `workDir`, found in any letter case (proft.dbf for
+// PROFT.DBF), that another program holds open (it holds the OS lock that the table engine
+// takes), in the order given and as they are named in the folder. Missing files are not held.
 std::vector<std::string> HeldWorkFiles(const std::filesystem::path& workDir,
                                        const std::vector<std::string>& fileNames);
 
