@@ -10,11 +10,11 @@
 #include <system_error>
 #include <vector>
 
-#include "cli/CliCommands.h"
 #include "base/Error.h"
 #include "base/FaultInjection.h"
 #include "base/PlatformPaths.h"
 #include "base/QuotedPath.h"
+#include "cli/CliCommands.h"
 #include "jobs/TableBackups.h"
 #include "jobs/WorkFolderRun.h"
 
@@ -80,9 +80,9 @@ std::unique_ptr<files::ScopedFaultInjection> KillHookFromEnvironment() {
     char* end = nullptr;
     const unsigned long change = std::strtoul(value, &end, 10);
     if (change == 0 || *end != '\0') return nullptr;
-    return std::make_unique<files::ScopedFaultInjection>(
-        change, files::FaultPersistence::Once, EIO, files::FaultScope::EveryChange,
-        files::FaultEffect::KillProcess);
+    return std::make_unique<files::ScopedFaultInjection>(change, files::FaultPersistence::Once, EIO,
+                                                         files::FaultScope::EveryChange,
+                                                         files::FaultEffect::KillProcess);
 }
 
 std::string Joined(const std::vector<std::string>& names) {

@@ -351,10 +351,22 @@ std::vector<std::string> FilesToKeepBeforeRestore(const fs::path& workDir,
     return names;
 }
 
+constexpr const char* kNothingRestored = " No se ha restaurado ninguna tabla.";
+
+// What `step` returns; an Error it throws is thrown again saying that no table was restored.
+template <typename Step>
+auto NothingRestoredOnError(const Step& step) {
+    try {
+        return step();
+    } catch (const Error& error) {
+        throw Error(error.what() + std::string(kNothingRestored));
+    }
+}
+
 // Refuses while another program holds any of `names` in `workDir`.
 void CheckNoneHeld(const fs::path& workDir, const std::vector<std::string>& names) {
     if (const std::vector<std::string> held = HeldWorkFiles(workDir, names); !held.empty()) {
-        throw Error(HeldWorkFilesMessage(workDir, held) + ". No se ha restaurado ninguna tabla.");
+        throw Error(HeldWorkFilesMessage(workDir, held) + "." + kNothingRestored);
     }
 }
 
@@ -364,8 +376,8 @@ void Stage(const StagedTables& staged, const std::string& name, const std::strin
     const fs::path target = staged.Folder() / name;
     if (const files::Replacement copy = files::ReplaceFile(target, {bytes}); copy.error != 0) {
         throw Error("No se puede preparar la tabla " + Quoted(target) +
-                    " de la copia de seguridad '" + id + "': " +
-                    files::SystemReason(copy.error) + ". No se ha restaurado ninguna tabla.");
+                    " de la copia de seguridad '" + id + "': " + files::SystemReason(copy.error) +
+                    "." + kNothingRestored);
     }
 }
 
@@ -375,8 +387,8 @@ std::string RestoreFailure(const std::string& id, const std::string& reason,
                            const std::optional<std::string>& previousTables) {
     std::string message = "No se puede restaurar la copia de seguridad '" + id + "'. " + reason;
     if (previousTables) {
-        message += " Las tablas que había antes están en la copia de seguridad '" +
-                   *previousTables + "'.";
+        message +=
+            " Las tablas que había antes están en la copia de seguridad '" + *previousTables + "'.";
     }
     return message;
 }
@@ -440,15 +452,18 @@ Restoration RestoreBackup(const fs::path& workDir, const std::string& id) {
     }
     std::vector<std::pair<std::string, std::string>> contents;
     for (const std::string& name : backup->files) {
-        contents.emplace_back(NameInWorkFolder(workDir, name), CheckedFile(*backup, root / id, name));
+        contents.emplace_back(NameInWorkFolder(workDir, name),
+                              CheckedFile(*backup, root / id, name));
     }
     std::vector<std::string> targets;
     for (const auto& [name, bytes] : contents) targets.push_back(name);
 
-    StagedTables staged = StagedTables::Prepare(workDir);
-    CheckNoneHeld(workDir, RetiredFiles(staged.Plan(targets)));
+    StagedTables staged = NothingRestoredOnError([&] { return StagedTables::Prepare(workDir); });
+    CheckNoneHeld(workDir,
+                  RetiredFiles(NothingRestoredOnError([&] { return staged.Plan(targets); })));
     for (const auto& [name, bytes] : contents) Stage(staged, name, bytes, id);
-    const std::vector<CommitEntry> plan = staged.Plan(targets);
+    const std::vector<CommitEntry> plan =
+        NothingRestoredOnError([&] { return staged.Plan(targets); });
     const std::vector<std::string> retired = RetiredFiles(plan);
     CheckNoneHeld(workDir, retired);
 
@@ -461,7 +476,7 @@ Restoration RestoreBackup(const fs::path& workDir, const std::string& id) {
         throw UnfinishedCommit(RestoreFailure(id, error.what(), restoration.previousTables));
     } catch (const Error& error) {
         throw Error(RestoreFailure(id, error.what(), restoration.previousTables) +
-                    " No se ha restaurado ninguna tabla.");
+                    kNothingRestored);
     }
     restoration.files = backup->files;
     return restoration;
