@@ -65,9 +65,10 @@ std::vector<std::string> RetiredFiles(const std::vector<CommitEntry>& plan);
 
 // Settles what a stopped inbound conversion or restore left in `workDir`: a commit whose
 // journal is there is finished, or undone when it cannot be finished; a staging folder without a
-// journal (the run stopped before its commit) is removed. Call it under the run lock, before a
-// job reads or changes any table. Throws UnfinishedCommit naming the folder when the commit can
-// be neither finished nor undone, and Error naming the journal when it is damaged.
+// journal (the run stopped before its commit) is removed, and so is a temporary file that a
+// replacement of a killed job left in the work-table folder itself. Call it under the run lock,
+// before a job reads or changes any table. Throws UnfinishedCommit naming the folder when the
+// commit can be neither finished nor undone, and Error naming the journal when it is damaged.
 void SettleStoppedCommit(const std::filesystem::path& workDir);
 
 }  // namespace velmaro

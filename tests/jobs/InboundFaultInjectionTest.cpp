@@ -438,6 +438,7 @@ TEST_F(InboundFaults, StoppedDeadAtAnyFileChangeLeavesAllOrNothing) {
         [&](const fs::path& workDir) {
             StartNextJob(workDir);
             if (ExpectAllOrNothing(workDir)) ++leftNew;
+            ExpectNoTemporaryFiles(workDir);
         });
     // Stopped after its journal was written, a run's tables are put in place by the next job.
     EXPECT_GT(leftNew, 0u);
