@@ -335,6 +335,9 @@ TEST_F(TableBackups, RestoreRefusesUnknownIdsAndHeldTables) {
     EXPECT_EQ(ListBackups(workDir).size(), 1u) << "no backup made for a refused restore";
 }
 
+#ifndef _WIN32
+// Windows finds a file in any letter case by itself, and under Wine a rename that changes only
+// the letter case keeps the old name.
 // The tables as programs under Wine write their names: in another letter case than the backup's.
 TEST_F(TableBackups, RestoreReplacesATableFoundInAnotherLetterCaseUnderItsOwnName) {
     const auto [id, earlier] = BackupOfSchoolWith("Berta");
@@ -369,6 +372,7 @@ TEST_F(TableBackups, RestoreRefusesATableHeldInAnyLetterCaseAndChangesNothing) {
         EXPECT_FALSE(fs::exists(workDir / kStagingFolderName));
     }
 }
+#endif
 
 // --- What is in velmaro-copias besides the backups -----------------------------------------
 
