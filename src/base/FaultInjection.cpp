@@ -1,5 +1,6 @@
 #include "base/FaultInjection.h"
 
+#include <csignal>
 #include <cstdlib>
 
 namespace velmaro::files {
@@ -8,6 +9,14 @@ namespace {
 
 // The innermost injection of this thread; tests own it through ScopedFaultInjection.
 thread_local ScopedFaultInjection* active = nullptr;
+
+// Kills this process by SIGKILL, which it cannot catch; ends it at once where there is none.
+[[noreturn]] void KillThisProcess() {
+#ifdef SIGKILL
+    std::raise(SIGKILL);
+#endif
+    std::_Exit(kEndedByFaultStatus);
+}
 
 }  // namespace
 
@@ -31,6 +40,7 @@ bool ScopedFaultInjection::Fails(ChangeKind kind) {
         failAt_ != 0 &&
         (calls_ == failAt_ || (calls_ > failAt_ && persistence_ == FaultPersistence::FromThenOn));
     if (fails && effect_ == FaultEffect::EndProcess) std::_Exit(kEndedByFaultStatus);
+    if (fails && effect_ == FaultEffect::KillProcess) KillThisProcess();
     if (fails) {
         injected_ = true;
         errno = error_;

@@ -31,6 +31,8 @@ enum class FaultEffect {
     FailTheCall,  // the call fails with the error, as a broken or full disk makes it fail
     EndProcess,   // the process ends on the spot, before the change, without running any more
                   // of its code (std::_Exit): as a kill or a power cut would stop it there
+    KillProcess,  // the process is killed on the spot, before the change, by SIGKILL where the
+                  // system has it (elsewhere it ends as with EndProcess)
 };
 
 // The exit status of a process ended by FaultEffect::EndProcess.

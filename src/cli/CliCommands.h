@@ -33,11 +33,12 @@ int RunComprobar(const std::vector<std::string>& arguments);
 int RunDump(const std::vector<std::string>& arguments);
 
 // `backups [--work-dir DIR]`: lists the backups of the work tables, newest first, one line each:
-// the id, the date and the files it holds.
+// the id, the date and the files it holds. 1, naming it, when the folder is missing or is not one.
 int RunBackups(const std::vector<std::string>& arguments);
 
-// `restore ID [--work-dir DIR]`: puts the tables of backup ID back into the work-table folder;
-// refuses, naming them, while another program holds any of them.
+// `restore ID [--work-dir DIR]`: puts the tables of backup ID back into the work-table folder,
+// all of them or none (TableBackups.h); refuses, naming them, while another program holds any
+// of them.
 int RunRestore(const std::vector<std::string>& arguments);
 
 }  // namespace velmaro::cli

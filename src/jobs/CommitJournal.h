@@ -1,7 +1,7 @@
 #pragma once
-// The commit journal of an inbound conversion: which files of the work-table folder are put in
-// place from the staging folder and which are removed, written and flushed before the first of
-// them moves, so that the next job can finish (or undo) a commit that a stopped run left.
+// The commit journal of an inbound conversion or a restore: which files of the work-table folder
+// are put in place from the staging folder and which are removed, written and flushed before the
+// first of them moves, so that the next job can finish (or undo) a commit that a stopped run left.
 
 #include <optional>
 #include <string>

@@ -1,6 +1,7 @@
 #include "jobs/StagedTables.h"
 
 #include <algorithm>
+#include <string_view>
 #include <system_error>
 #include <utility>
 
@@ -132,6 +133,22 @@ std::vector<CommitEntry> ReadJournal(const CommitFolders& folders) {
     return std::move(*plan);
 }
 
+// Whether `name` is that of a temporary file of a replacement (FileSystem.h).
+bool IsReplacementName(std::string_view name) {
+    return name.starts_with('.') && name.ends_with(files::kReplacementSuffix);
+}
+
+// Removes the temporary files that a killed job's replacements left in the work-table folder
+// itself (the report's, written there after the commit): under the run lock no replacement of
+// any job is under way, and nothing but this program names files so.
+void RemoveStrayReplacements(const fs::path& workDir) {
+    for (const std::string& name : files::EntryNames(workDir)) {
+        if (IsReplacementName(name) && EntryType(workDir / name) != fs::file_type::directory) {
+            files::RemoveFile(workDir / name);
+        }
+    }
+}
+
 }  // namespace
 
 StagedTables::StagedTables(fs::path workDir, fs::path staging)
@@ -230,6 +247,7 @@ std::vector<std::string> RetiredFiles(const std::vector<CommitEntry>& plan) {
 
 void SettleStoppedCommit(const fs::path& workDir) {
     const CommitFolders folders(workDir);
+    RemoveStrayReplacements(workDir);
     if (!Present(folders.staging)) return;
     if (EntryType(folders.staging) == fs::file_type::directory && Present(folders.journal)) {
         const std::vector<CommitEntry> plan = ReadJournal(folders);

@@ -1,9 +1,9 @@
 #pragma once
-// The all-or-nothing replacement of the work tables. An inbound conversion writes every table
-// complete into a staging folder inside the work-table folder; only when all of them are there
-// are they moved into place, following a commit journal written and flushed first. A run that
-// fails or is killed at any moment leaves the tables all as they were or, once the next job
-// has settled its journal, all new: never a mix of the two.
+// The all-or-nothing replacement of the work tables. An inbound conversion (or a restore of a
+// backup) writes every table complete into a staging folder inside the work-table folder; only
+// when all of them are there are they moved into place, following a commit journal written and
+// flushed first. A run that fails or is killed at any moment leaves the tables all as they were
+// or, once the next job has settled its journal, all new: never a mix of the two.
 
 #include <filesystem>
 #include <string>
@@ -27,8 +27,8 @@ public:
     using Error::Error;
 };
 
-// A fresh staging folder for one inbound conversion; removed, with what the steps wrote in it,
-// when it is destroyed without a commit.
+// A fresh staging folder for one inbound conversion or restore; removed, with what was written
+// in it, when it is destroyed without a commit.
 class StagedTables {
 public:
     // Makes an empty staging folder in `workDir`. Throws Error naming it when it cannot.
@@ -63,11 +63,12 @@ private:
 // The files of the work-table folder that `plan` replaces or removes, as they are named there.
 std::vector<std::string> RetiredFiles(const std::vector<CommitEntry>& plan);
 
-// Settles what a stopped inbound conversion left in `workDir`: a commit whose journal is there
-// is finished, or undone when it cannot be finished; a staging folder without a journal (the
-// run stopped before its commit) is removed. Call it under the run lock, before a job reads or
-// changes any table. Throws UnfinishedCommit naming the folder when the commit can be neither
-// finished nor undone, and Error naming the journal when it is damaged.
+// Settles what a stopped inbound conversion or restore left in `workDir`: a commit whose
+// journal is there is finished, or undone when it cannot be finished; a staging folder without a
+// journal (the run stopped before its commit) is removed, and so is a temporary file that a
+// replacement of a killed job left in the work-table folder itself. Call it under the run lock,
+// before a job reads or changes any table. Throws UnfinishedCommit naming the folder when the
+// commit can be neither finished nor undone, and Error naming the journal when it is damaged.
 void SettleStoppedCommit(const std::filesystem::path& workDir);
 
 }  // namespace velmaro

@@ -17,6 +17,7 @@
 #include "base/RegionalTimestamp.h"
 #include "jobs/BackupManifest.h"
 #include "jobs/ReplacedWorkFiles.h"
+#include "jobs/StagedTables.h"
 #include "worktables/HeldFiles.h"
 #include "worktables/WholeTableFile.h"
 
@@ -257,12 +258,17 @@ void RemoveBackup(const fs::path& root, const std::string& id) {
     RemoveFolderWithFiles(partial);
 }
 
-// Removes the remains of copies and removals cut short, then the oldest backups beyond
-// kKeptBackups but those in `keep`.
-void PruneBackups(const fs::path& root, const std::vector<std::string>& keep) {
+// Removes the remains of copies and removals cut short in `root`.
+void RemovePartialBackups(const fs::path& root) {
     for (const std::string& name : files::EntryNames(root)) {
         if (IsPartialName(name)) RemoveFolderWithFiles(root / name);
     }
+}
+
+// Removes the remains of copies and removals cut short, then the oldest backups beyond
+// kKeptBackups but those in `keep`.
+void PruneBackups(const fs::path& root, const std::vector<std::string>& keep) {
+    RemovePartialBackups(root);
     const std::vector<FoundBackup> backups = BackupsOldestFirst(root);
     std::size_t left = backups.size();
     for (const FoundBackup& backup : backups) {
@@ -319,14 +325,72 @@ std::string CheckedFile(const FoundBackup& backup, const fs::path& folder,
     return *bytes;
 }
 
-// The work files to back up before a restore: every file an inbound conversion replaces and
-// every file of the backup.
-std::vector<std::string> FilesToKeepBeforeRestore(const FoundBackup& backup) {
+// The name under which backup file `name` goes into `workDir`: that of the entry found there in
+// any letter case (a table keeps its name), else its own.
+std::string NameInWorkFolder(const fs::path& workDir, const std::string& name) {
+    return files::FindIgnoringCase(workDir, name).filename().string();
+}
+
+// The work files to back up before a restore: every file an inbound conversion replaces, every
+// file of the backup, and every file the restore retires that these names do not find (a second
+// one differing only in letter case).
+std::vector<std::string> FilesToKeepBeforeRestore(const fs::path& workDir,
+                                                  const FoundBackup& backup,
+                                                  const std::vector<std::string>& retired) {
     std::vector<std::string> names = ReplacedWorkFiles();
-    for (const std::string& name : backup.files) {
+    const auto add = [&](const std::string& name) {
         if (std::find(names.begin(), names.end(), name) == names.end()) names.push_back(name);
+    };
+    for (const std::string& name : backup.files) add(name);
+    for (const std::string& name : retired) {
+        const bool found = std::any_of(names.begin(), names.end(), [&](const std::string& kept) {
+            return NameInWorkFolder(workDir, kept) == name;
+        });
+        if (!found) add(name);
     }
     return names;
+}
+
+constexpr const char* kNothingRestored = " No se ha restaurado ninguna tabla.";
+
+// What `step` returns; an Error it throws is thrown again saying that no table was restored.
+template <typename Step>
+auto NothingRestoredOnError(const Step& step) {
+    try {
+        return step();
+    } catch (const Error& error) {
+        throw Error(error.what() + std::string(kNothingRestored));
+    }
+}
+
+// Refuses while another program holds any of `names` in `workDir`.
+void CheckNoneHeld(const fs::path& workDir, const std::vector<std::string>& names) {
+    if (const std::vector<std::string> held = HeldWorkFiles(workDir, names); !held.empty()) {
+        throw Error(HeldWorkFilesMessage(workDir, held) + "." + kNothingRestored);
+    }
+}
+
+// Writes `bytes` into the staging folder as `name`. Throws Error naming the file.
+void Stage(const StagedTables& staged, const std::string& name, const std::string& bytes,
+           const std::string& id) {
+    const fs::path target = staged.Folder() / name;
+    if (const files::Replacement copy = files::ReplaceFile(target, {bytes}); copy.error != 0) {
+        throw Error("No se puede preparar la tabla " + Quoted(target) +
+                    " de la copia de seguridad '" + id + "': " + files::SystemReason(copy.error) +
+                    "." + kNothingRestored);
+    }
+}
+
+// The message of a restore whose commit failed with `reason`, naming the backup that holds the
+// tables as they were.
+std::string RestoreFailure(const std::string& id, const std::string& reason,
+                           const std::optional<std::string>& previousTables) {
+    std::string message = "No se puede restaurar la copia de seguridad '" + id + "'. " + reason;
+    if (previousTables) {
+        message +=
+            " Las tablas que había antes están en la copia de seguridad '" + *previousTables + "'.";
+    }
+    return message;
 }
 
 }  // namespace
@@ -388,30 +452,39 @@ Restoration RestoreBackup(const fs::path& workDir, const std::string& id) {
     }
     std::vector<std::pair<std::string, std::string>> contents;
     for (const std::string& name : backup->files) {
-        contents.emplace_back(name, CheckedFile(*backup, root / id, name));
+        contents.emplace_back(NameInWorkFolder(workDir, name),
+                              CheckedFile(*backup, root / id, name));
     }
-    if (const std::vector<std::string> held = HeldWorkFiles(workDir, backup->files);
-        !held.empty()) {
-        throw Error(HeldWorkFilesMessage(workDir, held) + ". No se ha restaurado ninguna tabla.");
-    }
+    std::vector<std::string> targets;
+    for (const auto& [name, bytes] : contents) targets.push_back(name);
+
+    StagedTables staged = NothingRestoredOnError([&] { return StagedTables::Prepare(workDir); });
+    CheckNoneHeld(workDir,
+                  RetiredFiles(NothingRestoredOnError([&] { return staged.Plan(targets); })));
+    for (const auto& [name, bytes] : contents) Stage(staged, name, bytes, id);
+    const std::vector<CommitEntry> plan =
+        NothingRestoredOnError([&] { return staged.Plan(targets); });
+    const std::vector<std::string> retired = RetiredFiles(plan);
+    CheckNoneHeld(workDir, retired);
+
     Restoration restoration;
-    restoration.previousTables = BackUpWorkFiles(workDir, FilesToKeepBeforeRestore(*backup), {id});
-    for (const auto& [name, bytes] : contents) {
-        const fs::path target = files::FindIgnoringCase(workDir, name);
-        const files::Replacement copy = files::ReplaceFile(target, {bytes});
-        if (copy.error != 0) {
-            std::string message = "No se puede restaurar la tabla " + Quoted(target) +
-                                  " de la copia de seguridad '" + id +
-                                  "': " + files::SystemReason(copy.error);
-            if (restoration.previousTables) {
-                message += ". Las tablas que había antes están en la copia de seguridad '" +
-                           *restoration.previousTables + "'";
-            }
-            throw Error(message);
-        }
-        restoration.files.push_back(name);
+    restoration.previousTables =
+        BackUpWorkFiles(workDir, FilesToKeepBeforeRestore(workDir, *backup, retired), {id});
+    try {
+        staged.Commit(plan);
+    } catch (const UnfinishedCommit& error) {
+        throw UnfinishedCommit(RestoreFailure(id, error.what(), restoration.previousTables));
+    } catch (const Error& error) {
+        throw Error(RestoreFailure(id, error.what(), restoration.previousTables) +
+                    kNothingRestored);
     }
+    restoration.files = backup->files;
     return restoration;
+}
+
+void RemoveUnfinishedBackups(const fs::path& workDir) {
+    const fs::path root = workDir / kBackupFolderName;
+    if (IsRealFolder(root)) RemovePartialBackups(root);
 }
 
 }  // namespace velmaro

@@ -48,14 +48,19 @@ struct Restoration {
     std::optional<std::string> previousTables;  // the backup of the tables they replaced
 };
 
-// Puts backup `id` back into `workDir`. First reads every file of it whole and checks it against
-// the manifest (size and checksum), refuses an empty file and, for a .DBF, a header that
-// disagrees with the file's size; then refuses while another program holds any of the tables it
-// would replace; then backs up the current work files (a new backup, so that the restore can be
-// undone); only then replaces each file whole (a table found in another letter case is replaced
-// under its own name). Throws Error naming the file in each case; nothing is changed when it
-// throws before replacing. A copy that fails part way names the table and the backup that holds
-// the tables as they were.
+// Puts backup `id` back into `workDir`, all its files or none. First reads every file of it
+// whole and checks it against the manifest (size and checksum), refuses an empty file and, for a
+// .DBF, a header that disagrees with the file's size; writes them into a fresh staging folder
+// (StagedTables.h); refuses while another program holds any of the files it would replace,
+// found in any letter case; backs up the current work files (a new backup, so that the restore
+// can be undone); only then moves them in under a commit journal (a file found in another letter
+// case is replaced under its own name). Throws Error naming the file in each case, with every
+// file as it was; a failing commit names the backup that holds the tables as they were, and
+// throws UnfinishedCommit when it can be neither finished nor undone (the next job settles it).
 Restoration RestoreBackup(const std::filesystem::path& workDir, const std::string& id);
+
+// Removes what a backup cut short (or the removal of one) left in `workDir`'s velmaro-copias.
+// Call it under the run lock.
+void RemoveUnfinishedBackups(const std::filesystem::path& workDir);
 
 }  // namespace velmaro

@@ -6,6 +6,7 @@
 #include "base/Error.h"
 #include "base/QuotedPath.h"
 #include "jobs/StagedTables.h"
+#include "jobs/TableBackups.h"
 
 namespace velmaro {
 
@@ -31,6 +32,7 @@ WorkFolderRun WorkFolderRun::Begin(const std::filesystem::path& workDir) {
     }
     WorkFolderRun run(std::move(opened.file));
     SettleStoppedCommit(workDir);
+    RemoveUnfinishedBackups(workDir);
     return run;
 }
 

@@ -18,9 +18,10 @@ inline constexpr const char* kRunLockFileName = "velmaro-bloqueo";
 // A job's hold on its work-table folder, released when it is destroyed.
 class WorkFolderRun {
 public:
-    // Takes the run lock of `workDir` without waiting, then settles what a stopped inbound
-    // conversion left there (StagedTables.h). Throws Error naming the folder when it does not
-    // exist or another job holds it, and naming the lock file when it cannot be opened.
+    // Takes the run lock of `workDir` without waiting, then settles what a stopped exportar or
+    // restore left there: its commit (StagedTables.h) and a backup it cut short. Throws Error
+    // naming the folder when it does not exist or another job holds it, and naming the lock file
+    // when it cannot be opened.
     static WorkFolderRun Begin(const std::filesystem::path& workDir);
 
 private:

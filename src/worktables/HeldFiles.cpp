@@ -1,5 +1,6 @@
 #include "worktables/HeldFiles.h"
 
+#include "base/FileNameCase.h"
 #include "worktables/TableFile.h"
 
 namespace velmaro {
@@ -7,11 +8,13 @@ namespace velmaro {
 std::vector<std::string> HeldWorkFiles(const std::filesystem::path& workDir,
                                        const std::vector<std::string>& fileNames) {
     std::vector<std::filesystem::path> paths;
-    for (const std::string& name : fileNames) paths.push_back(workDir / name);
+    for (const std::string& name : fileNames) {
+        paths.push_back(files::FindIgnoringCase(workDir, name));
+    }
     const std::vector<bool> isHeld = dbf::TableFile::WhichHeld(paths);
     std::vector<std::string> held;
     for (std::size_t i = 0; i < fileNames.size(); ++i) {
-        if (isHeld[i]) held.push_back(fileNames[i]);
+        if (isHeld[i]) held.push_back(paths[i].filename().string());
     }
     return held;
 }

@@ -8,9 +8,10 @@
 
 namespace velmaro {
 
-// The names among `fileNames` whose file in `workDir` another program holds (its lock, its
-// share mode, or its opening, as TableFile::IsHeld tells), in the order given. Missing files
-// are not held.
+// The files named by `fileNames` in `workDir`, found in any letter case (proft.dbf for
+// PROFT.DBF), that another program holds (its lock, its share mode, or its opening, as
+// TableFile::IsHeld tells), in the order given and as they are named in the folder. Missing
+// files are not held.
 std::vector<std::string> HeldWorkFiles(const std::filesystem::path& workDir,
                                        const std::vector<std::string>& fileNames);
 

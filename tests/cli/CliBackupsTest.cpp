@@ -1,5 +1,6 @@
 // velmaro-cli backups and restore: listing the backups an exportar run made, putting one back,
-// refusing while another program holds a table, and wrong usage.
+// refusing while another program holds a table, a work-table folder that is not there, and
+// wrong usage.
 
 #include <gtest/gtest.h>
 
@@ -91,6 +92,26 @@ TEST_F(CliBackupsTest, RestoreRefusesHeldTablesAndUnknownIds) {
     const ProgramRun unknown = Cli({"restore", "19990101-000000", "--work-dir", workDir.string()});
     EXPECT_EQ(unknown.status, 1);
     EXPECT_NE(unknown.err.find("No existe la copia"), std::string::npos) << unknown.err;
+}
+
+TEST_F(CliBackupsTest, BackupsOfAWorkFolderThatIsNotThereIsAFailureNamingIt) {
+    struct Case {
+        const char* name;
+        fs::path folder;
+        const char* said;
+    };
+    const Case cases[] = {
+        {"Missing", scratch.Path() / "no-existe", "No existe la carpeta de las tablas de trabajo"},
+        {"FileInItsPlace", scratch.File("TTEMP-archivo", "un archivo"), "no es una carpeta"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const ProgramRun run = Cli({"backups", "--work-dir", c.folder.string()});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_NE(run.err.find(c.said), std::string::npos) << run.err;
+        EXPECT_NE(run.err.find("'" + c.folder.string() + "'"), std::string::npos) << run.err;
+        EXPECT_EQ(run.out, "") << "no list, and no word of there being no backups";
+    }
 }
 
 TEST_F(CliBackupsTest, WrongUsage) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -13,9 +14,11 @@
 #include <vector>
 
 #include "base/Error.h"
+#include "base/FileNameCase.h"
 #include "jobs/InboundJob.h"
 #include "jobs/ReplacedWorkFiles.h"
 #include "jobs/ReportFile.h"
+#include "jobs/StagedTables.h"
 #include "jobs/TableBackups.h"
 #include "jobs/WorkFolderRun.h"
 #include "support/ExpectError.h"
@@ -331,6 +334,45 @@ TEST_F(TableBackups, RestoreRefusesUnknownIdsAndHeldTables) {
     EXPECT_EQ(ReadBytes(workDir / "PROFT.DBF"), proft) << "nothing restored while held";
     EXPECT_EQ(ListBackups(workDir).size(), 1u) << "no backup made for a refused restore";
 }
+
+#ifndef _WIN32
+// Windows finds a file in any letter case by itself, and under Wine a rename that changes only
+// the letter case keeps the old name.
+// The tables as programs under Wine write their names: in another letter case than the backup's.
+TEST_F(TableBackups, RestoreReplacesATableFoundInAnotherLetterCaseUnderItsOwnName) {
+    const auto [id, earlier] = BackupOfSchoolWith("Berta");
+    fs::rename(workDir / "PROFT.DBF", workDir / "proft.dbf");
+    fs::rename(workDir / "DIASHORAST2.MDX", workDir / "diashoraSt2.mdx");
+
+    RestoreBackup(workDir, id);
+    std::map<std::string, std::string> expected = earlier;
+    expected["proft.dbf"] = expected.extract("PROFT.DBF").mapped();
+    expected["diashoraSt2.mdx"] = expected.extract("DIASHORAST2.MDX").mapped();
+    EXPECT_EQ(WorkFiles(), expected) << "restored under the names found, none left beside";
+    const TableBackup previous = ListBackups(workDir).at(0);
+    EXPECT_NE(std::find(previous.files.begin(), previous.files.end(), "PROFT.DBF"),
+              previous.files.end())
+        << "the table it replaced is in the backup made first";
+}
+
+TEST_F(TableBackups, RestoreRefusesATableHeldInAnyLetterCaseAndChangesNothing) {
+    const auto [id, earlier] = BackupOfSchoolWith("Berta");
+    for (const std::string name : {"PROFT.DBF", "proft.dbf", "Proft.Dbf"}) {
+        SCOPED_TRACE(name);
+        fs::rename(files::FindIgnoringCase(workDir, "PROFT.DBF"), workDir / name);
+        const std::map<std::string, std::string> current = WorkFiles();
+        testing::HeldFile tavolin(workDir / name, testing::HeldFile::Shared);
+        ASSERT_TRUE(tavolin.Locked());
+        const std::string message = ErrorMessage([&] { RestoreBackup(workDir, id); });
+        EXPECT_NE(message.find("La tabla '" + name + "'"), std::string::npos) << message;
+        EXPECT_NE(message.find("está abierta en otro programa"), std::string::npos) << message;
+        EXPECT_TRUE(message.ends_with("No se ha restaurado ninguna tabla.")) << message;
+        EXPECT_EQ(WorkFiles(), current) << "nothing restored while held";
+        EXPECT_EQ(ListBackups(workDir).size(), 1u) << "no backup made for a refused restore";
+        EXPECT_FALSE(fs::exists(workDir / kStagingFolderName));
+    }
+}
+#endif
 
 // --- What is in velmaro-copias besides the backups -----------------------------------------
 
