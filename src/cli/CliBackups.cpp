@@ -9,6 +9,7 @@
 #include "cli/CliCommands.h"
 #include "base/Error.h"
 #include "base/PlatformPaths.h"
+#include "base/Utf8Path.h"
 #include "jobs/TableBackups.h"
 #include "jobs/WorkFolderRun.h"
 
@@ -48,7 +49,7 @@ std::optional<BackupOptions> ParseOptions(const std::string& command,
         std::cerr << "velmaro-cli " << command << ": falta el identificador de la copia\n";
         return std::nullopt;
     }
-    options.workDir = workDir ? std::filesystem::path(*workDir) : DefaultWorkDir();
+    options.workDir = workDir ? PathFromUtf8(*workDir) : DefaultWorkDir();
     return options;
 }
 
@@ -69,7 +70,7 @@ int RunBackups(const std::vector<std::string>& arguments) {
     const std::vector<TableBackup> backups = ListBackups(options->workDir);
     if (backups.empty()) {
         std::cout << "No hay copias de seguridad en '"
-                  << (options->workDir / kBackupFolderName).string() << "'\n";
+                  << Utf8FromPath(options->workDir / kBackupFolderName) << "'\n";
         return kExitDone;
     }
     for (const TableBackup& backup : backups) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/Error.h"
+#include "base/Utf8Path.h"
 #include "inbound/RecordValueInteger.h"
 #include "inbound/StoredTextReport.h"
 #include "inbound/TimeSlotRecord.h"
@@ -65,7 +66,7 @@ int MinutesFromText(const ExchangeDocument& document, const ExchangeRecord& slot
 std::string SelectionText(InboundContext& ctx, const std::vector<ExchangeRecord>& frameworks) {
     if (frameworks.empty()) {
         throw Error(
-            "El archivo '" + ctx.filenameXML.string() +
+            "El archivo '" + Utf8FromPath(ctx.filenameXML) +
             "' no contiene ningún Marco Horario (sección JORNADAS_ESCOLARES sin registros): "
             "no se pueden crear los días y horas del horario.");
     }

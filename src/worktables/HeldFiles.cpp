@@ -1,5 +1,6 @@
 #include "worktables/HeldFiles.h"
 
+#include "base/Utf8Path.h"
 #include "worktables/TableFile.h"
 
 namespace velmaro {
@@ -15,7 +16,7 @@ std::vector<std::string> HeldWorkFiles(const std::filesystem::path& workDir,
 
 std::string HeldWorkFilesMessage(const std::filesystem::path& workDir,
                                  const std::vector<std::string>& held) {
-    const std::string folder = "de la carpeta '" + workDir.string() + "'";
+    const std::string folder = "de la carpeta '" + Utf8FromPath(workDir) + "'";
     if (held.size() == 1) {
         return "La tabla '" + held.front() + "' " + folder + " está abierta en otro programa";
     }
