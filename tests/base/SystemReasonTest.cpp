@@ -75,7 +75,9 @@ TEST(SystemReason, NoErrorNumberIsWordedInEnglish) {
     for (int error = 1; error < 200; ++error) {
         const std::string reason = SystemReason(error);
         EXPECT_EQ(reason.find(std::strerror(error)), std::string::npos) << error << ": " << reason;
-        if (reason.starts_with(kUnknown)) EXPECT_EQ(reason, kUnknown + std::to_string(error));
+        if (reason.starts_with(kUnknown)) {
+            EXPECT_EQ(reason, kUnknown + std::to_string(error));
+        }
     }
 }
 
@@ -161,7 +163,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, ReasonOfFileCall, ::testing::ValuesIn(kFileCallC
 // Renaming from a folder in memory to the temporary folder crosses file systems where they are
 // two (a container's /tmp usually is not a tmpfs).
 TEST(SystemReason, RenameToAnotherDiskSaysSo) {
-    ScratchFolder memory(MemoryBackedTemporaryFolder());
+    ScratchFolder memory(testing::MemoryBackedTemporaryFolder());
     ScratchFolder disk;
     struct stat one {
     }, other{};

@@ -1,6 +1,7 @@
 // A result document that another Windows program has open (a viewer, an editor, Racima's
 // importer) cannot be replaced: the save says that it is open in another program, naming it,
-// and the earlier result stays whole. A real permission problem is still told as one.
+// and the earlier result stays whole. A replacement refused for another reason is not taken for
+// that.
 
 #include <windows.h>
 
@@ -54,9 +55,11 @@ TEST_P(HeldResultDocument, SaysItIsOpenInAnotherProgramAndKeepsIt) {
     ScratchFolder dir;
     const fs::path target = dir.Path() / u8"ResultadoOrvikAño📅.xml";
     WriteBytes(target, "anterior");
-    HoldingProcess holder(GetParam().mode, target);
-    ASSERT_TRUE(holder.Holds());
-    EXPECT_EQ(SaveMessage(target), Expected(target, kHeld));
+    {
+        HoldingProcess holder(GetParam().mode, target);
+        ASSERT_TRUE(holder.Holds());
+        EXPECT_EQ(SaveMessage(target), Expected(target, kHeld));
+    }
     EXPECT_EQ(ReadBytes(target), "anterior");
     EXPECT_EQ(Listing(dir.Path()), Utf8FromPath(target.filename()) + ";");
 }
@@ -72,15 +75,14 @@ const HolderCase kHolderCases[] = {
 INSTANTIATE_TEST_SUITE_P(Holders, HeldResultDocument, ::testing::ValuesIn(kHolderCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(HeldResultDocument, ReadOnlyDocumentIsAPermissionProblem) {
+// A folder in place of the document refuses the replacement too, and no program holds it: that
+// is never taken for an open document.
+TEST(HeldResultDocument, FolderInItsPlaceIsNotTakenForAnOpenDocument) {
     ScratchFolder dir;
     const fs::path target = dir.Path() / u8"ResultadoOrvikAño📅.xml";
-    WriteBytes(target, "anterior");
-    ASSERT_TRUE(SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_READONLY));
-    const std::string message = SaveMessage(target);
-    SetFileAttributesW(target.c_str(), FILE_ATTRIBUTE_NORMAL);
-    EXPECT_EQ(message, Expected(target, "no hay permiso"));
-    EXPECT_EQ(ReadBytes(target), "anterior");
+    fs::create_directory(target);
+    EXPECT_EQ(SaveMessage(target), Expected(target, "no hay permiso"));
+    EXPECT_TRUE(fs::is_directory(target));
 }
 
 TEST(HeldResultDocument, ClosedByTheOtherProgramItIsReplaced) {
