@@ -228,10 +228,9 @@ int ErrorNumberOfWindowsCode(unsigned long code) {
 }
 
 // Windows refuses to rename over a file that is open, even by this program: callers close
-// their own handle of `to` first. Another program's opening makes the rename fail as a refused
-// permission (or a sharing violation); a refusal is told to be that when `to` cannot be opened
-// for deletion for this program alone, a sharing violation, and a real permission problem
-// otherwise.
+// their own handle of `to` first. When another program has `to` open, Windows reports a refused
+// permission: the refusal becomes EBUSY when `to` is indeed open elsewhere, and stays a
+// permission problem otherwise.
 int RenameFile(const std::filesystem::path& from, const std::filesystem::path& to) {
     if (Injected(ChangeKind::MovesOrFrees)) return errno;
     if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
