@@ -4,6 +4,8 @@
 #include <string>
 #include <system_error>
 
+#include "base/Utf8Path.h"
+
 namespace velmaro::files {
 
 namespace {
@@ -23,7 +25,7 @@ std::vector<std::string> EntryNames(const fs::path& folder) {
     std::vector<std::string> names;
     std::error_code error;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        names.push_back(it->path().filename().string());
+        names.push_back(Utf8FromPath(it->path().filename()));
     }
     std::sort(names.begin(), names.end());
     return names;
@@ -35,12 +37,12 @@ std::vector<std::string> EntryNames(const fs::path& folder) {
 fs::path FindIgnoringCase(const fs::path& folder, std::string_view name) {
     const std::vector<std::string> entries = EntryNames(folder);
     if (std::find(entries.begin(), entries.end(), name) != entries.end()) {
-        return folder / fs::path(std::string(name));
+        return folder / PathFromUtf8(name);
     }
     for (const std::string& entry : entries) {
-        if (SameNameIgnoringCase(entry, name)) return folder / fs::path(entry);
+        if (SameNameIgnoringCase(entry, name)) return folder / PathFromUtf8(entry);
     }
-    return folder / fs::path(std::string(name));
+    return folder / PathFromUtf8(name);
 }
 
 }  // namespace velmaro::files

@@ -13,8 +13,8 @@ namespace velmaro::files {
 // Whether two file names are equal when ASCII letters are compared without regard to case.
 bool SameNameIgnoringCase(std::string_view a, std::string_view b);
 
-// The names of the entries of `folder`, sorted; empty when it cannot be read. Links are listed
-// by their own names, never followed.
+// The names of the entries of `folder` (UTF-8), sorted; empty when it cannot be read. Links are
+// listed by their own names, never followed.
 std::vector<std::string> EntryNames(const std::filesystem::path& folder);
 
 // The entry of `folder` called `name` in any letter case: `folder / name` itself when an

@@ -3,7 +3,9 @@
 // and delete of the work tables, their backups, the result document and Tavolin.ini goes
 // through these calls, so that tests can make any change fail (FaultInjection.h), and so that
 // each platform implements them in one file of its own. Failures are reported as a system
-// error number (the <cerrno> values: ENOENT, EACCES, ENOSPC...), which SystemReason words.
+// error number (the <cerrno> values: ENOENT, EACCES, ENOSPC...), which SystemReason words. On
+// Windows each Windows code becomes the <cerrno> value that means the same, and a code that has
+// none is carried as its negative (-code), so that its message gives the number Windows gave.
 
 #include <cstddef>
 #include <cstdint>
@@ -28,8 +30,15 @@ int RemoveFolder(const std::filesystem::path& path);
 // Whether this process may create and replace files in the folder `path`.
 bool CanWriteInFolder(const std::filesystem::path& path);
 
-// A short Spanish reason for a system error number, for messages that name the file.
+// A short Spanish reason for a system error number, for messages that name the file; "error del
+// sistema número N" for one it does not know (N the Windows code for a negative number).
 std::string SystemReason(int error);
+
+#ifdef _WIN32
+// The error number that the file calls report for the Windows code `code` (GetLastError): the
+// <cerrno> value that means the same, or -code when there is none.
+int ErrorNumberOfWindowsCode(unsigned long code);
+#endif
 
 // How an open file's advisory lock is held: shared by readers, or by one program alone.
 enum class FileLock { Shared, Exclusive };

@@ -4,13 +4,15 @@
 #include <filesystem>
 #include <string>
 
+#include "base/Utf8Path.h"
+
 namespace velmaro {
 
 // `path` between single quotes, as the messages name files and folders: 'C:\TTEMP\PROFT.DBF'.
 // Built by appending: GCC 12 sees a false overlap (-Wrestrict) in "'" + std::string&&.
 inline std::string Quoted(const std::filesystem::path& path) {
     std::string quoted = "'";
-    quoted += path.string();
+    quoted += Utf8FromPath(path);
     quoted += '\'';
     return quoted;
 }

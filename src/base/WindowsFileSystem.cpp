@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdint>
 
 #include "base/FaultInjection.h"
@@ -40,23 +41,31 @@ constexpr DWORD kLockOffsetHigh = static_cast<DWORD>(kLockRangeOffset >> 32);
 constexpr DWORD kLockOffsetLow = static_cast<DWORD>(kLockRangeOffset & 0xFFFFFFFFu);
 constexpr DWORD kLockLength = static_cast<DWORD>(kLockRangeLength);
 
-// The <cerrno> value that stands for the Windows error `error` in the messages.
-int ErrorNumber(DWORD error) {
+// The <cerrno> value that means the same as the Windows code `error`, or 0 when none does.
+int CerrnoEquivalent(DWORD error) {
     switch (error) {
         case ERROR_FILE_NOT_FOUND:
         case ERROR_PATH_NOT_FOUND:
         case ERROR_INVALID_DRIVE:
+        case ERROR_BAD_NETPATH:
+        case ERROR_BAD_NET_NAME:
             return ENOENT;
         case ERROR_ACCESS_DENIED:
         case ERROR_PRIVILEGE_NOT_HELD:
+        case ERROR_NETWORK_ACCESS_DENIED:
+        case ERROR_CANT_ACCESS_FILE:
             return EACCES;
         case ERROR_WRITE_PROTECT:
             return EROFS;
         case ERROR_DISK_FULL:
         case ERROR_HANDLE_DISK_FULL:
             return ENOSPC;
+        case ERROR_FILE_TOO_LARGE:
+            return EFBIG;
         case ERROR_SHARING_VIOLATION:
         case ERROR_LOCK_VIOLATION:
+        case ERROR_USER_MAPPED_FILE:
+        case ERROR_DRIVE_LOCKED:
             return EBUSY;
         case ERROR_FILE_EXISTS:
         case ERROR_ALREADY_EXISTS:
@@ -65,12 +74,71 @@ int ErrorNumber(DWORD error) {
             return ENOTEMPTY;
         case ERROR_DIRECTORY:
             return EISDIR;
-        default:
+        case ERROR_FILENAME_EXCED_RANGE:
+        case ERROR_BUFFER_OVERFLOW:
+            return ENAMETOOLONG;
+        case ERROR_INVALID_NAME:
+        case ERROR_BAD_PATHNAME:
+        case ERROR_INVALID_PARAMETER:
+            return EINVAL;
+        case ERROR_NO_UNICODE_TRANSLATION:
+            return EILSEQ;
+        case ERROR_CANT_RESOLVE_FILENAME:
+            return ELOOP;
+        case ERROR_NOT_SAME_DEVICE:
+            return EXDEV;
+        case ERROR_TOO_MANY_OPEN_FILES:
+            return EMFILE;
+        case ERROR_NOT_ENOUGH_MEMORY:
+        case ERROR_OUTOFMEMORY:
+        case ERROR_NO_SYSTEM_RESOURCES:
+            return ENOMEM;
+        case ERROR_CRC:
+        case ERROR_SEEK:
+        case ERROR_SECTOR_NOT_FOUND:
+        case ERROR_READ_FAULT:
+        case ERROR_WRITE_FAULT:
+        case ERROR_GEN_FAILURE:
+        case ERROR_IO_DEVICE:
+        case ERROR_FILE_CORRUPT:
+        case ERROR_DISK_CORRUPT:
             return EIO;
+        case ERROR_NOT_READY:
+        case ERROR_NO_MEDIA_IN_DRIVE:
+            return ENODEV;
+        case ERROR_NOT_SUPPORTED:
+        case ERROR_INVALID_FUNCTION:
+            return ENOTSUP;
+        case ERROR_OPERATION_ABORTED:
+            return ECANCELED;
+        case ERROR_SEM_TIMEOUT:
+            return ETIMEDOUT;
+        case ERROR_NETNAME_DELETED:
+        case ERROR_UNEXP_NET_ERR:
+        case ERROR_DEV_NOT_EXIST:
+            return ECONNRESET;
+        case ERROR_NETWORK_UNREACHABLE:
+        case ERROR_REM_NOT_LIST:
+            return ENETUNREACH;
+        default:
+            return 0;
     }
 }
 
-int LastError() { return ErrorNumber(GetLastError()); }
+int LastError() { return ErrorNumberOfWindowsCode(GetLastError()); }
+
+// Whether another program has the existing file `path` open: opening it for deletion with share
+// mode 0 then conflicts with that opening, whatever its own share mode. Without the right to
+// delete it, the opening fails for that reason first, and the answer is no.
+bool IsOpenInAnotherProgram(const std::filesystem::path& path) {
+    const HANDLE handle = CreateFileW(path.c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) {
+        CloseHandle(handle);
+        return false;
+    }
+    return GetLastError() == ERROR_SHARING_VIOLATION;
+}
 
 // True when a fault injection in scope makes this change of `kind` fail (errno is then set).
 bool Injected(ChangeKind kind) {
@@ -154,13 +222,24 @@ bool LockHandle(HANDLE handle, FileLock lock) {
 
 }  // namespace
 
+// A failing call that left no code (never seen) counts as an input or output error.
+int ErrorNumberOfWindowsCode(unsigned long code) {
+    if (code == ERROR_SUCCESS || code > static_cast<unsigned long>(INT_MAX)) return EIO;
+    const int equivalent = CerrnoEquivalent(code);
+    return equivalent != 0 ? equivalent : -static_cast<int>(code);
+}
+
 // Windows refuses to rename over a file that is open, even by this program: callers close
-// their own handle of `to` first.
+// their own handle of `to` first. When another program has `to` open, Windows reports a refused
+// permission: the refusal becomes EBUSY when `to` is indeed open elsewhere, and stays a
+// permission problem otherwise.
 int RenameFile(const std::filesystem::path& from, const std::filesystem::path& to) {
     if (Injected(ChangeKind::MovesOrFrees)) return errno;
-    return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
-               ? 0
-               : LastError();
+    if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return 0;
+    }
+    const int error = LastError();
+    return error == EACCES && IsOpenInAnotherProgram(to) ? EBUSY : error;
 }
 
 int RemoveFile(const std::filesystem::path& path) {

@@ -14,6 +14,7 @@
 #include "base/FaultInjection.h"
 #include "base/PlatformPaths.h"
 #include "base/QuotedPath.h"
+#include "base/Utf8Path.h"
 #include "cli/CliCommands.h"
 #include "jobs/TableBackups.h"
 #include "jobs/WorkFolderRun.h"
@@ -54,7 +55,7 @@ std::optional<BackupOptions> ParseOptions(const std::string& command,
         std::cerr << "velmaro-cli " << command << ": falta el identificador de la copia\n";
         return std::nullopt;
     }
-    options.workDir = workDir ? std::filesystem::path(*workDir) : DefaultWorkDir();
+    options.workDir = workDir ? PathFromUtf8(*workDir) : DefaultWorkDir();
     return options;
 }
 
@@ -106,7 +107,7 @@ int RunBackups(const std::vector<std::string>& arguments) {
     const std::vector<TableBackup> backups = ListBackups(options->workDir);
     if (backups.empty()) {
         std::cout << "No hay copias de seguridad en '"
-                  << (options->workDir / kBackupFolderName).string() << "'\n";
+                  << Utf8FromPath(options->workDir / kBackupFolderName) << "'\n";
         return kExitDone;
     }
     for (const TableBackup& backup : backups) {

@@ -8,6 +8,7 @@
 
 #include "cli/CliCommands.h"
 #include "base/Error.h"
+#include "base/Utf8Path.h"
 #include "worktables/DbfTable.h"
 
 namespace velmaro::cli {
@@ -52,7 +53,8 @@ int RunDump(const std::vector<std::string>& arguments) {
         return kExitUsage;
     }
     try {
-        DbfTable table = DbfTable::Open(arguments[0], TableAccess::Shared, TableReading::Lenient);
+        DbfTable table =
+            DbfTable::Open(PathFromUtf8(arguments[0]), TableAccess::Shared, TableReading::Lenient);
         const std::vector<std::string> fields = table.FieldNames();
         std::string out;
         AppendCsvRecord(out, fields);

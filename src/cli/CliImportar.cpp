@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/Utf8Path.h"
 #include "cli/CliCommands.h"
 #include "cli/CliJobOptions.h"
 #include "cli/CliReport.h"
@@ -32,7 +33,7 @@ int RunImportar(const std::vector<std::string>& arguments) {
     TerminalInteraction terminal(options->xml, std::nullopt, std::cerr);
     const std::optional<OutboundSummary> summary = RunOutboundJob(session, terminal);
     if (summary) {
-        std::cout << summary->resultFile.string() << '\n'
+        std::cout << Utf8FromPath(summary->resultFile) << '\n'
                   << summary->teachers << " profesores, " << summary->activities
                   << " actividades\n";
         PrintReportSummary(std::cout, *session.lastReport);

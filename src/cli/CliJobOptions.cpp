@@ -5,6 +5,7 @@
 
 #include "cli/CliCommands.h"
 #include "base/PlatformPaths.h"
+#include "base/Utf8Path.h"
 
 namespace velmaro::cli {
 
@@ -38,9 +39,9 @@ std::optional<JobOptions> ParseJobOptions(std::string_view command,
         std::cerr << "velmaro-cli " << command << ": falta --xml\n";
         return std::nullopt;
     }
-    JobOptions options{*xml, std::nullopt, std::nullopt, marcos, printReport};
-    if (workDir) options.workDir = *workDir;
-    if (programDir) options.programDir = *programDir;
+    JobOptions options{PathFromUtf8(*xml), std::nullopt, std::nullopt, marcos, printReport};
+    if (workDir) options.workDir = PathFromUtf8(*workDir);
+    if (programDir) options.programDir = PathFromUtf8(*programDir);
     return options;
 }
 

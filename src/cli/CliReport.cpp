@@ -2,13 +2,14 @@
 
 #include <ostream>
 
+#include "base/Utf8Path.h"
 #include "jobs/ReportFile.h"
 
 namespace velmaro::cli {
 
 void PrintReportSummary(std::ostream& out, const JobReport& report) {
     out << (report.failure ? "Informe (no se ha podido escribir): " : "Informe: ")
-        << report.file.string() << '\n';
+        << Utf8FromPath(report.file) << '\n';
     for (ReportKind kind : report.Kinds()) {
         out << "  " << ConversionReport::Title(kind) << ": " << report.items.Count(kind) << '\n';
     }

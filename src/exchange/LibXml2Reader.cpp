@@ -29,6 +29,7 @@
 #include "base/Error.h"
 #include "base/FileKind.h"
 #include "base/FileSystem.h"
+#include "base/Utf8Path.h"
 #include "exchange/ExchangeReader.h"
 
 namespace velmaro {
@@ -77,7 +78,8 @@ std::string_view View(const xmlChar* text, std::size_t length) {
 }
 
 [[noreturn]] void Fail(const std::filesystem::path& path, const std::string& reason) {
-    throw Error("No se puede leer el documento de intercambio '" + path.string() + "': " + reason);
+    throw Error("No se puede leer el documento de intercambio '" + Utf8FromPath(path) +
+                "': " + reason);
 }
 
 // The first error the parser reports, with where it stopped.

@@ -26,6 +26,7 @@
 
 #include "base/Error.h"
 #include "base/FileKind.h"
+#include "base/Utf8Path.h"
 #include "base/WindowsCodePages.h"
 #include "exchange/ExchangeReader.h"
 #include "text/Utf8.h"
@@ -52,7 +53,8 @@ constexpr unsigned kUtf8 = 65001;
 bool IsXmlBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
 [[noreturn]] void Fail(const std::filesystem::path& path, const std::string& reason) {
-    throw Error("No se puede leer el documento de intercambio '" + path.string() + "': " + reason);
+    throw Error("No se puede leer el documento de intercambio '" + Utf8FromPath(path) +
+                "': " + reason);
 }
 
 [[noreturn]] void FailNotWellFormed(const std::filesystem::path& path, unsigned line,

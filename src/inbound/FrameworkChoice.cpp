@@ -1,6 +1,7 @@
 #include "inbound/FrameworkChoice.h"
 
 #include "base/Error.h"
+#include "base/Utf8Path.h"
 #include "inbound/TimeSlotRecord.h"
 #include "text/TextHelpers.h"
 
@@ -47,7 +48,7 @@ FrameworkCatalog FrameworkCatalog::Load(const std::filesystem::path& exchangeDoc
     FrameworkCatalog catalog(ExchangeDocument::Load(exchangeDocument));
     if (catalog.Codes().empty()) {
         throw Error("No se puede leer la lista de Marcos Horarios del archivo '" +
-                    exchangeDocument.string() +
+                    Utf8FromPath(exchangeDocument) +
                     "': ya no contiene dos o más registros en JORNADAS_ESCOLARES.");
     }
     return catalog;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/Error.h"
+#include "base/Utf8Path.h"
 #include "inbound/FrameworkChoice.h"
 #include "inbound/RecordValueInteger.h"
 #include "inbound/StoredTextReport.h"
@@ -75,7 +76,7 @@ int MinutesFromText(const ExchangeDocument& document, const ExchangeRecord& slot
 // The document changed between the job's reading and the dialog's: the entries chosen are
 // not those the job converts.
 Error ChosenFromAnotherDocument(const InboundContext& ctx) {
-    return Error("El archivo '" + ctx.filenameXML.string() +
+    return Error("El archivo '" + Utf8FromPath(ctx.filenameXML) +
                  "' ha cambiado mientras se elegían los Marcos Horarios: la elección no "
                  "corresponde a los Marcos Horarios que se están convirtiendo.");
 }
@@ -93,7 +94,7 @@ std::vector<std::size_t> CheckedEntries(const InboundContext& ctx,
     const SelectionOutcome outcome = CloseFrameworkSelection(catalog, selected);
     if (outcome.message) {
         throw Error("La elección de Marcos Horarios para el archivo '" +
-                    ctx.filenameXML.string() + "' no es válida: " + *outcome.message);
+                    Utf8FromPath(ctx.filenameXML) + "' no es válida: " + *outcome.message);
     }
     if (outcome.selection.resultado != selection.resultado) throw ChosenFromAnotherDocument(ctx);
     return outcome.selection.chosen;
@@ -105,7 +106,7 @@ std::vector<std::size_t> ChosenRecords(InboundContext& ctx,
                                        const std::vector<ExchangeRecord>& frameworks) {
     if (frameworks.empty()) {
         throw Error(
-            "El archivo '" + ctx.filenameXML.string() +
+            "El archivo '" + Utf8FromPath(ctx.filenameXML) +
             "' no contiene ningún Marco Horario (sección JORNADAS_ESCOLARES sin registros): "
             "no se pueden crear los días y horas del horario.");
     }

@@ -22,6 +22,7 @@
 #include "jobs/ReplacedWorkFiles.h"
 #include "worktables/HeldFiles.h"
 #include "worktables/WorkTableLayouts.h"
+#include "base/Utf8Path.h"
 
 namespace velmaro {
 
@@ -140,7 +141,7 @@ void CheckWorkFolderReady(const std::filesystem::path& workDir) {
     CheckWorkDir(workDir);
     std::vector<std::string> present;
     for (const std::string& name : ReplacedWorkFiles()) {
-        present.push_back(files::FindIgnoringCase(workDir, name).filename().string());
+        present.push_back(Utf8FromPath(files::FindIgnoringCase(workDir, name).filename()));
     }
     CheckNoneHeld(workDir, present);
 }

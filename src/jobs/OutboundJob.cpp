@@ -18,6 +18,7 @@
 #include "outbound/TimetableRows.h"
 #include "text/TextHelpers.h"
 #include "worktables/WorkTableLayouts.h"
+#include "base/Utf8Path.h"
 
 namespace velmaro {
 namespace {
@@ -29,7 +30,7 @@ std::string AcademicYear(const ExchangeDocument& document) {
     const std::optional<std::string> firstChild =
         document.HasEnvelope() ? document.FirstDataBlockChildText() : std::nullopt;
     if (!firstChild) {
-        throw Error("El documento '" + document.Path().string() +
+        throw Error("El documento '" + Utf8FromPath(document.Path()) +
                     "' no tiene /SERVICIO/BLOQUE_DATOS con contenido: no se puede leer el año "
                     "académico");
     }

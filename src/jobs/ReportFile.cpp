@@ -6,6 +6,7 @@
 #include "base/FileSystem.h"
 #include "base/QuotedPath.h"
 #include "base/RegionalTimestamp.h"
+#include "base/Utf8Path.h"
 
 namespace velmaro {
 
@@ -29,10 +30,10 @@ std::string ReportFileText(const JobReport& report, const Session& session) {
     std::string text;
     AppendLine(text, "Informe de la conversión de Velmaro", "");
     AppendLine(text, "Conversión: ", ConversionName(report.conversion));
-    AppendLine(text, "Documento de intercambio: ", session.filenameXML.string());
-    AppendLine(text, "Tablas de trabajo: ", session.paths.workDir.string());
+    AppendLine(text, "Documento de intercambio: ", Utf8FromPath(session.filenameXML));
+    AppendLine(text, "Tablas de trabajo: ", Utf8FromPath(session.paths.workDir));
     if (report.resultDocument) {
-        AppendLine(text, "Documento de resultado: ", report.resultDocument->string());
+        AppendLine(text, "Documento de resultado: ", Utf8FromPath(*report.resultDocument));
     }
     AppendLine(text, "Fecha: ", report.when);
     text.append(kLineEnd);

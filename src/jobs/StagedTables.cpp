@@ -8,6 +8,7 @@
 #include "base/FileNameCase.h"
 #include "base/FileSystem.h"
 #include "base/QuotedPath.h"
+#include "base/Utf8Path.h"
 
 namespace velmaro {
 
@@ -83,22 +84,24 @@ struct CommitFolders {
 // Puts `entry` in place: its retired files aside, its staged file into the work-table folder.
 // Done already when its staged file has gone; a retired file already aside stays there.
 void PutInPlace(const CommitFolders& folders, const CommitEntry& entry) {
-    const fs::path staged = folders.staging / entry.name;
+    const fs::path staged = folders.staging / PathFromUtf8(entry.name);
     if (entry.staged && !Present(staged)) return;
     for (const std::string& name : entry.retired) {
-        if (Present(folders.work / name)) Move(folders.work / name, folders.retired / name);
+        if (Present(folders.work / PathFromUtf8(name)))
+            Move(folders.work / PathFromUtf8(name), folders.retired / PathFromUtf8(name));
     }
-    if (entry.staged) Move(staged, folders.work / entry.name);
+    if (entry.staged) Move(staged, folders.work / PathFromUtf8(entry.name));
 }
 
 // Takes `entry` back: its new file to the staging folder, its retired files to their places.
 void TakeBack(const CommitFolders& folders, const CommitEntry& entry) {
-    const fs::path staged = folders.staging / entry.name;
-    if (entry.staged && !Present(staged) && Present(folders.work / entry.name)) {
-        Move(folders.work / entry.name, staged);
+    const fs::path staged = folders.staging / PathFromUtf8(entry.name);
+    if (entry.staged && !Present(staged) && Present(folders.work / PathFromUtf8(entry.name))) {
+        Move(folders.work / PathFromUtf8(entry.name), staged);
     }
     for (const std::string& name : entry.retired) {
-        if (Present(folders.retired / name)) Move(folders.retired / name, folders.work / name);
+        if (Present(folders.retired / PathFromUtf8(name)))
+            Move(folders.retired / PathFromUtf8(name), folders.work / PathFromUtf8(name));
     }
 }
 
@@ -182,10 +185,11 @@ std::vector<CommitEntry> StagedTables::Plan(const std::vector<std::string>& file
     const std::vector<std::string> present = files::EntryNames(workDir_);
     std::vector<CommitEntry> plan;
     for (const std::string& name : fileNames) {
-        CommitEntry entry{name, EntryType(staging_ / name) == fs::file_type::regular, {}};
+        CommitEntry entry{
+            name, EntryType(staging_ / PathFromUtf8(name)) == fs::file_type::regular, {}};
         for (const std::string& found : present) {
             if (!files::SameNameIgnoringCase(found, name)) continue;
-            if (EntryType(workDir_ / found) == fs::file_type::directory) {
+            if (EntryType(workDir_ / PathFromUtf8(found)) == fs::file_type::directory) {
                 throw Error("En " + TablesFolderText(workDir_) + " hay una carpeta llamada '" +
                             found + "' donde va un archivo de tabla: no se puede sustituir.");
             }

@@ -15,6 +15,7 @@
 #include "base/FileSystem.h"
 #include "base/QuotedPath.h"
 #include "base/RegionalTimestamp.h"
+#include "base/Utf8Path.h"
 #include "jobs/BackupManifest.h"
 #include "jobs/ReplacedWorkFiles.h"
 #include "jobs/StagedTables.h"
@@ -93,7 +94,8 @@ std::optional<std::string> ReadFile(const fs::path& file) {
 void RemoveFolderWithFiles(const fs::path& folder) {
     if (!IsRealFolder(folder)) return;
     for (const std::string& name : files::EntryNames(folder)) {
-        if (EntryType(folder / name) != fs::file_type::directory) files::RemoveFile(folder / name);
+        if (EntryType(folder / PathFromUtf8(name)) != fs::file_type::directory)
+            files::RemoveFile(folder / PathFromUtf8(name));
     }
     files::RemoveFolder(folder);
 }
@@ -121,11 +123,11 @@ std::vector<std::string> SortedNames(const BackupManifest& manifest) {
 // The backup in `root / id`, or nothing when that is not a backup (see TableBackups.h). A file
 // that its manifest names but that is missing still leaves it a backup: a damaged one.
 std::optional<FoundBackup> ReadBackup(const fs::path& root, const std::string& id) {
-    const fs::path folder = root / id;
+    const fs::path folder = root / PathFromUtf8(id);
     if (!IdOrder(id) || !IsRealFolder(folder)) return std::nullopt;
     const std::vector<std::string> names = files::EntryNames(folder);
     const bool onlyFiles = std::all_of(names.begin(), names.end(), [&](const std::string& name) {
-        return EntryType(folder / name) == fs::file_type::regular;
+        return EntryType(folder / PathFromUtf8(name)) == fs::file_type::regular;
     });
     if (!onlyFiles) return std::nullopt;
     const bool hasManifest =
@@ -206,8 +208,8 @@ std::string MakePartialFolder(const fs::path& root, const std::string& stamp,
     }
     for (;; ++number) {
         const std::string id = number == 1 ? stamp : stamp + "-" + std::to_string(number);
-        if (EntryType(root / id) != fs::file_type::not_found) continue;
-        const int error = files::MakeFolder(root / (id + kPartialSuffix));
+        if (EntryType(root / PathFromUtf8(id)) != fs::file_type::not_found) continue;
+        const int error = files::MakeFolder(root / PathFromUtf8(id + kPartialSuffix));
         if (error == 0) return id;
         if (error != EEXIST) throw BackupError(root, files::SystemReason(error));
     }
@@ -224,10 +226,10 @@ std::vector<BackedUpFile> CopyInto(const fs::path& workDir, const std::vector<st
         if (!fs::is_regular_file(source, error)) continue;
         const std::optional<std::string> bytes = ReadFile(source);
         if (!bytes) throw BackupError(root, "no se puede leer " + Quoted(source));
-        const files::Replacement copy = files::ReplaceFile(folder / name, {*bytes});
+        const files::Replacement copy = files::ReplaceFile(folder / PathFromUtf8(name), {*bytes});
         if (copy.error != 0) {
-            throw BackupError(root, "no se puede escribir " + Quoted(folder / name) + " (" +
-                                        files::SystemReason(copy.error) + ")");
+            throw BackupError(root, "no se puede escribir " + Quoted(folder / PathFromUtf8(name)) +
+                                        " (" + files::SystemReason(copy.error) + ")");
         }
         copied.push_back({name, bytes->size(), FileChecksum(*bytes)});
     }
@@ -252,16 +254,16 @@ bool IsPartialName(std::string_view name) {
 // Removes a backup: first renamed to its partial name, so that a removal cut short leaves
 // something that is no longer a backup and that the next prune removes.
 void RemoveBackup(const fs::path& root, const std::string& id) {
-    const fs::path partial = root / (id + kPartialSuffix);
+    const fs::path partial = root / PathFromUtf8(id + kPartialSuffix);
     if (EntryType(partial) != fs::file_type::not_found) return;
-    if (files::RenameFile(root / id, partial) != 0) return;
+    if (files::RenameFile(root / PathFromUtf8(id), partial) != 0) return;
     RemoveFolderWithFiles(partial);
 }
 
 // Removes the remains of copies and removals cut short in `root`.
 void RemovePartialBackups(const fs::path& root) {
     for (const std::string& name : files::EntryNames(root)) {
-        if (IsPartialName(name)) RemoveFolderWithFiles(root / name);
+        if (IsPartialName(name)) RemoveFolderWithFiles(root / PathFromUtf8(name));
     }
 }
 
@@ -294,7 +296,7 @@ bool IsTableFileName(std::string_view name) {
 // missing, unreadable, empty, not what the manifest says, or a table cut short.
 std::string CheckedFile(const FoundBackup& backup, const fs::path& folder,
                         const std::string& name) {
-    const fs::path path = folder / name;
+    const fs::path path = folder / PathFromUtf8(name);
     if (EntryType(path) == fs::file_type::not_found) {
         throw DamagedBackup(backup.id, "falta el archivo " + Quoted(path));
     }
@@ -328,7 +330,7 @@ std::string CheckedFile(const FoundBackup& backup, const fs::path& folder,
 // The name under which backup file `name` goes into `workDir`: that of the entry found there in
 // any letter case (a table keeps its name), else its own.
 std::string NameInWorkFolder(const fs::path& workDir, const std::string& name) {
-    return files::FindIgnoringCase(workDir, name).filename().string();
+    return Utf8FromPath(files::FindIgnoringCase(workDir, name).filename());
 }
 
 // The work files to back up before a restore: every file an inbound conversion replaces, every
@@ -409,7 +411,7 @@ std::optional<std::string> BackUpWorkFiles(const fs::path& workDir,
     const std::vector<FoundBackup> existing = BackupsOldestFirst(root);
     const Now now = CurrentTime();
     const std::string id = MakePartialFolder(root, now.stamp, existing);
-    const fs::path partial = root / (id + kPartialSuffix);
+    const fs::path partial = root / PathFromUtf8(id + kPartialSuffix);
     try {
         BackupManifest manifest;
         manifest.sequence = 1;
@@ -420,7 +422,7 @@ std::optional<std::string> BackUpWorkFiles(const fs::path& workDir,
         manifest.made = now.date;
         manifest.files = CopyInto(workDir, fileNames, partial, root);
         WriteManifest(partial, manifest, root);
-        if (const int error = files::RenameFile(partial, root / id); error != 0) {
+        if (const int error = files::RenameFile(partial, root / PathFromUtf8(id)); error != 0) {
             throw BackupError(root, files::SystemReason(error));
         }
     } catch (const Error&) {
@@ -453,7 +455,7 @@ Restoration RestoreBackup(const fs::path& workDir, const std::string& id) {
     std::vector<std::pair<std::string, std::string>> contents;
     for (const std::string& name : backup->files) {
         contents.emplace_back(NameInWorkFolder(workDir, name),
-                              CheckedFile(*backup, root / id, name));
+                              CheckedFile(*backup, root / PathFromUtf8(id), name));
     }
     std::vector<std::string> targets;
     for (const auto& [name, bytes] : contents) targets.push_back(name);

@@ -25,6 +25,7 @@
 #include "base/FileNameCase.h"
 #include "base/FileSystem.h"
 #include "base/QuotedPath.h"
+#include "base/Utf8Path.h"
 
 namespace velmaro {
 namespace {
@@ -280,7 +281,8 @@ void OverwriteInPlace(const fs::path& path, const std::string& bytes) {
 
 void WriteProfileInteger(const fs::path& file, std::string_view section, std::string_view key,
                          int value) {
-    const fs::path path = files::FindIgnoringCase(file.parent_path(), file.filename().string());
+    const fs::path path =
+        files::FindIgnoringCase(file.parent_path(), Utf8FromPath(file.filename()));
     std::error_code statusError;
     const bool exists = fs::symlink_status(path, statusError).type() != fs::file_type::not_found;
     const std::string before = exists ? ReadExistingFile(path) : std::string();

@@ -1,11 +1,14 @@
 #include "outbound/ResultDocument.h"
 
+#include <cerrno>
 #include <cstddef>
 #include <string>
 #include <string_view>
 
 #include "base/Error.h"
 #include "base/FileSystem.h"
+#include "base/QuotedPath.h"
+#include "base/Utf8Path.h"
 #include "exchange/XmlTextEncoder.h"
 #include "text/IntegerText.h"
 #include "text/TextHelpers.h"
@@ -19,8 +22,15 @@ std::string NumberText(std::size_t value) { return IntegerToText(static_cast<lon
 std::string_view UpToNul(std::string_view value) { return value.substr(0, value.find('\0')); }
 
 Error SaveError(const std::filesystem::path& target, const std::string& reason) {
-    return Error("No se puede guardar el documento de resultado '" + target.string() +
-                 "': " + reason);
+    return Error("No se puede guardar el documento de resultado " + Quoted(target) + ": " + reason);
+}
+
+// Windows does not let a file that another program has open be replaced: the document written
+// before, open in a viewer or an editor, has to be closed first.
+Error HeldByAnotherProgramError(const std::filesystem::path& target) {
+    return SaveError(target,
+                     "la versión anterior está abierta en otro programa; ciérrela y vuelva a "
+                     "intentarlo");
 }
 
 // The encoder of the encoding `prolog` declares; throws Error naming `target` when there is none.
@@ -130,6 +140,7 @@ void ResultDocument::Save() {
     writer_->Finish();  // hands over the last piece, so the file is open from here on
     const files::Replacement replacement = file_->Commit();
     file_.reset();
+    if (replacement.error == EBUSY) throw HeldByAnotherProgramError(target_);
     if (replacement.error != 0) throw SaveError(target_, files::SystemReason(replacement.error));
 }
 
@@ -144,7 +155,7 @@ int MinutesAfterMidnight(std::string_view clockText) {
 
 std::filesystem::path ResultFileName(const std::filesystem::path& exchangeDocument) {
     return exchangeDocument.parent_path() /
-           ("ResultadoOrvik" + exchangeDocument.filename().string());
+           PathFromUtf8("ResultadoOrvik" + Utf8FromPath(exchangeDocument.filename()));
 }
 
 }  // namespace velmaro

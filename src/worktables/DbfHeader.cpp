@@ -6,6 +6,7 @@
 #include <system_error>
 
 #include "base/Error.h"
+#include "base/Utf8Path.h"
 #include "worktables/DateStamp.h"
 #include "worktables/DbfFormat.h"
 
@@ -81,7 +82,7 @@ void CheckStoredField(const DbfField& field, std::size_t nameLimit, const std::s
 }
 
 [[noreturn]] void NotATable(const std::filesystem::path& path, const std::string& reason) {
-    throw Error("'" + path.string() + "' no es una tabla dBase válida: " + reason);
+    throw Error("'" + Utf8FromPath(path) + "' no es una tabla dBase válida: " + reason);
 }
 
 // The text of a NUL-padded name area, without padding blanks.
@@ -257,7 +258,7 @@ std::size_t RecordsInFile(const std::filesystem::path& path) {
     std::error_code sizeError;
     const std::uintmax_t fileSize = std::filesystem::file_size(path, sizeError);
     if (!in || sizeError) {
-        throw Error("No se puede leer la tabla '" + path.string() +
+        throw Error("No se puede leer la tabla '" + Utf8FromPath(path) +
                     "': no existe o no se puede abrir");
     }
     std::string bytes(kMainHeaderLength, '\0');

@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "base/Error.h"
+#include "base/Utf8Path.h"
 #include "text/IntegerText.h"
 #include "text/TextHelpers.h"
 #include "worktables/DbfFieldValue.h"
@@ -72,7 +73,7 @@ struct DbfTable::Impl final : dbf::RowKeySource {
     Impl(std::filesystem::path tablePath, dbf::DbfHeader tableHeader, dbf::TableFile tableFile,
          std::string liveRecords = {});
 
-    std::string TableName() const { return path.string(); }
+    std::string TableName() const { return Utf8FromPath(path); }
     std::size_t FieldIndex(std::string_view name) const;
     const DbfField& Field(std::size_t index) const { return header.fields[index]; }
     std::string_view Raw(std::size_t row, std::size_t field) const;
@@ -138,7 +139,7 @@ bool IsBlankText(std::string_view text) { return TrimBlanks(text).empty(); }
 // Records the header promises but the file does not hold, or a record cut off at the end.
 std::string DamageOf(const dbf::DbfHeader& header, std::string_view bytes, std::size_t present,
                      const std::filesystem::path& path) {
-    const std::string table = "La tabla '" + path.string() + "' está incompleta: ";
+    const std::string table = "La tabla '" + Utf8FromPath(path) + "' está incompleta: ";
     const std::size_t dataBytes = bytes.size() - header.headerLength;
     const std::size_t leftover = dataBytes - present * header.recordLength;
     const bool onlyEndMark =
@@ -289,7 +290,7 @@ DbfTable::~DbfTable() {
 
 DbfTable DbfTable::Create(const std::filesystem::path& path, const TableLayout& layout,
                           DbfLevel level) {
-    dbf::DbfHeader header = dbf::BuildHeader(layout, level, path.filename().string());
+    dbf::DbfHeader header = dbf::BuildHeader(layout, level, Utf8FromPath(path.filename()));
     dbf::TableFile file = dbf::TableFile::Create(path);
     auto impl = std::make_unique<Impl>(path, std::move(header), std::move(file));
     impl->Write();  // the empty table is on disk from now on

@@ -1,6 +1,7 @@
 #include "worktables/HeldFiles.h"
 
 #include "base/FileNameCase.h"
+#include "base/Utf8Path.h"
 #include "worktables/TableFile.h"
 
 namespace velmaro {
@@ -14,14 +15,14 @@ std::vector<std::string> HeldWorkFiles(const std::filesystem::path& workDir,
     const std::vector<bool> isHeld = dbf::TableFile::WhichHeld(paths);
     std::vector<std::string> held;
     for (std::size_t i = 0; i < fileNames.size(); ++i) {
-        if (isHeld[i]) held.push_back(paths[i].filename().string());
+        if (isHeld[i]) held.push_back(Utf8FromPath(paths[i].filename()));
     }
     return held;
 }
 
 std::string HeldWorkFilesMessage(const std::filesystem::path& workDir,
                                  const std::vector<std::string>& held) {
-    const std::string folder = "de la carpeta '" + workDir.string() + "'";
+    const std::string folder = "de la carpeta '" + Utf8FromPath(workDir) + "'";
     if (held.size() == 1) {
         return "La tabla '" + held.front() + "' " + folder + " está abierta en otro programa";
     }

@@ -4,6 +4,7 @@
 
 #include "base/Error.h"
 #include "base/FileSystem.h"
+#include "base/Utf8Path.h"
 #include "worktables/DateStamp.h"
 #include "worktables/DbfFormat.h"
 
@@ -150,8 +151,8 @@ void WriteEmptyProductionIndex(const std::filesystem::path& path, const TableLay
     const std::string bytes = EmptyProductionIndex(layout);
     const files::Replacement replacement = files::ReplaceFile(path, {bytes});
     if (replacement.error != 0) {
-        throw Error("No se puede escribir el índice '" + path.string() + "': " +
-                    files::SystemReason(replacement.error));
+        throw Error("No se puede escribir el índice '" + Utf8FromPath(path) +
+                    "': " + files::SystemReason(replacement.error));
     }
 }
 

@@ -7,6 +7,7 @@
 #include "base/Error.h"
 #include "base/FileKind.h"
 #include "base/OpenElsewhere.h"
+#include "base/Utf8Path.h"
 
 namespace velmaro::dbf {
 
@@ -30,7 +31,7 @@ bool IsLocked(const std::filesystem::path& path) {
 }  // namespace
 
 std::string HeldByAnotherProgramMessage(const std::filesystem::path& path) {
-    return "La tabla '" + path.string() + "' está abierta en otro programa";
+    return "La tabla '" + Utf8FromPath(path) + "' está abierta en otro programa";
 }
 
 TableFile::TableFile(std::filesystem::path path, files::OpenFile file, files::FileLock lock,
@@ -41,8 +42,8 @@ TableFile TableFile::Create(const std::filesystem::path& path) {
     const std::filesystem::path folder = FolderOf(path);
     std::error_code ignored;
     if (!std::filesystem::is_directory(folder, ignored)) {
-        throw Error("No se puede crear la tabla '" + path.filename().string() +
-                    "': no existe la carpeta '" + folder.string() + "'");
+        throw Error("No se puede crear la tabla '" + Utf8FromPath(path.filename()) +
+                    "': no existe la carpeta '" + Utf8FromPath(folder) + "'");
     }
     // Replacing a table that another program has open would pull it from under that program.
     CheckNotHeld(path);
@@ -53,16 +54,16 @@ TableFile TableFile::Create(const std::filesystem::path& path) {
 TableFile TableFile::Open(const std::filesystem::path& path, TableAccess access) {
     std::error_code ignored;
     if (!std::filesystem::exists(path, ignored)) {
-        throw Error("No existe la tabla '" + path.string() + "'");
+        throw Error("No existe la tabla '" + Utf8FromPath(path) + "'");
     }
     if (const auto reason = files::NotAFileReason(path)) {
-        throw Error("La tabla '" + path.string() + "' no es un archivo (" + *reason + ")");
+        throw Error("La tabla '" + Utf8FromPath(path) + "' no es un archivo (" + *reason + ")");
     }
     files::OpenedFile opened = files::OpenExistingFile(path);
     if (opened.error == EBUSY) throw Error(HeldByAnotherProgramMessage(path));
     if (opened.error != 0) {
-        throw Error("No se puede abrir la tabla '" + path.string() + "': " +
-                    SystemReason(opened.error));
+        throw Error("No se puede abrir la tabla '" + Utf8FromPath(path) +
+                    "': " + SystemReason(opened.error));
     }
     const files::FileLock lock = access == TableAccess::Exclusive ? files::FileLock::Exclusive
                                                                   : files::FileLock::Shared;
@@ -92,14 +93,15 @@ std::vector<bool> TableFile::WhichHeld(const std::vector<std::filesystem::path>&
 std::string TableFile::ReadAll() const {
     std::string bytes;
     if (const int error = file_.ReadAll(bytes); error != 0) {
-        throw Error("No se puede leer la tabla '" + path_.string() + "': " + SystemReason(error));
+        throw Error("No se puede leer la tabla '" + Utf8FromPath(path_) +
+                    "': " + SystemReason(error));
     }
     return bytes;
 }
 
 void TableFile::WriteAll(const std::vector<std::string_view>& parts) {
     if (state_ == State::ReadOnly) {
-        throw Error("No se puede escribir la tabla '" + path_.string() +
+        throw Error("No se puede escribir la tabla '" + Utf8FromPath(path_) +
                     "': " + SystemReason(EBADF));
     }
     // A new file beside the table, renamed over it: a reader, or a run killed at any moment,
@@ -109,11 +111,11 @@ void TableFile::WriteAll(const std::vector<std::string_view>& parts) {
     files::Replacement replacement = files::ReplaceFile(path_, parts, true);
     if (replacement.error != 0) {
         if (state_ == State::New) {
-            throw Error("No se puede crear la tabla '" + path_.filename().string() +
-                        "' en la carpeta '" + FolderOf(path_).string() +
+            throw Error("No se puede crear la tabla '" + Utf8FromPath(path_.filename()) +
+                        "' en la carpeta '" + Utf8FromPath(FolderOf(path_)) +
                         "': " + SystemReason(replacement.error));
         }
-        throw Error("No se puede escribir la tabla '" + path_.string() +
+        throw Error("No se puede escribir la tabla '" + Utf8FromPath(path_) +
                     "': " + SystemReason(replacement.error));
     }
     file_ = std::move(replacement.file);

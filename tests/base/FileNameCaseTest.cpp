@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/FileNameCase.h"
+#include "base/Utf8Path.h"
 #include "support/ScratchFolder.h"
 
 namespace velmaro::files {
@@ -27,8 +28,10 @@ class FindIgnoringCaseTest : public ::testing::TestWithParam<LookupCase> {};
 TEST_P(FindIgnoringCaseTest, GivesTheEntryOfThatNameInAnyCase) {
     const LookupCase& c = GetParam();
     testing::ScratchFolder dir;
-    for (const std::string& entry : c.entries) std::ofstream(dir.Path() / entry) << entry;
-    EXPECT_EQ(FindIgnoringCase(dir.Path(), c.looked), dir.Path() / c.found);
+    for (const std::string& entry : c.entries) {
+        std::ofstream(dir.Path() / PathFromUtf8(entry)) << entry;
+    }
+    EXPECT_EQ(FindIgnoringCase(dir.Path(), c.looked), dir.Path() / PathFromUtf8(c.found));
 }
 
 const LookupCase kLookupCases[] = {

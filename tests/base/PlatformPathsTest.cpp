@@ -9,6 +9,7 @@
 #include <string>
 
 #include "base/PlatformPaths.h"
+#include "base/Utf8Path.h"
 #include "support/ScopedEnvironment.h"
 
 namespace velmaro {
@@ -50,11 +51,15 @@ const WorkDirCase kWorkDirCases[] = {
     {"VelmaroTtempWins", "D:\\datos\\TTEMP", "Z:\\vino", "Z:\\ana", "D:\\datos\\TTEMP"},
     {"WindowsFolderWhateverTheWinePrefix", std::nullopt, "Z:\\vino", "Z:\\ana", "C:\\TTEMP"},
     {"EmptyValueCountsAsUnset", "", "", "Z:\\ana", "C:\\TTEMP"},
+    {"EveryCharacterOfVelmaroTtemp", "D:\\Año 2026\\TTEMP 📅", std::nullopt, std::nullopt,
+     u8"D:\\Año 2026\\TTEMP 📅"},
 #else
     {"VelmaroTtempWins", "/datos/TTEMP", "/vino", "/home/ana", "/datos/TTEMP"},
     {"WinePrefix", std::nullopt, "/vino", "/home/ana", "/vino/drive_c/TTEMP"},
     {"DefaultWinePrefix", std::nullopt, std::nullopt, "/home/ana", "/home/ana/.wine/drive_c/TTEMP"},
     {"EmptyValuesCountAsUnset", "", "", "/home/ana", "/home/ana/.wine/drive_c/TTEMP"},
+    {"EveryCharacterOfVelmaroTtemp", "/datos/Año 2026/TTEMP 📅", std::nullopt, std::nullopt,
+     u8"/datos/Año 2026/TTEMP 📅"},
 #endif
 };
 
@@ -64,6 +69,12 @@ INSTANTIATE_TEST_SUITE_P(Environments, DefaultWorkDirTest, ::testing::ValuesIn(k
 TEST(DefaultProgramDir, VelmaroHomeWins) {
     const fs::path home = fs::temp_directory_path() / "velmaro";
     ScopedEnvironment environment(Variables{{"VELMARO_HOME", home.string()}});
+    EXPECT_EQ(DefaultProgramDir(), home);
+}
+
+TEST(DefaultProgramDir, VelmaroHomeKeepsEveryCharacter) {
+    const fs::path home = fs::temp_directory_path() / u8"Programa ñ 📅";
+    ScopedEnvironment environment(Variables{{"VELMARO_HOME", Utf8FromPath(home)}});
     EXPECT_EQ(DefaultProgramDir(), home);
 }
 

@@ -3,6 +3,10 @@
 
 #include <stdlib.h>
 
+#ifdef _WIN32
+#include "support/WindowsCommandLine.h"
+#endif
+
 #include <map>
 #include <optional>
 #include <string>
@@ -16,8 +20,7 @@ class ScopedEnvironment {
 public:
     explicit ScopedEnvironment(const EnvironmentVariables& values) {
         for (const auto& [name, value] : values) {
-            const char* old = ::getenv(name.c_str());
-            saved_[name] = old != nullptr ? std::optional<std::string>(old) : std::nullopt;
+            saved_[name] = Get(name);
             Set(name, value);
         }
     }
@@ -28,19 +31,32 @@ public:
     ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
 
 private:
-    // The C runtime of Windows has no setenv: an empty value given to _putenv_s removes the
-    // variable, which the program reads as unset either way.
-    static void Set(const std::string& name, const std::optional<std::string>& value) {
+    // Names and values are UTF-8; Windows reads and sets them wide, so that every character of a
+    // value reaches the program (and the programs it starts) whole. The C runtime of Windows has
+    // no setenv: an empty value given to _wputenv_s removes the variable, which the program
+    // reads as unset either way.
 #ifdef _WIN32
-        ::_putenv_s(name.c_str(), value ? value->c_str() : "");
+    static std::optional<std::string> Get(const std::string& name) {
+        const wchar_t* old = ::_wgetenv(Wide(name).c_str());
+        if (old == nullptr) return std::nullopt;
+        return Utf8(old);
+    }
+    static void Set(const std::string& name, const std::optional<std::string>& value) {
+        ::_wputenv_s(Wide(name).c_str(), value ? Wide(*value).c_str() : L"");
+    }
 #else
+    static std::optional<std::string> Get(const std::string& name) {
+        const char* old = ::getenv(name.c_str());
+        return old != nullptr ? std::optional<std::string>(old) : std::nullopt;
+    }
+    static void Set(const std::string& name, const std::optional<std::string>& value) {
         if (value) {
             ::setenv(name.c_str(), value->c_str(), 1);
         } else {
             ::unsetenv(name.c_str());
         }
-#endif
     }
+#endif
     EnvironmentVariables saved_;
 };
 

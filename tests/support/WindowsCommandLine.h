@@ -18,6 +18,17 @@ inline std::wstring Wide(const std::string& utf8) {
     return wide;
 }
 
+// The UTF-16 text `wide` in UTF-8.
+inline std::string Utf8(const std::wstring& wide) {
+    if (wide.empty()) return std::string();
+    const int size = static_cast<int>(wide.size());
+    const int bytes =
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, utf8.data(), bytes, nullptr, nullptr);
+    return utf8;
+}
+
 // `argument` quoted for CommandLineToArgvW's rules: backslashes count only before a quote.
 inline std::wstring QuotedArgument(const std::wstring& argument) {
     std::wstring quoted = L"\"";

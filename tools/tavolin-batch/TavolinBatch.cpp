@@ -18,6 +18,17 @@ namespace {
 const wchar_t* const kSection = L"Transformadores";
 const wchar_t* const kKey = L"Transformado";
 
+// `text` (UTF-16) as UTF-8, the bytes the messages are written in.
+std::string Utf8(const std::wstring& text) {
+    if (text.empty()) return std::string();
+    const int size = static_cast<int>(text.size());
+    const int bytes =
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), size, utf8.data(), bytes, nullptr, nullptr);
+    return utf8;
+}
+
 std::wstring JoinPath(std::wstring folder, const wchar_t* name) {
     if (!folder.empty() && folder.back() != L'\\' && folder.back() != L'/') folder += L'\\';
     return folder + name;
@@ -55,6 +66,7 @@ bool HasResultCode(const std::wstring& ini) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    SetConsoleOutputCP(CP_UTF8);  // a console shows the UTF-8 messages as their characters
     if (argc != 3 || (std::wcscmp(argv[2], L"exportar") != 0 &&
                       std::wcscmp(argv[2], L"importar") != 0)) {
         std::fputs("Uso: tavolin-batch CARPETA exportar|importar\n", stderr);
@@ -65,12 +77,13 @@ int wmain(int argc, wchar_t** argv) {
     // A result code left by an earlier run must not pass for this run's.
     WritePrivateProfileStringW(kSection, kKey, nullptr, ini.c_str());
     if (!RunVelmaro(program, argv[2])) {
-        std::fprintf(stderr, "No se puede ejecutar '%ls' (error %lu).\n", program.c_str(),
-                     GetLastError());
+        const DWORD error = GetLastError();
+        std::fprintf(stderr, "No se puede ejecutar '%s' (error %lu).\n", Utf8(program).c_str(),
+                     error);
         return 1;
     }
     if (!HasResultCode(ini)) {
-        std::fprintf(stderr, "'%ls' no tiene [%ls] %ls.\n", ini.c_str(), kSection, kKey);
+        std::fprintf(stderr, "'%s' no tiene [%ls] %ls.\n", Utf8(ini).c_str(), kSection, kKey);
         return 1;
     }
     std::printf("%d\n", static_cast<int>(GetPrivateProfileIntW(kSection, kKey, 0, ini.c_str())));

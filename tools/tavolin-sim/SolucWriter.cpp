@@ -8,6 +8,7 @@
 
 #include "base/Error.h"
 #include "base/RegionalTimestamp.h"
+#include "base/Utf8Path.h"
 #include "text/Windows1252.h"
 #include "worktables/DbfTable.h"
 #include "worktables/TableLayout.h"
@@ -49,7 +50,7 @@ int NumberOf(const SolucRow& row, std::string_view field) {
 }
 
 void WriteWithEngine(const std::filesystem::path& path, const std::vector<SolucRow>& rows) {
-    TableLayout layout{path.filename().string(), {}, std::nullopt};
+    TableLayout layout{Utf8FromPath(path.filename()), {}, std::nullopt};
     for (const SolucField& field : kFields) {
         layout.fields.push_back(field.isNumber
                                     ? FieldLayout{std::string(field.name), FieldKind::Integer, 0}
@@ -163,7 +164,7 @@ void WriteFoxPro(const std::filesystem::path& path, const std::vector<SolucRow>&
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.close();
-    if (!out) throw Error("No se puede escribir la tabla '" + path.string() + "'");
+    if (!out) throw Error("No se puede escribir la tabla '" + Utf8FromPath(path) + "'");
 }
 
 }  // namespace

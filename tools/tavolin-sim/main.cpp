@@ -11,6 +11,8 @@
 #include "SolucWriter.h"
 #include "TimetablePlanner.h"
 #include "base/PlatformPaths.h"
+#include "base/ProcessConsole.h"
+#include "base/Utf8Path.h"
 #include "worktables/WorkTableLayouts.h"
 
 namespace {
@@ -47,7 +49,7 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& arguments) {
         }
         const std::string& value = arguments[++i];
         if (name == "--work-dir") {
-            options.workDir = value;
+            options.workDir = velmaro::PathFromUtf8(value);
         } else if (auto format = ParseFormat(value)) {
             options.format = *format;
         } else {
@@ -61,7 +63,8 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& arguments) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::vector<std::string> arguments(argv + 1, argv + argc);
+    velmaro::UseUtf8Console();
+    const std::vector<std::string> arguments = velmaro::CommandLineArguments(argc, argv);
     if (arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "-h")) {
         std::cout << kUsage;
         return kExitDone;
@@ -74,8 +77,8 @@ int main(int argc, char** argv) {
         velmaro::sim::WriteSoluc(soluc, rows, options->format);
         std::size_t placed = 0;
         for (const auto& row : rows) placed += row.dia != 0 ? 1 : 0;
-        std::cout << soluc.string() << ": " << rows.size() << " filas (" << placed << " colocadas, "
-                  << rows.size() - placed << " sin colocar)\n";
+        std::cout << velmaro::Utf8FromPath(soluc) << ": " << rows.size() << " filas (" << placed
+                  << " colocadas, " << rows.size() - placed << " sin colocar)\n";
         return kExitDone;
     } catch (const std::exception& error) {
         std::cerr << "tavolin-sim: " << error.what() << '\n';
