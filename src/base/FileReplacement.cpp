@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <random>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "base/FileSystem.h"
@@ -13,7 +14,8 @@ namespace velmaro::files {
 
 namespace {
 
-constexpr int kRandomNameLength = 8;
+// The longest name of a folder entry: 255 bytes on POSIX systems, 255 UTF-16 units on Windows.
+constexpr std::size_t kLongestEntryName = 255;
 
 // Letters and digits for the random part of a temporary file's name.
 std::string RandomNamePart() {
@@ -22,8 +24,28 @@ std::string RandomNamePart() {
     thread_local std::mt19937_64 generator{std::random_device{}()};
     std::uniform_int_distribution<std::size_t> pick(0, kAlphabet.size() - 1);
     std::string part;
-    for (int i = 0; i < kRandomNameLength; ++i) part += kAlphabet[pick(generator)];
+    for (std::size_t i = 0; i < kFreshNamePartLength; ++i) part += kAlphabet[pick(generator)];
     return part;
+}
+
+// Whether `unit` of a name continues a character begun before it: a UTF-8 continuation byte in
+// a POSIX name, the low half of a surrogate pair in a Windows (UTF-16) name.
+template <typename Unit>
+bool ContinuesACharacter(Unit unit) {
+    if constexpr (sizeof(Unit) == 1) {
+        return (static_cast<unsigned char>(unit) & 0xC0) == 0x80;
+    } else {
+        return unit >= 0xDC00 && unit <= 0xDFFF;
+    }
+}
+
+// `name` cut to at most `limit` units, never in the middle of a character.
+template <typename Unit>
+std::basic_string<Unit> LeadingUnits(const std::basic_string<Unit>& name, std::size_t limit) {
+    if (name.size() <= limit) return name;
+    std::size_t cut = limit;
+    while (cut > 0 && ContinuesACharacter(name[cut])) --cut;
+    return name.substr(0, cut);
 }
 
 // Writes what produce(sink) gives to a new temporary file beside `target`, flushes it to disk
@@ -39,8 +61,11 @@ Replacement Replace(const std::filesystem::path& target,
 }  // namespace
 
 std::filesystem::path FreshTemporaryPath(const std::filesystem::path& target) {
+    // The dot in front, the dot before the random part, the random part and the suffix.
+    const std::size_t fixedUnits =
+        2 + kFreshNamePartLength + std::string_view(kReplacementSuffix).size();
     std::filesystem::path name = ".";
-    name += target.filename();
+    name += LeadingUnits(target.filename().native(), kLongestEntryName - fixedUnits);
     name += ".";
     name += RandomNamePart();
     name += kReplacementSuffix;

@@ -2,6 +2,7 @@
 // The temporary files beside a file being replaced: their fresh names, shared by the platforms,
 // and their creation, which each platform implements in its file layer.
 
+#include <cstddef>
 #include <filesystem>
 
 #include "base/FileSystem.h"
@@ -12,7 +13,13 @@ namespace velmaro::files {
 // with 62^8 names, a clash is a file planted there, and the next name is tried.
 inline constexpr int kFreshNameAttempts = 100;
 
-// ".NAME.XXXXXXXX.velmaro-nuevo" beside `target`, with a new random part at each call.
+// The length of the random part of a temporary file's name (letters and digits).
+inline constexpr std::size_t kFreshNamePartLength = 8;
+
+// ".NAME.XXXXXXXX.velmaro-nuevo" beside `target`, with a new random part at each call. NAME is
+// the target's name, cut at the end, never inside a character, when the whole name would not
+// leave room for the rest within the 255 bytes (UTF-16 units on Windows) that a folder entry
+// may have: every target that can be named has temporary files that can be created.
 std::filesystem::path FreshTemporaryPath(const std::filesystem::path& target);
 
 // Creates a new file beside `target` under a fresh name, never taking an entry that is already

@@ -65,12 +65,17 @@ std::string ClockText(long long minutes) {
     return twoDigits(minutes / kMinutesPerHour) + ":" + twoDigits(minutes % kMinutesPerHour);
 }
 
-// A start or end time (`meaning`) of the time slot `slot`: texts shorter than four characters
-// get a "0" in front, so that an empty one reads as 0.
+// A start or end time (`meaning`) of the time slot `slot`, from its value `field`: the trimmed
+// text, read with a "0" in front when it is shorter than four characters, so that an empty one
+// reads as 0. A text that is not a whole number is quoted as the document has it.
 int MinutesFromText(const ExchangeDocument& document, const ExchangeRecord& slot,
-                    std::string_view meaning, const std::string& text) {
-    return RecordValueInteger(document, slot, time_slots::kSection, meaning,
-                              CharCount(text) < 4 ? "0" + text : text);
+                    std::string_view meaning, const std::string& field) {
+    const std::string text = TrimBlanks(field);
+    try {
+        return ParseInteger(CharCount(text) < 4 ? "0" + text : text);
+    } catch (const Error&) {
+        throw NotAnIntegerValue(document, slot, time_slots::kSection, meaning, field);
+    }
 }
 
 // The document changed between the job's reading and the dialog's: the entries chosen are
@@ -202,10 +207,9 @@ void WriteDay(int day, const ExchangeDocument& document, const std::vector<Excha
         if (!first && !SlotOf(wholeCode, chosen.second, chosen.secondWhole)) continue;
         const std::string framework = TableCode(wholeCode);
 
-        const SlotTimes times{MinutesFromText(document, slot, "hora de inicio",
-                                              TrimBlanks(slot.Field(time_slots::kStart))),
-                              MinutesFromText(document, slot, "hora de fin",
-                                              TrimBlanks(slot.Field(time_slots::kEnd)))};
+        const SlotTimes times{
+            MinutesFromText(document, slot, "hora de inicio", slot.Field(time_slots::kStart)),
+            MinutesFromText(document, slot, "hora de fin", slot.Field(time_slots::kEnd))};
         const int period = first ? ++firstCounter : ++secondCounter;
         if (day == kFirstDay) {
             stored.From(i);

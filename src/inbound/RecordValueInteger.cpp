@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "base/Error.h"
 #include "base/QuotedPath.h"
 #include "text/IntegerText.h"
 
@@ -12,11 +11,16 @@ int RecordValueInteger(const ExchangeDocument& document, const ExchangeRecord& r
                        std::string_view section, std::string_view meaning, std::string_view text) {
     try {
         return ParseInteger(text);
-    } catch (const Error& error) {
-        throw Error("El documento " + Quoted(document.Path()) + ", línea " +
-                    std::to_string(record.Line()) + " (sección " + std::string(section) + ", " +
-                    std::string(meaning) + "): " + error.what());
+    } catch (const Error&) {
+        throw NotAnIntegerValue(document, record, section, meaning, text);
     }
+}
+
+Error NotAnIntegerValue(const ExchangeDocument& document, const ExchangeRecord& record,
+                        std::string_view section, std::string_view meaning, std::string_view text) {
+    return Error("El documento " + Quoted(document.Path()) + ", línea " +
+                 std::to_string(record.Line()) + " (sección " + std::string(section) + ", " +
+                 std::string(meaning) + "): " + NotAnIntegerMessage(text));
 }
 
 }  // namespace velmaro

@@ -9,8 +9,9 @@ unset QT_QPA_PLATFORM
 program=$!
 
 # Gives the keyboard focus to the visible window titled exactly $1 (waiting for it up to 20 s),
-# presses $2. The search is repeated rather than left to wait: xdotool gives up when a window it
-# meets while searching goes away meanwhile (BadWindow), as the program's windows come and go.
+# waits until the X server reports the focus there, then presses $2. The search is repeated
+# rather than left to wait: xdotool gives up when a window it meets while searching goes away
+# meanwhile (BadWindow), as the program's windows come and go.
 press() {
   local window="" tries=0
   while [ -z "$window" ] && [ "$tries" -lt 40 ]; do
@@ -18,9 +19,7 @@ press() {
     [ -n "$window" ] || { sleep 0.5; tries=$((tries + 1)); }
   done
   [ -n "$window" ] || { echo "No ha aparecido la ventana '$1'" >&2; kill "$program"; exit 90; }
-  sleep 0.5
-  xdotool windowfocus "$window"
-  sleep 0.3
+  xdotool windowfocus --sync "$window"
   xdotool key "$2"
 }
 

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <string>
+#include <string_view>
+
 #include "base/Error.h"
 #include "inbound/FrameworkChoice.h"
 #include "inbound/FrameworkStep.h"
@@ -229,20 +233,59 @@ TEST(FrameworkStep, RebuildsItsTablesAndRemovesJornadas) {
     EXPECT_EQ(periods[0].at("FECFIN"), "");
 }
 
-TEST(FrameworkStep, StartTimeThatIsNotAWholeNumberStopsTheJob) {
+// A start or end time of the second slot, and what the step makes of it: the clock text it
+// stores, or nothing when the text is not a whole number and the job stops.
+struct SlotTimeCase {
+    const char* name;
+    const char* meaning;  // "hora de inicio" or "hora de fin"
+    std::string text;     // the dato as the document has it
+    std::optional<std::string> clock;
+};
+
+void PrintTo(const SlotTimeCase& c, std::ostream* out) { *out << c.name; }
+
+class SlotTime : public ::testing::TestWithParam<SlotTimeCase> {};
+
+// A text that is not a whole number stops the job with a message that quotes it as the
+// document has it (never as the step reads it, with a "0" in front of a short text); the rows
+// posted before stay, and the other two tables exist, empty.
+TEST_P(SlotTime, IsReadAsAWholeNumberOrQuotedAsTheDocumentHasIt) {
+    const SlotTimeCase& c = GetParam();
+    const bool start = std::string_view(c.meaning) == "hora de inicio";
     StepFixture run({Frameworks({kFrameworkA}),
-                     Slots({{"a", "1", "480", "535", "A"}, {"b", "2", "8:00", "9:00", "A"}})});
+                     Slots({{"a", "1", "480", "535", "A"},
+                            {"b", "2", start ? c.text : "0", start ? "600" : c.text, "A"}})});
     InboundContext ctx = run.Context();
+    if (c.clock) {
+        RunFrameworkStep(ctx);
+        const Rows rows = ReadRows(run.WorkTable("DIASHORAST.DBF"));
+        ASSERT_EQ(rows.size(), 14u);
+        EXPECT_EQ(rows[1].at(start ? "HORADESDE" : "HORAHASTA"), *c.clock);
+        return;
+    }
     const std::string message = ErrorMessage([&] { RunFrameworkStep(ctx); });
     EXPECT_EQ(message.find("El documento '" + run.DocumentPath().string() + "', línea "), 0u)
         << message;
-    EXPECT_TRUE(message.ends_with(
-        " (sección TRAMOS_HORARIOS, hora de inicio): '8:00' is not a valid integer value"))
+    EXPECT_TRUE(message.ends_with(" (sección TRAMOS_HORARIOS, " + std::string(c.meaning) + "): '" +
+                                  c.text + "' is not a valid integer value"))
         << message;
     EXPECT_EQ(ReadRows(run.WorkTable("DIASHORAST.DBF")).size(), 1u);
     EXPECT_TRUE(ReadRows(run.WorkTable("DIASHORAST2.DBF")).empty());
     EXPECT_TRUE(ReadRows(run.WorkTable("PERIODOS.DBF")).empty());
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, SlotTime,
+    ::testing::Values(SlotTimeCase{"ClockTime", "hora de inicio", "8:00", std::nullopt},
+                      SlotTimeCase{"Negative", "hora de inicio", "-1", std::nullopt},
+                      SlotTimeCase{"NegativeEnd", "hora de fin", "-1", std::nullopt},
+                      SlotTimeCase{"Fraction", "hora de inicio", "1.5", std::nullopt},
+                      SlotTimeCase{"Letter", "hora de fin", "x", std::nullopt},
+                      SlotTimeCase{"LetterWithBlanks", "hora de inicio", " x ", std::nullopt},
+                      SlotTimeCase{"Empty", "hora de inicio", "", "00:00"},
+                      SlotTimeCase{"BlankBefore", "hora de inicio", " 7", "00:07"},
+                      SlotTimeCase{"BlankBeforeEnd", "hora de fin", " 7", "00:07"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(FrameworkStep, DocumentWithoutFrameworksStopsNamingTheFile) {
     StepFixture run({Slots({{"a", "1", "480", "535", "A"}})});
