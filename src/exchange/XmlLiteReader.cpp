@@ -7,6 +7,10 @@
 // naming UTF-8; the encoding the document declares is what the result document is written in.
 // XmlLite resolves no external resource (it has no resolver unless one is given), parses the
 // internal DTD subset without loading any external one, and bounds entity expansion and depth.
+// Wine's XmlLite lets through documents that are not well-formed (undefined entities, a bare
+// '&', characters XML does not allow, repeated attributes, names that are not XML names): the
+// decoded text is checked for these first (XmlWellFormedness.h), so that every platform refuses
+// them before any event is told.
 
 #include <windows.h>
 #include <objidl.h>
@@ -28,6 +32,7 @@
 #include "base/FileKind.h"
 #include "base/WindowsCodePages.h"
 #include "exchange/ExchangeReader.h"
+#include "exchange/XmlWellFormedness.h"
 #include "text/Utf8.h"
 
 namespace velmaro {
@@ -599,6 +604,9 @@ void ReadDocument(const std::filesystem::path& path, ExchangeReaderEvents& event
     const DecodedDocument document = Decode(path, bytes);
 
     CheckEndsWithMarkup(path, document.text);
+    if (const auto fault = FirstWellFormednessFault(document.text)) {
+        FailNotWellFormed(path, fault->line, fault->column, fault->reason);
+    }
     DocumentStream stream(document.text, RunsUnderWine());
     ComPointer<IXmlReader> reader;
     CreateReader(path, reader);
