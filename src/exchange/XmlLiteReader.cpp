@@ -8,9 +8,9 @@
 // XmlLite resolves no external resource (it has no resolver unless one is given), parses the
 // internal DTD subset without loading any external one, and bounds entity expansion and depth.
 // Wine's XmlLite lets through documents that are not well-formed (undefined entities, a bare
-// '&', characters XML does not allow, repeated attributes, names that are not XML names): the
-// decoded text is checked for these first (XmlWellFormedness.h), so that every platform refuses
-// them before any event is told.
+// '&', characters XML does not allow, repeated attributes, names that are not XML names) and
+// never returns from one whose root is left open: the decoded text is checked for these first
+// (XmlWellFormedness.h), so that every platform refuses them before any event is told.
 
 #include <windows.h>
 #include <objidl.h>

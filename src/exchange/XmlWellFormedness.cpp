@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 #include <unordered_set>
+#include <vector>
 
 #include "text/Utf8.h"
 
@@ -85,6 +86,9 @@ public:
 
     std::optional<XmlTextFault> Run() {
         while (!Done()) ContentItem();
+        if (!stopped_ && !openElements_.empty()) {
+            Fault(Here(), "el documento termina sin cerrar su elemento raíz");
+        }
         return fault_;
     }
 
@@ -219,11 +223,22 @@ private:
         SkipPast(0, "?>");
     }
 
+    // An end tag, which must close the element opened last.
     void EndTag() {
         Advance(2);
         const Place place = Here();
         const std::string_view name = RunUntil(">");
         if (!CheckName(place, name, "el nombre del elemento")) return;
+        if (openElements_.empty()) {
+            return Fault(place, "la etiqueta de cierre '</" + Shown(name) +
+                                    ">' no cierra ningún elemento abierto");
+        }
+        if (openElements_.back() != name) {
+            return Fault(place, "la etiqueta de cierre '</" + Shown(name) +
+                                    ">' no corresponde a la abierta '<" +
+                                    Shown(openElements_.back()) + ">'");
+        }
+        openElements_.pop_back();
         SkipPast(0, ">");
     }
 
@@ -239,7 +254,10 @@ private:
         attributeNames_.clear();
         while (!Done()) {
             SkipBlanks();
-            if (Peek() == '>') return Advance();
+            if (Peek() == '>') {
+                openElements_.push_back(name);
+                return Advance();
+            }
             if (LooksAt("/>")) return Advance(2);
             Attribute();
         }
@@ -372,6 +390,8 @@ private:
     bool stopped_ = false;
     std::optional<XmlTextFault> fault_;
     std::unordered_set<std::string_view> attributeNames_;
+    // The names of the elements open here, the innermost last.
+    std::vector<std::string_view> openElements_;
     std::unordered_set<std::string> declaredEntities_;
     // True when the document type has an external subset or parameter entities, which may
     // declare entities that are never read.

@@ -134,6 +134,11 @@ INSTANTIATE_TEST_SUITE_P(
                       WithFifthLine("<dato 1nombre_dato=\"NOMBRE\">Ana</dato>"), 5},
         MalformedCase{"ProcessingInstructionTargetNotAName",
                       WithFifthLine("<dato nombre_dato=\"NOMBRE\">Ana<?1p x?></dato>"), 5},
+        // Of two faults, the first in the document is the one told.
+        MalformedCase{"MismatchedTagBeforeAnUndefinedEntity",
+                      "<SERVICIO>\n<a></b>\n<dato>&foo;</dato></SERVICIO>", 2},
+        MalformedCase{"UndefinedEntityBeforeAMismatchedTag",
+                      "<SERVICIO>\n<dato>&foo;</dato>\n<a></b></SERVICIO>", 2},
         MalformedCase{"LessThanSignInAValue",
                       WithFifthLine("<dato nombre_dato=\"NOMBRE\">1 < 2</dato>"), 5}),
     [](const ::testing::TestParamInfo<MalformedCase>& info) {
