@@ -52,6 +52,10 @@ TEST_P(ExchangeMalformed, StopsNamingFileLineAndColumn) {
     EXPECT_EQ(printed, "") << "the parser wrote to standard error";
 }
 
+const char* const kWineDeclaresNoEntity =
+    "Wine's XmlLite implements no entity declaration: it stops where the internal subset starts "
+    "(E_NOTIMPL)";
+
 // A document whose fifth line, inside the teachers' section, is `line`.
 std::string WithFifthLine(const std::string& line) {
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<SERVICIO>\n<BLOQUE_DATOS>\n"
@@ -89,11 +93,11 @@ INSTANTIATE_TEST_SUITE_P(
         MalformedCase{"RecursiveEntity",
                       "<!DOCTYPE SERVICIO [\n<!ENTITY a \"x&b;\">\n<!ENTITY b \"&a;\">\n]>\n"
                       "<SERVICIO>\n<dato>&a;</dato></SERVICIO>",
-                      6},
+                      6, kWineDeclaresNoEntity},
         MalformedCase{"UnbalancedEntity",
                       "<!DOCTYPE SERVICIO [\n<!ENTITY a \"<b>x\">\n]>\n<SERVICIO>\n\n"
                       "<dato>&a;</dato></SERVICIO>",
-                      6},
+                      6, kWineDeclaresNoEntity},
         MalformedCase{"UndefinedEntityAmidAValue",
                       WithFifthLine("<dato nombre_dato=\"NOMBRE\">Ana &foo; Mar</dato>"), 5},
         MalformedCase{"UndefinedEntityInAnAttribute",
