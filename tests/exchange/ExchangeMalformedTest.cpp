@@ -78,6 +78,7 @@ INSTANTIATE_TEST_SUITE_P(
                       "<grupo_datos seq=\"MATERIAS\">\n</BLOQUE_DATOS>\n</SERVICIO>\n",
                       5},
         MalformedCase{"UnclosedRoot", "<SERVICIO>\n<BLOQUE_DATOS/>\n", 3},
+        MalformedCase{"UnclosedRootAfterAComment", "<SERVICIO>\n<BLOQUE_DATOS/>\n<!-- fin -->", 3},
         MalformedCase{"NotXmlAtAll", "Curso 2024/2025\n", 1},
         MalformedCase{"TwoRoots", "<SERVICIO/>\n<SERVICIO/>\n", 2},
         MalformedCase{"UndeclaredEntity", "<SERVICIO>\n\n<dato>&desconocida;</dato></SERVICIO>", 3},
