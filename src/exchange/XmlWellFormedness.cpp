@@ -288,6 +288,10 @@ private:
             }
         }
         Advance();
+        if (!Done() && !IsBlank(Peek()) && Peek() != '>' && !LooksAt("/>")) {
+            Fault(Here(), "tras el valor del atributo '" + Shown(name) +
+                              "' falta un espacio o el final de la etiqueta");
+        }
     }
 
     // A reference, at its '&': to a character, or to an entity by its name.

@@ -24,11 +24,11 @@ struct XmlTextFault {
 // type's external subset or parameter entities may declare is let be, as they are never read);
 // an '&' that begins no reference, or "]]>" in text; a name of an element, attribute,
 // processing-instruction target or document type that is not an XML name; an attribute
-// repeated in a start tag; '<' in an attribute value; an end tag that does not close the
-// element opened last; the end of the text with an element still open (elements that entities
-// hold are not seen). Nothing when there is none. Markup that the check cannot follow (a tag,
-// comment or literal never closed, an attribute without its value) ends the check without a
-// fault: the XML parser refuses those itself.
+// repeated in a start tag, or one not parted from the next by a blank; '<' in an attribute
+// value; an end tag that does not close the element opened last; the end of the text with an
+// element still open (elements that entities hold are not seen). Nothing when there is none.
+// Markup that the check cannot follow (a tag, comment or literal never closed, an attribute
+// without its value) ends the check without a fault: the XML parser refuses those itself.
 std::optional<XmlTextFault> FirstWellFormednessFault(std::string_view text);
 
 }  // namespace velmaro

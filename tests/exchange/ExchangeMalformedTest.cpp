@@ -135,6 +135,8 @@ INSTANTIATE_TEST_SUITE_P(
                       5},
         MalformedCase{"ElementNameStartingWithDigitInADato",
                       WithFifthLine("<dato nombre_dato=\"NOMBRE\"><1x>Ana</1x></dato>"), 5},
+        MalformedCase{"AttributesWithoutASpaceBetween",
+                      WithFifthLine("<dato nombre_dato=\"NOMBRE\"x=\"1\">Ana</dato>"), 5},
         MalformedCase{"AttributeNameStartingWithDigit",
                       WithFifthLine("<dato 1nombre_dato=\"NOMBRE\">Ana</dato>"), 5},
         MalformedCase{"ProcessingInstructionTargetNotAName",

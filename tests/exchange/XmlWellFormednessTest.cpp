@@ -91,6 +91,8 @@ INSTANTIATE_TEST_SUITE_P(
                   "la etiqueta de cierre '</a>' no cierra ningún elemento abierto"},
         FaultCase{"RootLeftOpen", "<a>\n<b/><c></c>", 2, 12,
                   "el documento termina sin cerrar su elemento raíz"},
+        FaultCase{"AttributesWithoutASpaceBetween", "<a n=\"1\"m='2'/>", 1, 9,
+                  "tras el valor del atributo 'n' falta un espacio o el final de la etiqueta"},
         FaultCase{"AttributeNameStartingWithDigit", "<a 1n=\"1\"/>", 1, 4,
                   "el nombre del atributo '1n' no es un nombre XML"},
         FaultCase{"ProcessingInstructionTargetNotAName", "<a>\n<?1p x?></a>", 2, 3,
