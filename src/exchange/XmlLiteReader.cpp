@@ -7,6 +7,10 @@
 // naming UTF-8; the encoding the document declares is what the result document is written in.
 // XmlLite resolves no external resource (it has no resolver unless one is given), parses the
 // internal DTD subset without loading any external one, and bounds entity expansion and depth.
+// Wine's XmlLite lets through documents that are not well-formed (undefined entities, a bare
+// '&', characters XML does not allow, repeated attributes, names that are not XML names) and
+// never returns from one whose root is left open: the decoded text is checked for these first
+// (XmlWellFormedness.h), so that every platform refuses them before any event is told.
 
 #include <windows.h>
 #include <objidl.h>
@@ -29,6 +33,7 @@
 #include "base/Utf8Path.h"
 #include "base/WindowsCodePages.h"
 #include "exchange/ExchangeReader.h"
+#include "exchange/XmlWellFormedness.h"
 #include "text/Utf8.h"
 
 namespace velmaro {
@@ -252,7 +257,9 @@ std::string Utf8Document(const std::filesystem::path& path, std::string_view byt
                            : std::string(bytes.substr(place->first, place->second - place->first));
     const unsigned codePage = WindowsCodePage(encoding);
     if (codePage == 0 || codePage == kUtf16LittleEndian || codePage == kUtf16BigEndian) {
-        Fail(path, "no se puede leer la codificación '" + encoding + "' que declara");
+        const auto [line, column] = PlaceOf(bytes, place ? place->first : 0);
+        FailNotWellFormed(path, line, column,
+                          "no se puede leer la codificación '" + encoding + "' que declara");
     }
     return Utf8FromCodePage(path, bytes, codePage, encoding);
 }
@@ -538,6 +545,9 @@ std::string ParserReason(HRESULT result) {
     switch (static_cast<std::uint32_t>(result)) {
         case 0xC00CEE2Du:
             return std::string("una etiqueta de cierre no corresponde a la abierta, ") + code;
+        case 0x80004001u:
+            return std::string("el analizador XmlLite de este sistema no admite las "
+                               "declaraciones del tipo de documento, ") + code;
         case 0xC00CEE81u:
         case 0xC00CEE82u:
             return std::string("se pasa del límite de entidades o de profundidad, ") + code;
@@ -589,10 +599,15 @@ bool EndsWithRootEnd(std::string_view text, const std::string& root, bool rootWa
 
 // Refuses, before XmlLite reads it, a document with no markup at all or whose end is not the
 // end of a tag (a file cut short): Wine's XmlLite never returns from some of these, and takes
-// others for an empty document.
+// others for an empty document. Text with no markup is refused where it starts.
 void CheckEndsWithMarkup(const std::filesystem::path& path, std::string_view text) {
     const std::string_view content = WithoutTrailingMisc(text);
-    if (content.find('<') == std::string_view::npos) FailWithoutRoot(path, text);
+    if (content.find('<') == std::string_view::npos) {
+        const std::size_t start = content.find_first_not_of(" \t\r\n");
+        if (start == std::string_view::npos) FailWithoutRoot(path, text);
+        const auto [line, column] = PlaceOf(text, start);
+        FailNotWellFormed(path, line, column, "el documento no tiene elemento raíz, solo texto");
+    }
     if (!content.ends_with('>')) FailCutShort(path, text);
 }
 
@@ -601,6 +616,9 @@ void ReadDocument(const std::filesystem::path& path, ExchangeReaderEvents& event
     const DecodedDocument document = Decode(path, bytes);
 
     CheckEndsWithMarkup(path, document.text);
+    if (const auto fault = FirstWellFormednessFault(document.text)) {
+        FailNotWellFormed(path, fault->line, fault->column, fault->reason);
+    }
     DocumentStream stream(document.text, RunsUnderWine());
     ComPointer<IXmlReader> reader;
     CreateReader(path, reader);

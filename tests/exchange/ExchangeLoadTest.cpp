@@ -1,6 +1,6 @@
 // Loading the exchange document: bad files, hostile documents and declared encodings, with the
-// reader of each platform. Devices, FIFOs, links, permissions and libxml2's own handlers are in
-// ExchangeLoadPosixTest.cpp.
+// reader of each platform. Documents that are not well-formed are in ExchangeMalformedTest.cpp;
+// devices, FIFOs, links, permissions and libxml2's own handlers in ExchangeLoadPosixTest.cpp.
 
 #include <gtest/gtest.h>
 
@@ -33,65 +33,6 @@ std::string LoadFailure(const std::filesystem::path& path,
                         std::source_location where = std::source_location::current()) {
     return ErrorMessage([&] { ExchangeDocument::Load(path); }, where);
 }
-
-struct MalformedCase {
-    const char* name;
-    const char* xml;
-    int line;  // where the parser stops
-};
-
-// Failing cases show their name.
-void PrintTo(const MalformedCase& c, std::ostream* os) { *os << c.name; }
-
-class ExchangeMalformed : public ::testing::TestWithParam<MalformedCase> {};
-
-TEST_P(ExchangeMalformed, StopsNamingFileLineAndReason) {
-    const MalformedCase& c = GetParam();
-    ScratchFolder folder;
-    const auto path = folder.File("roto.xml", c.xml);
-    ::testing::internal::CaptureStderr();
-    const std::string message = LoadFailure(path);
-    const std::string printed = ::testing::internal::GetCapturedStderr();
-    EXPECT_NE(message.find("No se puede leer el documento de intercambio " + Quoted(path)),
-              std::string::npos)
-        << message;
-    EXPECT_NE(message.find("el XML no está bien formado (línea " + std::to_string(c.line) + ","),
-              std::string::npos)
-        << message;
-    EXPECT_EQ(printed, "") << "the parser wrote to standard error";
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Documents, ExchangeMalformed,
-    ::testing::Values(
-        MalformedCase{"MismatchedTag",
-                      "<?xml version=\"1.0\"?>\n<SERVICIO>\n<BLOQUE_DATOS>\n"
-                      "<grupo_datos seq=\"MATERIAS\">\n</BLOQUE_DATOS>\n</SERVICIO>\n",
-                      5},
-        MalformedCase{"UnclosedRoot", "<SERVICIO>\n<BLOQUE_DATOS/>\n", 3},
-        MalformedCase{"NotXmlAtAll", "Curso 2024/2025\n", 1},
-        MalformedCase{"TwoRoots", "<SERVICIO/>\n<SERVICIO/>\n", 2},
-        MalformedCase{"UndeclaredEntity", "<SERVICIO>\n\n<dato>&desconocida;</dato></SERVICIO>", 3},
-        MalformedCase{"Windows1252BytesDeclaredUtf8",
-                      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<SERVICIO>\n"
-                      "<dato>M\xfasica</dato></SERVICIO>",
-                      3},
-        MalformedCase{"UnknownEncoding",
-                      "<?xml version=\"1.0\" encoding=\"X-NO-EXISTE\"?>\n<SERVICIO/>", 1},
-        MalformedCase{"WhiteSpaceOnly", "  \n\n  ", 3},
-        MalformedCase{"PrologWithoutRoot", "<?xml version=\"1.0\"?>\n<!--solo-->\n<?pi?>\n", 4},
-        // Inside an entity libxml2 counts lines of the entity; the file's line is the one told.
-        MalformedCase{"RecursiveEntity",
-                      "<!DOCTYPE SERVICIO [\n<!ENTITY a \"x&b;\">\n<!ENTITY b \"&a;\">\n]>\n"
-                      "<SERVICIO>\n<dato>&a;</dato></SERVICIO>",
-                      6},
-        MalformedCase{"UnbalancedEntity",
-                      "<!DOCTYPE SERVICIO [\n<!ENTITY a \"<b>x\">\n]>\n<SERVICIO>\n\n"
-                      "<dato>&a;</dato></SERVICIO>",
-                      6}),
-    [](const ::testing::TestParamInfo<MalformedCase>& info) {
-        return std::string(info.param.name);
-    });
 
 TEST(ExchangeLoad, MissingFile) {
     ScratchFolder folder;
