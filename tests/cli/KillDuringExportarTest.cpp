@@ -6,24 +6,19 @@
 // tests, which end the process at each file change in turn.) The moments come from a seed that
 // the test prints and VELMARO_TEST_SEED replays (support/SeededRandom.h).
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <iostream>
-#include <map>
-#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "jobs/ReplacedWorkFiles.h"
+#include "cli/QuietCliProcess.h"
 #include "jobs/StagedTables.h"
 #include "jobs/WorkFolderRun.h"
 #include "support/RunProgram.h"
@@ -38,7 +33,11 @@ namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
+using testing::FileStates;
 using testing::ScratchFolder;
+using testing::Snapshot;
+using testing::StartQuietly;
+using testing::WaitFor;
 
 const fs::path kCli = fs::path(VELMARO_RUNTIME_DIR) / "velmaro-cli";
 const fs::path kGenerator = fs::path(VELMARO_SOURCE_DIR) / "bench" / "generate_school.py";
@@ -49,51 +48,15 @@ constexpr int kMostKills = 40;   // the kills tried at most to get them
 
 // A running velmaro-cli exportar on `workDir`, its output thrown away.
 pid_t StartExportar(const fs::path& document, const fs::path& workDir) {
-    const std::vector<std::string> arguments = {
-        kCli.string(), "exportar",       "--xml",         document.string(),
-        "--work-dir",  workDir.string(), "--program-dir", VELMARO_RUNTIME_DIR,
-        "--marcos",    "JM,JT"};
-    std::vector<char*> argv;
-    for (const std::string& argument : arguments)
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    for (int fd : {0, 1, 2}) {
-        posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY,
-                                         0);
-    }
-    pid_t pid = -1;
-    const int failed = posix_spawn(&pid, kCli.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (failed != 0) throw std::runtime_error("posix_spawn");
-    return pid;
+    return StartQuietly(kCli,
+                        {"exportar", "--xml", document.string(), "--work-dir", workDir.string(),
+                         "--program-dir", VELMARO_RUNTIME_DIR, "--marcos", "JM,JT"},
+                        environ);
 }
 
 // `duration` in whole microseconds.
 long long Microseconds(Clock::duration duration) {
     return std::chrono::duration_cast<std::chrono::microseconds>(duration).count();
-}
-
-// The raw wait status of `pid`.
-int WaitFor(pid_t pid) {
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    return status;
-}
-
-// The content of every file the conversion replaces or removes; nothing for an absent one.
-using FileStates = std::map<std::string, std::optional<std::string>>;
-
-FileStates Snapshot(const fs::path& workDir) {
-    FileStates states;
-    for (const std::string& name : ReplacedWorkFiles()) {
-        states[name] = fs::exists(workDir / name)
-                           ? std::optional(testing::ReadBytes(workDir / name))
-                           : std::nullopt;
-    }
-    return states;
 }
 
 class KillDuringExportar : public ::testing::Test {

@@ -5,23 +5,17 @@
 // every table whole as our reader and an independent one (python3-dbfread) see it, and nothing
 // of the killed run lies in the work-table folder.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <filesystem>
-#include <map>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "base/FileSystem.h"
-#include "jobs/ReplacedWorkFiles.h"
+#include "cli/QuietCliProcess.h"
 #include "jobs/StagedTables.h"
 #include "jobs/TableBackups.h"
 #include "support/RunProgram.h"
@@ -34,8 +28,12 @@ namespace velmaro {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::FileStates;
 using testing::ProgramRun;
 using testing::ScratchFolder;
+using testing::Snapshot;
+using testing::StartQuietly;
+using testing::WaitFor;
 
 const fs::path kCli = fs::path(VELMARO_RUNTIME_DIR) / "velmaro-cli";
 const fs::path kSample = fs::path(VELMARO_SOURCE_DIR) / "data" / "sample" / "RacimaEjemplo.xml";
@@ -47,45 +45,15 @@ constexpr std::size_t kMostChanges = 2000;  // far beyond one restore's: the hoo
 // velmaro-cli restore `id` on `workDir`, killed by the hook at its `killAt`-th file change, its
 // output thrown away; the raw wait status.
 int RestoreKilledAt(const fs::path& workDir, const std::string& id, std::size_t killAt) {
-    const std::vector<std::string> arguments = {kCli.string(), "restore", id, "--work-dir",
-                                                workDir.string()};
-    std::vector<char*> argv;
-    for (const std::string& argument : arguments)
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    const std::string hook = std::string(kKillHook) + "=" + std::to_string(killAt);
-    std::vector<char*> envp;
-    for (char** variable = environ; *variable != nullptr; ++variable) envp.push_back(*variable);
-    envp.push_back(const_cast<char*>(hook.c_str()));
-    envp.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    for (int fd : {0, 1, 2}) {
-        posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY,
-                                         0);
+    std::string hook = std::string(kKillHook) + "=" + std::to_string(killAt);
+    std::vector<char*> environment;
+    for (char** variable = environ; *variable != nullptr; ++variable) {
+        environment.push_back(*variable);
     }
-    pid_t pid = -1;
-    const int failed = posix_spawn(&pid, kCli.c_str(), &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (failed != 0) throw std::runtime_error("posix_spawn");
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    return status;
-}
-
-// The content of every file a restore of a conversion's backup may replace; nothing for an
-// absent one.
-using FileStates = std::map<std::string, std::optional<std::string>>;
-
-FileStates Snapshot(const fs::path& workDir) {
-    FileStates states;
-    for (const std::string& name : ReplacedWorkFiles()) {
-        states[name] = fs::exists(workDir / name)
-                           ? std::optional(testing::ReadBytes(workDir / name))
-                           : std::nullopt;
-    }
-    return states;
+    environment.push_back(hook.data());
+    environment.push_back(nullptr);
+    return WaitFor(
+        StartQuietly(kCli, {"restore", id, "--work-dir", workDir.string()}, environment.data()));
 }
 
 // The names of the entries under `folder` that a run cut short leaves: temporary files and
