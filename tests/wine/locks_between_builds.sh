@@ -35,9 +35,13 @@ linux_exportar() {
     --program-dir "$linux/bin" --marcos 4401,4402
 }
 
+# The holders' and the keeper's ends (fds 7, 8, 9) are closed for it: a Windows program that
+# happens to start the prefix's services hands them what it has open, and a holder or the
+# keeper would then never see its input end.
 windows_exportar() {
   "$wine" "$windows/bin/velmaro-cli.exe" exportar --xml "$(windows_path "$document")" \
-    --work-dir "$work_windows" --program-dir "$(windows_path "$windows/bin")" --marcos 4401,4402
+    --work-dir "$work_windows" --program-dir "$(windows_path "$windows/bin")" --marcos 4401,4402 \
+    7>&- 8<&- 9>&-
 }
 
 # Every file of the folder but the run lock's, with its checksum.
