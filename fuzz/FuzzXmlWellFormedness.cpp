@@ -27,11 +27,13 @@ public:
 };
 
 // Whether the XML parser reads `text` as the same UTF-8 characters that the check sees: no
-// byte-order mark, nothing that it could take for UTF-16 or UCS-4, no declared encoding.
+// byte-order mark, nothing that it could take for UTF-16 or UCS-4, no declared encoding, and no
+// NUL byte (libxml2 takes a NUL after the root element for the end of the document and reads
+// no further, so it lets through whatever follows; the check refuses the NUL itself).
 bool ParserReadsAsUtf8(std::string_view text) {
     const unsigned char first = text.empty() ? 0 : static_cast<unsigned char>(text[0]);
-    const bool wideStart = text.size() > 1 && (text[0] == '\0' || text[1] == '\0');
-    return first != 0xEF && first != 0xFE && first != 0xFF && first != 0x4C && !wideStart &&
+    return first != 0xEF && first != 0xFE && first != 0xFF && first != 0x4C &&
+           text.find('\0') == std::string_view::npos &&
            text.substr(0, 256).find("encoding") == std::string_view::npos;
 }
 
